@@ -1,0 +1,48 @@
+// The port map: COM names of this program mapped to serial devices of the machine.
+// Each entry is a symbolic link <map dir>/COMn -> device path.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace comm {
+
+/// $XDG_CONFIG_HOME/vels5 (or ~/.config/vels5): where vels5.ini and the map live.
+std::string DefaultConfigDir();
+/// DefaultConfigDir() + "/ports".
+std::string DefaultPortMapDir();
+
+class PortMap {
+public:
+    /// `sysfsRoot` and `byIdDir` are parameters so tests can use fake trees.
+    explicit PortMap(std::string mapDir = DefaultPortMapDir(),
+                     std::string sysfsRoot = "/sys/class/tty",
+                     std::string byIdDir = "/dev/serial/by-id");
+
+    /// "COMn" and "\\.\COMn" resolve through the map (nullopt when there is no entry);
+    /// any other name is returned unchanged as a path.
+    std::optional<std::string> Resolve(std::string_view deviceName) const;
+    /// Gives every serial device of the machine that no entry points to an entry with the
+    /// lowest free number, then returns the numbers of all entries, ascending.
+    std::vector<int> Refresh();
+    /// The numbers of the entries now in the map, ascending (no scan of the machine).
+    std::vector<int> Numbers() const;
+    /// Registers `devicePath` under the lowest free number >= `minNumber`; safe against
+    /// another process registering at the same time. Returns the number, or -1 on failure.
+    int Register(const std::string& devicePath, int minNumber = 1);
+    /// Registers under exactly `number`; false when it is taken or cannot be created.
+    bool RegisterAs(const std::string& devicePath, int number);
+    /// Removes entry `number` (only if it still points to `devicePath`, when given).
+    void Unregister(int number, const std::string& devicePath = {});
+
+    const std::string& Dir() const { return m_mapDir; }
+
+private:
+    std::string m_mapDir;
+    std::string m_sysfsRoot;
+    std::string m_byIdDir;
+};
+
+} // namespace comm

@@ -1,0 +1,29 @@
+// The date-time convention: a double counting days since 30 December 1899, local time,
+// the time of day as the fraction.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace core {
+
+inline constexpr double kSecondsPerDay = 86400.0;
+
+/// Local calendar fields of a date-time (millisecond resolution).
+struct DateTimeFields {
+    int year = 1899, month = 12, day = 30;
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+};
+
+double EncodeDateTime(const DateTimeFields& f);
+DateTimeFields DecodeDateTime(double dateTime);
+/// The current local time from the system clock.
+double NowDateTime();
+/// "hh:mm:ss" of a date-time.
+std::string FormatTimeOfDay(double dateTime);
+/// floor(d * 86400): a duration in days as whole seconds.
+std::int64_t WholeSeconds(double days);
+/// floor(d * 86400 + 0.5): the rounding used for a record's T and the "Ti=" label.
+std::int64_t RoundedSeconds(double days);
+
+} // namespace core
