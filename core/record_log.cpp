@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 
 namespace core {
 namespace {
@@ -19,6 +20,17 @@ std::int64_t FloorSeconds(std::int64_t ms) {
 }
 std::int64_t RoundSeconds(std::int64_t ms) {
     return FloorSeconds(ms + 500);
+}
+
+// A mean beyond the float range (a garbled Di over a short distance) becomes an infinity, as
+// the hardware would give, instead of an undefined conversion.
+float ToFloat(double value) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (value > kMax)
+        return std::numeric_limits<float>::infinity();
+    if (value < -kMax)
+        return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
 }
 
 } // namespace
@@ -95,8 +107,8 @@ TickResult RecordLog::Tick(double now, int periodSec, bool faulty) {
 
     MeasurementRecord& record = (*this)[m_count];
     if (m_nSamples > 0) {
-        record.Ui = static_cast<float>(m_sumUi / m_nSamples);
-        record.m = static_cast<float>(m_sumM / m_nSamples);
+        record.Ui = ToFloat(m_sumUi / m_nSamples);
+        record.m = ToFloat(m_sumM / m_nSamples);
     } else {
         const MeasurementRecord& previous = (*this)[m_count - 1];
         record.Ui = previous.Ui;

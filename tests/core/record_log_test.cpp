@@ -2,6 +2,7 @@
 #include "core/record_log.h"
 #include "fake_measurement_host.h"
 
+#include <cmath>
 #include <cstddef>
 #include <gtest/gtest.h>
 
@@ -222,6 +223,14 @@ TEST(RecordLogLimits, FaultGapPastTheLimitStopsWithoutMovingTheGrid) {
     EXPECT_TRUE(r.limitReached);
     EXPECT_EQ(log.LastTime(), last);
     EXPECT_EQ(log.Count(), 1);
+}
+
+TEST(RecordLogLimits, MeanBeyondTheFloatRangeIsAnInfinity) {
+    RecordLog log;
+    log.Accumulate(46023.5, 1.0f, 3.0e38 / 0.3); // a garbled Di over 0.3 m
+    ASSERT_EQ(log.Tick(46023.5 + kSecond, 1, false).outcome, TickOutcome::Written);
+    EXPECT_TRUE(std::isinf(log[0].m));
+    EXPECT_GT(log[0].m, 0.0f);
 }
 
 TEST(RecordLogLimits, SetCountStaysWithinTheLog) {
