@@ -13,8 +13,17 @@ MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clo
 // ---------------------------------------------------------------- link
 
 void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
-    for (const std::uint8_t byte : bytes)
-        m_receiver.Push(byte);
+    // The receiver must not be fed from inside its own sink calls: its frame buffer is in use.
+    if (m_receiving) {
+        m_droppedWhileBusy += bytes.size();
+        return;
+    }
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(m_receiving);
+    m_receiver.Push(bytes);
 }
 
 void MeasurementSession::OnValidFrame() {
@@ -77,9 +86,10 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         StopTimer(m_timer1);
         StopTimer(m_timer2);
         m_view.bbRestart = false;
-        // Entering adjustment ends the measurement whatever the user answers.
-        (void)m_host.OfferSaveLog();
-        ResetLog();
+        // Entering adjustment ends the measurement whatever the user answers, unless saving
+        // it failed: then the log stays for another try.
+        if (m_host.OfferSaveLog() != SaveAnswer::Failed)
+            ResetLog();
         m_view.pError = true; // the adjustment view decides between pAdjust and pError
     }
 }
@@ -174,7 +184,7 @@ void MeasurementSession::Pause() {
 }
 
 void MeasurementSession::Resume() {
-    if (m_host.OfferSaveLog() == SaveAnswer::Stop) {
+    if (m_host.OfferSaveLog() != SaveAnswer::GoOn) {
         m_recording.bbEnRecDown = true;
         return;
     }
@@ -187,7 +197,7 @@ void MeasurementSession::Resume() {
 }
 
 void MeasurementSession::bbRestartClick() {
-    if (m_host.OfferSaveLog() == SaveAnswer::Stop)
+    if (m_host.OfferSaveLog() != SaveAnswer::GoOn)
         return;
     ResetLog();
     m_host.SendFrame(kRestartFrame);

@@ -7,6 +7,7 @@
 #include "core/measurement_session.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ public:
     bool tableVisible = false;
     bool graphVisible = false;
     std::deque<core::SaveAnswer> answers; ///< empty: go on
+    std::function<void()> duringOffer;    ///< runs inside OfferSaveLog (a modal loop)
 
     int techUpdates = 0;
     std::vector<int> rowsAdded;
@@ -40,6 +42,8 @@ public:
     void SetGraphTime(std::string_view text) override { graphTime = text; }
     core::SaveAnswer OfferSaveLog() override {
         ++offers;
+        if (duringOffer)
+            duringOffer();
         if (answers.empty())
             return core::SaveAnswer::GoOn;
         const core::SaveAnswer a = answers.front();

@@ -1,7 +1,11 @@
 // Recording switch, restart, log reset and port transitions of the measurement session.
+#include "core/link_protocol.h"
 #include "fake_measurement_host.h"
 
+#include <array>
+#include <cstddef>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -155,6 +159,94 @@ TEST(PortTransitions, OpeningAfterAPauseShowsTheButtonUp) {
     EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
     EXPECT_FALSE(rig.session.Recording().bbEnRecDown);
     EXPECT_EQ(rig.session.Recording().bbEnRecHint, "Запретить запись");
+}
+
+} // namespace
+
+namespace {
+
+using test::SessionRig;
+
+std::vector<std::uint8_t> StatusFrame(std::uint8_t mode, float ui) {
+    core::StatusArea area;
+    area.SetMode(mode);
+    area.SetUi(ui);
+    std::array<std::uint8_t, core::kFrameBufferSize> out{};
+    const std::size_t n =
+        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
+                         std::span(area.Bytes().data(), core::kStatusPayloadSize), out);
+    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+TEST(ReceivedBytes, StatusFrameRunsProcessStatus) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.session.ReceiveBytes(StatusFrame(0x04, 1.5f));
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
+    EXPECT_EQ(rig.session.View().lUi.text, "Ui=1,500В");
+}
+
+TEST(ReceivedBytes, BadChecksumChangesNothing) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    std::vector<std::uint8_t> frame = StatusFrame(0x04, 1.5f);
+    frame.back() ^= 0x01;
+    const std::uint32_t arms = rig.session.Timer2().starts;
+    rig.session.ReceiveBytes(frame);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Start);
+    EXPECT_EQ(rig.session.Timer2().starts, arms);
+}
+
+TEST(ReceivedBytes, AnyValidFrameReArmsTheWatchdog) {
+    SessionRig rig;
+    std::array<std::uint8_t, core::kFrameBufferSize> out{};
+    const std::size_t n = core::BuildFrame(core::kNoAddress, 0x33, {}, out);
+    rig.session.ReceiveBytes(std::span(out.data(), n));
+    EXPECT_TRUE(rig.session.Timer2().running);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Start);
+}
+
+TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferAreDroppedSafely) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    const std::vector<std::uint8_t> nested = StatusFrame(0x04, 3.0f);
+    rig.host.duringOffer = [&] { rig.session.ReceiveBytes(nested); };
+    rig.session.ReceiveBytes(StatusFrame(0x02, 2.0f)); // entering adjustment offers to save
+    EXPECT_EQ(rig.host.offers, 1);
+    EXPECT_EQ(rig.session.BytesDroppedWhileBusy(), nested.size());
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Adjust);
+    rig.host.duringOffer = nullptr;
+    rig.session.ReceiveBytes(StatusFrame(0x04, 3.0f));
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
+}
+
+class FailedSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.session.PortOpened();
+        rig.Frame(0x04);
+        rig.TickAfter(1000);
+        ASSERT_EQ(rig.session.Log().Count(), 1);
+        rig.host.answers = {core::SaveAnswer::Failed};
+    }
+    SessionRig rig;
+};
+
+TEST_F(FailedSave, EnteringAdjustmentKeepsTheLog) {
+    rig.Frame(0x02, 2.0f);
+    EXPECT_EQ(rig.session.Log().Count(), 1);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Adjust);
+}
+
+TEST_F(FailedSave, RestartAndResumeAreCancelled) {
+    rig.session.bbRestartClick();
+    EXPECT_TRUE(rig.host.sent.empty());
+    EXPECT_EQ(rig.session.Log().Count(), 1);
+    rig.session.miLinkClick(); // pause
+    rig.host.answers = {core::SaveAnswer::Failed};
+    rig.session.miLinkClick(); // resume refused
+    EXPECT_EQ(rig.session.Recording().state, core::RecordingState::Paused);
+    EXPECT_EQ(rig.session.Log().Count(), 1);
 }
 
 } // namespace
