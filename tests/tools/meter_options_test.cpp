@@ -60,6 +60,7 @@ TEST(MeterOptions, AcceptedForms) {
     EXPECT_DOUBLE_EQ(one({"--start", "500ms"}).scenario.startSec, 0.5);
     EXPECT_DOUBLE_EQ(one({"--measuring", "0"}).scenario.measuringSec, 0.0);
     EXPECT_TRUE(one({"-v"}).verbose);
+    EXPECT_EQ(one({"--split", "100"}).splitMs, 100);
     const meter::Options two = one({"--fault", "em:2@30+10", "--fault=pd:0x08@1m"});
     ASSERT_EQ(two.scenario.faults.size(), 2u);
     EXPECT_TRUE(two.scenario.faults[0].emitter);
@@ -88,6 +89,7 @@ TEST(MeterOptions, UnknownMissingAndConflictingOptions) {
     EXPECT_NE(Parse({"--colour"}).error.find("unknown option '--colour'"), std::string::npos);
     EXPECT_NE(Parse({"--fire"}).error.find("--fire: missing value"), std::string::npos);
     EXPECT_FALSE(Parse({"--port", "5", "--device", "/dev/ttyS0"}).options);
+    EXPECT_NE(Parse({"--split", "200"}).error.find("--split"), std::string::npos);
     EXPECT_TRUE(Parse({"--stab", "5", "--help"}).help);
     EXPECT_TRUE(Parse({"-h"}).help);
 }

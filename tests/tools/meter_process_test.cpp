@@ -145,6 +145,8 @@ public:
             if (poll(&p, 1, 20) > 0) {
                 std::uint8_t buf[512];
                 const ssize_t n = read(m_fd, buf, sizeof buf);
+                if (n > 0)
+                    m_readSizes.push_back(n);
                 for (ssize_t i = 0; i < n; ++i)
                     m_rx.Push(buf[i]);
             }
@@ -167,6 +169,7 @@ public:
     const std::vector<std::uint8_t>& Modes() const { return m_modes; }
     const core::LinkReceiver& Receiver() const { return m_rx; }
     const std::vector<std::uint8_t>& FirstBytes() const { return m_firstByte; }
+    const std::vector<ssize_t>& ReadSizes() const { return m_readSizes; }
 
 private:
     core::StatusArea m_status;
@@ -174,6 +177,7 @@ private:
     int m_fd = -1;
     std::vector<std::uint8_t> m_modes;
     std::vector<std::uint8_t> m_firstByte;
+    std::vector<ssize_t> m_readSizes;
 };
 
 const std::vector<std::string> kFast{"--start", "0,2",         "--stab", "2",          "--adjust",
@@ -272,6 +276,22 @@ TEST(MeterProcess, LongHeaderAndLineErrors) {
     EXPECT_GT(monitor.Receiver().Accepted(), 10u);
     for (std::uint8_t first : monitor.FirstBytes())
         ASSERT_EQ(first, 0x85);
+}
+
+TEST(MeterProcess, SplitFramesArriveInTwoReadsAndAreStillAccepted) {
+    MapDir map;
+    Meter meter(map, Fast({"--interval", "200", "--split", "80"}));
+    const std::string ready = meter.WaitLine("^vels5-meter: COM5 .*200 ms");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    FakeMonitor monitor(PtsOf(ready));
+    monitor.Follow(1500, [] { return false; });
+    EXPECT_GE(monitor.Receiver().Accepted(), 5u);
+    const core::DropCounters& d = monitor.Receiver().Dropped();
+    EXPECT_EQ(d.badCrc + d.badEscape + d.interrupted + d.overlong, 0u);
+    int halves = 0;
+    for (ssize_t n : monitor.ReadSizes())
+        halves += n < 60;
+    EXPECT_GE(halves, 8);
 }
 
 TEST(MeterProcess, DrivesADeviceGivenByPathWithoutRegistering) {

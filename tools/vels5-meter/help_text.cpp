@@ -67,6 +67,10 @@ Faults and line trouble:
                       except 64 and 91, whose address byte would read as 0xC0
                       or 0xDB)
 
+  --split TIME        send each frame in two writes TIME apart (a bare number is
+                      ms; shorter than --interval): a slow line, so the monitor
+                      must join a frame from two reads
+
 Receiving: every frame that arrives is logged with its bytes and verdict. The
 restart command C0 22 00 EE starts the work phase again (with its measurement
 episode and the fire from its beginning); outside the work phase it is logged

@@ -143,6 +143,14 @@ std::string SetAddress(Options& o, std::string_view v) {
     return {};
 }
 
+std::string SetSplit(Options& o, std::string_view v) {
+    const auto s = ParseSeconds(v, 0.001);
+    if (!s || *s < 0.001 || *s > 60.0)
+        return "--split: expected 1 ms to 60 s, got " + Quote(v);
+    o.splitMs = static_cast<int>(std::lround(*s * 1000.0));
+    return {};
+}
+
 // Options that take a value; each setter applies it or returns an error text.
 struct ValueOption {
     std::string_view name;
@@ -164,6 +172,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--fault", AddFault},
     {"--line-errors", SetLineErrors},
     {"--addr", SetAddress},
+    {"--split", SetSplit},
 };
 
 const ValueOption* FindOption(std::string_view name) {
@@ -283,6 +292,10 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     }
     if (o.port != 0 && !o.device.empty()) {
         result.error = "--port and --device exclude each other: a device is not registered";
+        return result;
+    }
+    if (o.splitMs >= o.intervalMs) {
+        result.error = "--split: must be shorter than --interval";
         return result;
     }
     result.options = std::move(o);

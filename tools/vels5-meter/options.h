@@ -19,6 +19,7 @@ struct Options {
     int intervalMs = 200;     ///< --interval: ms between status frames, 10-60000
     double lineErrorRate = 0; ///< --line-errors: share of damaged frames, 0-1
     int address = -1;         ///< --addr: block address 0-127 (long header); -1 short
+    int splitMs = 0;          ///< --split: send frames in two writes this far apart (ms)
     bool verbose = false;     ///< --verbose: print every frame sent
     ScenarioConfig scenario;
 };

@@ -66,42 +66,63 @@ void Simulator::Logf(double tSec, const char* format, ...) {
 }
 
 int Simulator::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
-    const double origin = MonotonicSec();
-    const double interval = m_options.intervalMs / 1000.0;
-    double next = 0;
+    m_origin = MonotonicSec();
     while (!stop) {
-        double t = MonotonicSec() - origin;
-        if (t >= next) {
-            m_line.ReleaseIfAbandoned();
-            if (!SendFrame(t))
-                return 1;
-            next += interval;
-            if (next <= t) // fell behind (suspended, overloaded): no burst of late frames
-                next = t + interval;
-        }
-        t = MonotonicSec() - origin;
-        const double wait = std::max(0.0, next - t);
+        if (!RunTimers(Now()))
+            return 1;
+        const double wait = std::max(0.0, NextDeadline() - Now());
         timespec timeout{static_cast<time_t>(wait), static_cast<long>(std::fmod(wait, 1.0) * 1e9)};
         pollfd p{m_line.Fd(), static_cast<short>(POLLIN | (m_pending.empty() ? 0 : POLLOUT)), 0};
         const int ready = ppoll(&p, 1, &timeout, &waitMask);
         if (ready < 0 && errno == EINTR)
             continue; // a stop signal: the loop condition sees it
         if (ready < 0) {
-            Logf(t, "error: poll: %s", std::strerror(errno));
+            Logf(Now(), "error: poll: %s", std::strerror(errno));
             return 1;
         }
-        if (ready == 0)
-            continue;
-        if ((p.revents & POLLIN) && !ReadInput(MonotonicSec() - origin))
+        if (ready > 0 && !Serve(p.revents))
             return 1;
-        if ((p.revents & POLLOUT) && !FlushPending())
-            return 1;
-        if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) {
-            Logf(t, "error: %s hung up", m_line.Path().c_str());
-            return 1;
-        }
     }
     return 0;
+}
+
+double Simulator::Now() const {
+    return MonotonicSec() - m_origin;
+}
+
+double Simulator::NextDeadline() const {
+    return m_heldUntil >= 0 ? std::min(m_nextFrame, m_heldUntil) : m_nextFrame;
+}
+
+bool Simulator::RunTimers(double tSec) {
+    if (m_heldUntil >= 0 && tSec >= m_heldUntil) {
+        m_pending.insert(m_pending.end(), m_held.begin(), m_held.end());
+        m_held.clear();
+        m_heldUntil = -1;
+        if (!FlushPending())
+            return false;
+    }
+    if (tSec < m_nextFrame)
+        return true;
+    m_line.ReleaseIfAbandoned();
+    if (!SendFrame(tSec))
+        return false;
+    m_nextFrame += m_options.intervalMs / 1000.0;
+    if (m_nextFrame <= tSec) // fell behind (suspended, overloaded): no burst of late frames
+        m_nextFrame = tSec + m_options.intervalMs / 1000.0;
+    return true;
+}
+
+bool Simulator::Serve(short revents) {
+    if ((revents & POLLIN) && !ReadInput(Now()))
+        return false;
+    if ((revents & POLLOUT) && !FlushPending())
+        return false;
+    if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
+        Logf(Now(), "error: %s hung up", m_line.Path().c_str());
+        return false;
+    }
+    return true;
 }
 
 bool Simulator::SendFrame(double tSec) {
@@ -122,7 +143,7 @@ bool Simulator::SendFrame(double tSec) {
         Logf(tSec, "tx mode=%02X Ui=%s Di=%s%s%s", status.Mode(), ExactDecimal(status.Ui()).c_str(),
              ExactDecimal(status.Di()).c_str(), damage == LineDamage::None ? "" : " ",
              damage == LineDamage::None ? "" : DamageName(damage));
-    if (!m_pending.empty()) {
+    if (!m_pending.empty() || !m_held.empty()) {
         if (!m_lineFull)
             Logf(tSec, "line full: frames dropped until the other side reads");
         m_lineFull = true;
@@ -130,6 +151,13 @@ bool Simulator::SendFrame(double tSec) {
     }
     m_lineFull = false;
     m_pending = bytes;
+    if (m_options.splitMs > 0) {
+        // A slow line: the second half follows later, so the receiver must join two reads.
+        const auto half = static_cast<long>(bytes.size() / 2);
+        m_held.assign(bytes.begin() + half, bytes.end());
+        m_pending.resize(static_cast<std::size_t>(half));
+        m_heldUntil = tSec + m_options.splitMs / 1000.0;
+    }
     return FlushPending();
 }
 

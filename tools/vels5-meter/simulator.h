@@ -26,6 +26,12 @@ public:
     int Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
 
 private:
+    double Now() const;
+    double NextDeadline() const;
+    /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
+    bool RunTimers(double tSec);
+    /// Handles what ppoll reported on the line.
+    bool Serve(short revents);
     bool SendFrame(double tSec);
     void LogPhase(double tSec, const core::StatusArea& status);
     bool ReadInput(double tSec);
@@ -38,7 +44,11 @@ private:
     std::FILE* m_log;
     Scenario m_scenario;
     RxLog m_rx;
+    double m_origin = 0;                 ///< monotonic seconds at the start of Run
+    double m_nextFrame = 0;              ///< scenario time of the next frame
     std::vector<std::uint8_t> m_pending; ///< bytes the line did not take yet
+    std::vector<std::uint8_t> m_held;    ///< second half of a split frame
+    double m_heldUntil = -1;             ///< when m_held goes out; -1: nothing held
     std::uint64_t m_frameIndex = 0;
     std::uint8_t m_lastMode = 0xFF;
     std::uint8_t m_lastEmFaults = 0;
