@@ -23,8 +23,11 @@ inline constexpr std::string_view kTimeZero = "Ti= 00:00:00";
 inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
 } // namespace session_text
 
-/// The answer of OfferSaveLog.
-enum class SaveAnswer : std::uint8_t { GoOn, Stop };
+/// The answer of OfferSaveLog. GoOn: the log may be discarded (saved, or the user said no).
+/// Stop: the user cancelled. Failed: the user chose to save and the save failed (already
+/// reported to the user); the caller keeps the log, even on entering adjustment, where the
+/// user's answer is otherwise ignored.
+enum class SaveAnswer : std::uint8_t { GoOn, Stop, Failed };
 
 /// Recording state: the Tag of miLink.
 enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
@@ -96,7 +99,12 @@ public:
     // --- Link (MyCOMRxChar, Timer2Timer)
     /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
     /// each status frame is copied into the status area and runs ProcessStatus.
+    /// Bytes that arrive while a frame is being processed (a modal save offer keeps the
+    /// serial events coming) are dropped and counted; the receiver picks up again at the
+    /// next frame start.
     void ReceiveBytes(std::span<const std::uint8_t> bytes);
+    /// Bytes dropped because they arrived while a frame was being processed.
+    std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
     /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
     void Timer2Timer();
 
@@ -180,6 +188,8 @@ private:
     TimerCommand m_timer2;
     std::uint8_t m_lastMode = 0;
     std::uint16_t m_blink = 0;
+    bool m_receiving = false;
+    std::uint64_t m_droppedWhileBusy = 0;
 };
 
 } // namespace core
