@@ -1,0 +1,81 @@
+// Cost of the measurement session per status frame and per record, and of filling the log.
+#include "core/clock.h"
+#include "core/measurement_session.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class NullHost final : public core::IMeasurementHost {
+public:
+    bool TechVisible() const override { return false; }
+    bool TableVisible() const override { return true; }
+    bool GraphVisible() const override { return true; }
+    void UpdateTech() override {}
+    void AddRecordRow(int index) override { benchmark::DoNotOptimize(index); }
+    void ClearRows() override {}
+    void RedrawGraph() override {}
+    void SetTableTime(std::string_view) override {}
+    void SetGraphTime(std::string_view) override {}
+    core::SaveAnswer OfferSaveLog() override { return core::SaveAnswer::GoOn; }
+    void SendFrame(std::span<const std::uint8_t>) override {}
+    void NotifyLogFull(std::string_view) override {}
+};
+
+// One fault-free work frame: the mode step is skipped, the values are formatted and
+// accumulated.
+void ProcessWorkFrame(benchmark::State& state) {
+    NullHost host;
+    core::ManualClock clock(46023.5);
+    core::MeasurementSession session(host, clock);
+    session.PortOpened();
+    session.Status().SetMode(0x04);
+    session.Status().SetUi(2.345f);
+    session.Status().SetDi(0.123f);
+    for (auto _ : state) {
+        session.ProcessStatus();
+        benchmark::DoNotOptimize(session.View().lUi.text.data());
+    }
+}
+BENCHMARK(ProcessWorkFrame);
+
+// An adjustment frame with the voltage shown (blinking arrow).
+void ProcessAdjustmentFrame(benchmark::State& state) {
+    NullHost host;
+    core::ManualClock clock(46023.5);
+    core::MeasurementSession session(host, clock);
+    session.Status().SetMode(0x02);
+    session.Status().SetUi(0.5f);
+    session.ProcessStatus();
+    for (auto _ : state) {
+        session.ProcessStatus();
+        benchmark::DoNotOptimize(session.View().iTrL3);
+    }
+}
+BENCHMARK(ProcessAdjustmentFrame);
+
+// Writes the whole log: 32,767 records, one per tick, with a frame before each.
+void FillTheLog(benchmark::State& state) {
+    NullHost host;
+    core::ManualClock clock(46023.5);
+    core::MeasurementSession session(host, clock);
+    session.Status().SetMode(0x04);
+    session.Status().SetUi(2.0f);
+    for (auto _ : state) {
+        session.PortOpened();
+        session.Log().SetIdle();
+        while (session.Recording().state == core::RecordingState::On) {
+            session.ProcessStatus();
+            clock.AdvanceMs(1000);
+            session.Timer1Timer();
+        }
+        benchmark::DoNotOptimize(session.Log().Count());
+        session.bbEnRecClick(false);
+    }
+    state.SetItemsProcessed(state.iterations() * core::RecordLog::kMaxRecords);
+}
+BENCHMARK(FillTheLog)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

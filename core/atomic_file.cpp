@@ -1,0 +1,123 @@
+// Whole-file writes through a temporary file and rename, and whole-file reads.
+#include "core/atomic_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <locale.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace core {
+namespace {
+
+std::string ErrorText(int code) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
+FileWriteResult Failure(const std::string& path, int code) {
+    return {false, code, "Cannot create file " + path, ErrorText(code)};
+}
+
+std::string ParentDir(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// O_EXCL with mode 0666 lets the umask decide the permissions, which mkstemp (0600) would not.
+int CreateTemp(const std::string& path, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        char suffix[48];
+        std::snprintf(suffix, sizeof suffix, ".tmp-%d-%u-%ld", static_cast<int>(getpid()),
+                      counter.fetch_add(1), static_cast<long>(ts.tv_nsec));
+        tempPath = dir + "." + base + suffix;
+        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) // a signal before anything was written: try again
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    std::string tempPath;
+    const int fd = CreateTemp(path, tempPath);
+    if (fd < 0)
+        return Failure(path, errno);
+    struct stat old {};
+    if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        fchmod(fd, old.st_mode & 07777);
+    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
+    int code = ok ? 0 : errno;
+    // close() can report a deferred write error (NFS, full disk), so it counts too.
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (ok && rename(tempPath.c_str(), path.c_str()) != 0) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        unlink(tempPath.c_str());
+        return Failure(path, code);
+    }
+    // Make the rename itself durable; a failure here no longer endangers either version.
+    const int dirFd = open(ParentDir(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);
+        close(dirFd);
+    }
+    return {true, 0, {}, {}};
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+} // namespace core

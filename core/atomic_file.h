@@ -1,0 +1,28 @@
+// Whole-file writes that never leave a half-written file behind: the bytes go to a
+// temporary file in the target's folder, are flushed to disk, and replace the target by rename.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace core {
+
+/// Outcome of an atomic write.
+struct FileWriteResult {
+    bool ok = false;
+    int errorCode = 0;  ///< errno of the failing step, 0 on success
+    std::string error;  ///< "Cannot create file <path>" on failure
+    std::string reason; ///< strerror text of errorCode (C locale), without a full stop
+    explicit operator bool() const { return ok; }
+};
+
+/// Writes `bytes` as the whole content of `path`. On any failure the earlier file at `path`
+/// (if any) is left untouched and no temporary file remains. A new file gets mode 0666 minus
+/// the umask; an existing file keeps its mode. Any thread; concurrent writers of the same
+/// path each leave one complete version.
+FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+/// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+} // namespace core

@@ -1,0 +1,255 @@
+// The main window's measurement logic: modes, recording switch, record timer and restart.
+#include "core/measurement_session.h"
+
+#include "core/link_protocol.h"
+
+#include <cstdio>
+
+namespace core {
+
+MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
+    : m_host(host), m_clock(clock), m_receiver(m_status, this) {}
+
+// ---------------------------------------------------------------- link
+
+void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
+    // The receiver must not be fed from inside its own sink calls: its frame buffer is in use.
+    if (m_receiving) {
+        m_droppedWhileBusy += bytes.size();
+        return;
+    }
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(m_receiving);
+    m_receiver.Push(bytes);
+}
+
+void MeasurementSession::OnValidFrame() {
+    ReArmWatchdog();
+}
+
+void MeasurementSession::OnStatusFrame() {
+    ProcessStatus();
+}
+
+void MeasurementSession::Timer2Timer() {
+    // pStart lies in front of the other panels, so showing it hides whatever they show.
+    m_view.pStart = true;
+    m_view.lStart.text.assign(mode_text::kNoLink);
+    StopTimer(m_timer2);
+    StopTimer(m_timer1);
+    m_lastMode = 0;
+}
+
+// ---------------------------------------------------------------- modes
+
+void MeasurementSession::ProcessStatus() {
+    if (m_host.TechVisible())
+        m_host.UpdateTech();
+    const std::uint8_t mode = m_status.Mode();
+    if (m_lastMode != (mode & 0x0F))
+        ModeChange(mode & 0x0F);
+    if ((mode & mode_bit::kWork) && !WorkView(mode))
+        return;
+    if (mode & mode_bit::kAdjustment)
+        ShowAdjustment(m_view, m_status, m_blink);
+    if (mode & mode_bit::kStabilisation)
+        ShowStabilisation(m_view, m_status);
+}
+
+void MeasurementSession::ModeChange(std::uint8_t mode) {
+    ReArmWatchdog();
+    m_lastMode = mode;
+    if (mode & mode_bit::kStart) {
+        m_view.pStart = true;
+        m_view.pAdjust = m_view.pStab = m_view.pWork = false;
+        // After a link loss lStart reads "Нет связи"; a start frame proves the link is back.
+        m_view.lStart.text.assign(mode_text::kStart);
+        StopTimer(m_timer1);
+        m_view.bbRestart = false;
+    }
+    if (mode & mode_bit::kStabilisation) {
+        m_view.pStart = m_view.pAdjust = m_view.pWork = false;
+        m_view.pStab = true;
+        StopTimer(m_timer1);
+        m_view.bbRestart = false;
+    }
+    if (mode & mode_bit::kWork) {
+        m_view.pStart = m_view.pAdjust = m_view.pStab = false;
+        m_view.pWork = true;
+        m_view.bbRestart = true;
+    }
+    if (mode & mode_bit::kAdjustment) {
+        m_view.pStart = m_view.pStab = m_view.pWork = false;
+        StopTimer(m_timer1);
+        StopTimer(m_timer2);
+        m_view.bbRestart = false;
+        // Entering adjustment ends the measurement whatever the user answers, unless saving
+        // it failed: then the log stays for another try.
+        if (m_host.OfferSaveLog() != SaveAnswer::Failed)
+            ResetLog();
+        m_view.pError = true; // the adjustment view decides between pAdjust and pError
+    }
+}
+
+// Returns false when the frame ends ProcessStatus (a measurement under way in the meter).
+bool MeasurementSession::WorkView(std::uint8_t mode) {
+    if (mode & mode_bit::kMeasuring) {
+        ShowMeasurement(m_view);
+        m_log.SetIdle();
+        return false;
+    }
+    StartTimer1();
+    m_view.bbRestart = true;
+    if (ShowWork(m_view, m_status) && m_recording.state == RecordingState::On)
+        Accumulate();
+    return true;
+}
+
+// ---------------------------------------------------------------- record log
+
+void MeasurementSession::Accumulate() {
+    const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
+    m_log.Accumulate(m_clock.Now(), m_status.Ui(), density);
+}
+
+void MeasurementSession::Timer1Timer() {
+    if (m_recording.state != RecordingState::On)
+        return;
+    const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
+    if (result.outcome == TickOutcome::Written) {
+        const int index = m_log.Count() - 1;
+        if (m_host.TableVisible())
+            m_host.AddRecordRow(index);
+        if (m_host.GraphVisible())
+            m_host.RedrawGraph();
+    }
+    if (m_log.Count() > 0) {
+        const int s = m_log.ElapsedSeconds();
+        char text[32];
+        std::snprintf(text, sizeof text, "Ti= %02d:%02d:%02d", s / 3600, s % 3600 / 60, s % 60);
+        ShowElapsed(text);
+    }
+    if (result.limitReached)
+        StopAtLimit();
+}
+
+void MeasurementSession::ResetLog() {
+    ShowElapsed(session_text::kTimeZero);
+    m_log.SetCount(0);
+    m_host.ClearRows();
+    m_host.RedrawGraph();
+    ReArmWatchdog();
+}
+
+void MeasurementSession::ShowElapsed(std::string_view text) {
+    if (m_host.TableVisible())
+        m_host.SetTableTime(text);
+    if (m_host.GraphVisible())
+        m_host.SetGraphTime(text);
+    m_timeText.assign(text);
+}
+
+// The log cannot take another record: recording pauses, so nothing is overwritten and the
+// user can save the log and resume with a new one.
+void MeasurementSession::StopAtLimit() {
+    Pause();
+    m_host.NotifyLogFull(session_text::kLogFull);
+}
+
+// ---------------------------------------------------------------- recording switch
+
+void MeasurementSession::miLinkClick() {
+    if (m_recording.state == RecordingState::On)
+        Pause();
+    else if (m_recording.state == RecordingState::Paused)
+        Resume();
+}
+
+void MeasurementSession::bbEnRecClick(bool down) {
+    if (down && m_recording.state == RecordingState::On)
+        Pause();
+    else if (!down && m_recording.state == RecordingState::Paused)
+        Resume();
+}
+
+void MeasurementSession::Pause() {
+    m_recording.miLinkCaption.assign(session_text::kEnableRecording);
+    m_recording.bbEnRecHint.assign(session_text::kEnableRecording);
+    m_recording.state = RecordingState::Paused;
+    m_recording.bbEnRecDown = true;
+    StopTimer(m_timer1);
+}
+
+void MeasurementSession::Resume() {
+    if (m_host.OfferSaveLog() != SaveAnswer::GoOn) {
+        m_recording.bbEnRecDown = true;
+        return;
+    }
+    ResetLog();
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecDown = false;
+    m_recording.state = RecordingState::On;
+    m_log.SetIdle();
+}
+
+void MeasurementSession::bbRestartClick() {
+    if (m_host.OfferSaveLog() != SaveAnswer::GoOn)
+        return;
+    ResetLog();
+    m_host.SendFrame(kRestartFrame);
+    StopTimer(m_timer1);
+}
+
+// ---------------------------------------------------------------- port
+
+void MeasurementSession::PortOpened() {
+    m_view.bbRestart = false;
+    ReArmWatchdog();
+    m_recording.state = RecordingState::On;
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.enabled = true;
+    // The button follows the state: left down from an earlier pause it would claim that
+    // recording is paused while it is on.
+    m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecDown = false;
+    ResetLog();
+}
+
+void MeasurementSession::PortClosed() {
+    m_view.bbRestart = false;
+    StopTimer(m_timer1);
+    StopTimer(m_timer2);
+    m_recording.state = RecordingState::Unavailable;
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.enabled = false;
+}
+
+void MeasurementSession::PortOpenFailed() {
+    m_view.bbRestart = false;
+    StopTimer(m_timer1);
+    StopTimer(m_timer2);
+}
+
+// ---------------------------------------------------------------- timers
+
+void MeasurementSession::StartTimer1() {
+    if (!m_timer1.running) {
+        m_timer1.running = true;
+        ++m_timer1.starts;
+    }
+}
+
+void MeasurementSession::StopTimer(TimerCommand& timer) {
+    timer.running = false;
+}
+
+void MeasurementSession::ReArmWatchdog() {
+    m_timer2.running = true;
+    ++m_timer2.starts;
+}
+
+} // namespace core

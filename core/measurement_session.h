@@ -1,0 +1,195 @@
+// The main window's measurement state without the widgets: status area and receiver, mode
+// panels, record log, recording switch, timers and the restart command.
+#pragma once
+
+#include "core/clock.h"
+#include "core/link_receiver.h"
+#include "core/mode_view.h"
+#include "core/record_log.h"
+#include "core/status_area.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+/// Texts of the recording switch and the elapsed-time labels (UTF-8).
+namespace session_text {
+inline constexpr std::string_view kDisableRecording = "Запретить запись";
+inline constexpr std::string_view kEnableRecording = "Разрешить запись";
+inline constexpr std::string_view kTimeZero = "Ti= 00:00:00";
+inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
+} // namespace session_text
+
+/// The answer of OfferSaveLog. GoOn: the log may be discarded (saved, or the user said no).
+/// Stop: the user cancelled. Failed: the user chose to save and the save failed (already
+/// reported to the user); the caller keeps the log, even on entering adjustment, where the
+/// user's answer is otherwise ignored.
+enum class SaveAnswer : std::uint8_t { GoOn, Stop, Failed };
+
+/// Recording state: the Tag of miLink.
+enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
+
+/// What the main window does for the session. Implemented by the main window, faked by tests.
+/// Every call happens on the GUI thread, from inside a MeasurementSession method.
+class IMeasurementHost {
+public:
+    virtual ~IMeasurementHost() = default;
+
+    virtual bool TechVisible() const = 0;
+    virtual bool TableVisible() const = 0;
+    virtual bool GraphVisible() const = 0;
+    /// The technical panel's UpdateTech; called only while TechVisible().
+    virtual void UpdateTech() = 0;
+    /// The table window's AddRecordRow(index); called only while TableVisible().
+    virtual void AddRecordRow(int index) = 0;
+    /// The table window's ClearRows; called whether the table is visible or not.
+    virtual void ClearRows() = 0;
+    /// The graph window's RedrawGraph; Timer1Timer calls it only while GraphVisible(),
+    /// ResetLog always.
+    virtual void RedrawGraph() = 0;
+    /// The "Ti=" label lTime of the table (graph) window; called only while it is visible.
+    virtual void SetTableTime(std::string_view text) = 0;
+    virtual void SetGraphTime(std::string_view text) = 0;
+    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0).
+    virtual SaveAnswer OfferSaveLog() = 0;
+    /// Writes a complete frame to the open port; a failure is ignored.
+    virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
+    /// The log reached its limit and recording stopped: show `text` to the user once.
+    virtual void NotifyLogFull(std::string_view text) = 0;
+};
+
+/// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
+/// (stop and start: a full interval from now); when `running` is false, stop it.
+struct TimerCommand {
+    bool running = false;
+    std::uint32_t starts = 0; ///< incremented by every start and re-arm
+    bool operator==(const TimerCommand&) const = default;
+};
+
+/// The recording switch as shown: miLink (Tag, caption, enabled) and bbEnRec (hint, down,
+/// enabled).
+struct RecordingView {
+    RecordingState state = RecordingState::Unavailable;
+    std::string miLinkCaption{session_text::kDisableRecording};
+    std::string bbEnRecHint{session_text::kDisableRecording};
+    bool bbEnRecDown = false;
+    bool enabled = false; ///< miLink and bbEnRec
+    bool operator==(const RecordingView&) const = default;
+};
+
+/// Recording parameters owned by the main window and kept in the settings file.
+struct MeasurementParams {
+    float fDist = 1.0f;          ///< metres between the blocks (0.3 to 10 via the dialog)
+    std::uint16_t wTimeStep = 1; ///< seconds between records (1 to 30 via the dialog)
+};
+
+/// The main window's measurement logic. The window forwards its events to the handlers
+/// below (same names as its own) and then shows View(), Recording(), TimeText() and applies
+/// Timer1()/Timer2(). Owns the status area, the receiver and the record log; the host and the
+/// clock must outlive it. GUI thread only. Large (the log): allocate it once, with the window.
+class MeasurementSession final : private ILinkSink {
+public:
+    MeasurementSession(IMeasurementHost& host, const IClock& clock);
+    MeasurementSession(const MeasurementSession&) = delete;
+    MeasurementSession& operator=(const MeasurementSession&) = delete;
+
+    // --- Link (MyCOMRxChar, Timer2Timer)
+    /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
+    /// each status frame is copied into the status area and runs ProcessStatus.
+    /// Bytes that arrive while a frame is being processed (a modal save offer keeps the
+    /// serial events coming) are dropped and counted; the receiver picks up again at the
+    /// next frame start.
+    void ReceiveBytes(std::span<const std::uint8_t> bytes);
+    /// Bytes dropped because they arrived while a frame was being processed.
+    std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
+    /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
+    void Timer2Timer();
+
+    // --- Modes
+    /// Updates the view, timers and log from the status area (after each status frame).
+    void ProcessStatus();
+
+    // --- Record log
+    /// Adds the status area's Ui and Di / fDist to the accumulator.
+    void Accumulate();
+    /// The record timer's tick (every 300 ms while Timer1 runs).
+    void Timer1Timer();
+    /// Empties the log: "Ti= 00:00:00" labels, Count 0, ClearRows, RedrawGraph, watchdog
+    /// re-armed. The accumulator is kept.
+    void ResetLog();
+
+    // --- Recording switch and restart
+    /// miLinkClick: pauses when on, resumes (after OfferSaveLog) when paused.
+    void miLinkClick();
+    /// bbEnRecClick with the button's new position: down pauses, up resumes. After a refused
+    /// resume the view says the button is down again.
+    void bbEnRecClick(bool down);
+    /// bbRestartClick (also after OK in the distance and period dialogs): OfferSaveLog; on
+    /// go on ResetLog, send the restart frame C0 22 00 EE, stop Timer1.
+    void bbRestartClick();
+
+    // --- Port transitions (TxClick)
+    /// A port was opened: recording on, watchdog started, ResetLog.
+    void PortOpened();
+    /// "Выкл" chosen: recording unavailable, both timers stopped.
+    void PortClosed();
+    /// Opening a port failed (the previous one is closed): both timers stopped, bbRestart
+    /// disabled; the recording state is left as it was.
+    void PortOpenFailed();
+
+    // --- State the window shows
+    const ModeView& View() const { return m_view; }
+    const RecordingView& Recording() const { return m_recording; }
+    /// The main window's "Ti=" label lTime.
+    const std::string& TimeText() const { return m_timeText; }
+    const TimerCommand& Timer1() const { return m_timer1; }
+    const TimerCommand& Timer2() const { return m_timer2; }
+
+    // --- Owned data
+    StatusArea& Status() { return m_status; }
+    const StatusArea& Status() const { return m_status; }
+    RecordLog& Log() { return m_log; }
+    const RecordLog& Log() const { return m_log; }
+    MeasurementParams& Params() { return m_params; }
+    const MeasurementParams& Params() const { return m_params; }
+    const LinkReceiver& Receiver() const { return m_receiver; }
+    std::uint8_t LastMode() const { return m_lastMode; }
+    std::uint16_t Blink() const { return m_blink; }
+
+private:
+    void OnValidFrame() override;
+    void OnStatusFrame() override;
+
+    void ModeChange(std::uint8_t mode);
+    bool WorkView(std::uint8_t mode);
+    void AdjustmentView();
+    void StabilisationView();
+    void Pause();
+    void Resume();
+    void StopAtLimit();
+    void ShowElapsed(std::string_view text);
+    void StartTimer1();
+    void StopTimer(TimerCommand& timer);
+    void ReArmWatchdog();
+
+    IMeasurementHost& m_host;
+    const IClock& m_clock;
+    StatusArea m_status;
+    LinkReceiver m_receiver;
+    RecordLog m_log;
+    MeasurementParams m_params;
+    ModeView m_view;
+    RecordingView m_recording;
+    std::string m_timeText{session_text::kTimeZero};
+    TimerCommand m_timer1;
+    TimerCommand m_timer2;
+    std::uint8_t m_lastMode = 0;
+    std::uint16_t m_blink = 0;
+    bool m_receiving = false;
+    std::uint64_t m_droppedWhileBusy = 0;
+};
+
+} // namespace core

@@ -1,0 +1,102 @@
+// The record log: the fixed table of measurement records and the accumulator that averages
+// status frames over each recording period.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace core {
+
+#pragma pack(push, 1)
+/// One logged interval. 18 bytes, packed, fields in this order. Read and write the fields
+/// by value; do not take their addresses (they are unaligned).
+struct MeasurementRecord {
+    float Ui = 0;        ///< mean received-signal voltage over the interval, V
+    float m = 0;         ///< mean smoke optical density Di / fDist over the interval, dB/m
+    std::uint16_t T = 0; ///< seconds since the log's start, whole seconds, 0 to 65,535
+    double Time = 0;     ///< date-time of the record (days since 1899-12-30, local time)
+};
+#pragma pack(pop)
+static_assert(sizeof(MeasurementRecord) == 18);
+
+/// What one record-timer tick did (RecordLog::Tick).
+enum class TickOutcome : std::uint8_t {
+    Idle,    ///< no log is being built (NSamples < 0): nothing done
+    NotDue,  ///< less than the period has passed since LastTime
+    Skipped, ///< a record was due while a block is faulty: the grid advanced, nothing written
+    Empty,   ///< due with Count 0 and no sample: the time base was set, nothing written
+    Written, ///< record Count - 1 was written
+    AtLimit, ///< due, but the log is full or T would pass 65,535 s: nothing written or moved
+};
+
+struct TickResult {
+    TickOutcome outcome = TickOutcome::Idle;
+    /// No further record can be written to this log (32,767 records, or the next grid point
+    /// would be past 65,535 s): recording must stop. Set with Written or AtLimit.
+    bool limitReached = false;
+};
+
+/// The in-memory record log with its accumulator.
+///
+/// Holds 65,536 record slots allocated once at construction (nothing is allocated per record).
+/// `Count` has the range of a signed 16-bit count; at most kMaxRecords records are ever
+/// written, and a record's `T` never passes kMaxT. Not thread-safe: GUI thread only.
+/// Times are date-times (days); `now` comes from the caller's clock.
+class RecordLog {
+public:
+    static constexpr int kSlots = 65'536;
+    static constexpr int kMaxRecords = 32'767;
+    static constexpr int kMaxT = 65'535;
+
+    RecordLog();
+
+    /// Records 0 to Count() - 1 are valid.
+    int Count() const { return m_count; }
+    /// Sets Count (the table loader, the save offer); clamped to 0..kMaxRecords.
+    void SetCount(int count);
+    /// Slot access, index 0..kSlots - 1 (unchecked beyond an assert).
+    const MeasurementRecord& operator[](int index) const;
+    MeasurementRecord& operator[](int index);
+
+    /// Accumulator state. NSamples -1: idle, no log is being built.
+    int NSamples() const { return m_nSamples; }
+    double SumUi() const { return m_sumUi; }
+    double SumM() const { return m_sumM; }
+    double StartTime() const { return m_startTime; }
+    double LastTime() const { return m_lastTime; }
+
+    /// Adds one fault-free work frame: `ui` in V, `densityDbPerM` = Di / fDist. When idle, a
+    /// new log begins first: StartTime = LastTime = now, Count = 0, sums 0, NSamples 0
+    /// (the table and graph are not told).
+    void Accumulate(double now, float ui, double densityDbPerM);
+    /// A measurement under way inside the meter: sums cleared, NSamples -1 (idle).
+    void SetIdle();
+
+    /// The record timer's work at `now` with a period of `periodSec` seconds (values below 1
+    /// count as 1). `faulty`: either block reports a fault in the current status. Writes at
+    /// most one record per call; a timer that fell behind catches up one record per call, on
+    /// the fixed grid of `periodSec` seconds from StartTime. An interval without frames
+    /// repeats the previous record's Ui and m.
+    TickResult Tick(double now, int periodSec, bool faulty);
+
+    /// Rounded seconds from StartTime to LastTime, 0..kMaxT: the time of the newest record,
+    /// shown by the "Ti=" labels.
+    int ElapsedSeconds() const;
+
+private:
+    bool WouldPassLimit(double nextTime) const;
+
+    std::vector<MeasurementRecord> m_records;
+    std::int16_t m_count = 0;
+    std::int16_t m_nSamples = -1;
+    double m_sumUi = 0;
+    double m_sumM = 0;
+    double m_startTime = 0;
+    double m_lastTime = 0;
+};
+
+/// A duration in days as whole milliseconds (the clock's resolution), so that rounding noise
+/// in a difference of two date-times cannot move a whole-second boundary.
+std::int64_t DurationMs(double days);
+
+} // namespace core

@@ -1,0 +1,88 @@
+// A scripted main window for MeasurementSession tests: records the calls, answers the save
+// offer from a queue.
+#pragma once
+
+#include "core/clock.h"
+#include "core/date_time.h"
+#include "core/measurement_session.h"
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+class FakeMeasurementHost : public core::IMeasurementHost {
+public:
+    bool techVisible = false;
+    bool tableVisible = false;
+    bool graphVisible = false;
+    std::deque<core::SaveAnswer> answers; ///< empty: go on
+    std::function<void()> duringOffer;    ///< runs inside OfferSaveLog (a modal loop)
+
+    int techUpdates = 0;
+    std::vector<int> rowsAdded;
+    int clearRows = 0;
+    int redraws = 0;
+    std::string tableTime;
+    std::string graphTime;
+    int offers = 0;
+    std::vector<std::vector<std::uint8_t>> sent;
+    std::vector<std::string> notices;
+
+    bool TechVisible() const override { return techVisible; }
+    bool TableVisible() const override { return tableVisible; }
+    bool GraphVisible() const override { return graphVisible; }
+    void UpdateTech() override { ++techUpdates; }
+    void AddRecordRow(int index) override { rowsAdded.push_back(index); }
+    void ClearRows() override { ++clearRows; }
+    void RedrawGraph() override { ++redraws; }
+    void SetTableTime(std::string_view text) override { tableTime = text; }
+    void SetGraphTime(std::string_view text) override { graphTime = text; }
+    core::SaveAnswer OfferSaveLog() override {
+        ++offers;
+        if (duringOffer)
+            duringOffer();
+        if (answers.empty())
+            return core::SaveAnswer::GoOn;
+        const core::SaveAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void SendFrame(std::span<const std::uint8_t> frame) override {
+        sent.emplace_back(frame.begin(), frame.end());
+    }
+    void NotifyLogFull(std::string_view text) override { notices.emplace_back(text); }
+};
+
+/// A session on a manual clock starting 2026-01-01 12:00:00, with a port open.
+struct SessionRig {
+    FakeMeasurementHost host;
+    core::ManualClock clock{core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})};
+    core::MeasurementSession session{host, clock};
+
+    /// Sets the status area and runs ProcessStatus.
+    void Frame(std::uint8_t mode, float ui = 1.0f, float di = 0.5f, std::uint8_t photoFaults = 0,
+               std::uint8_t emitterFaults = 0) {
+        core::StatusArea& s = session.Status();
+        s.SetMode(mode);
+        s.SetUi(ui);
+        s.SetDi(di);
+        core::BlockStatus photo;
+        photo.faults = photoFaults;
+        s.SetPhotodetector(photo);
+        core::BlockStatus emitter;
+        emitter.faults = emitterFaults;
+        s.SetEmitter(emitter);
+        session.ProcessStatus();
+    }
+    /// Advances the clock by `ms` and ticks the record timer if it runs.
+    void TickAfter(long long ms) {
+        clock.AdvanceMs(ms);
+        if (session.Timer1().running)
+            session.Timer1Timer();
+    }
+};
+
+} // namespace test

@@ -1,0 +1,252 @@
+// Recording switch, restart, log reset and port transitions of the measurement session.
+#include "core/link_protocol.h"
+#include "fake_measurement_host.h"
+
+#include <array>
+#include <cstddef>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using core::RecordingState;
+using core::SaveAnswer;
+using test::SessionRig;
+
+constexpr std::uint8_t kWork = 0x04;
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.session.PortOpened();
+        rig.Frame(kWork);
+        rig.TickAfter(1000);
+        rig.TickAfter(1000);
+        ASSERT_EQ(rig.session.Log().Count(), 2);
+    }
+    const core::RecordingView& Switch() const { return rig.session.Recording(); }
+    SessionRig rig;
+};
+
+TEST_F(Recording, PauseKeepsTheRecordsAndStopsTheTimer) {
+    rig.session.miLinkClick();
+    EXPECT_EQ(Switch().state, RecordingState::Paused);
+    EXPECT_EQ(Switch().miLinkCaption, "Разрешить запись");
+    EXPECT_EQ(Switch().bbEnRecHint, "Разрешить запись");
+    EXPECT_TRUE(Switch().bbEnRecDown);
+    EXPECT_FALSE(rig.session.Timer1().running);
+    EXPECT_EQ(rig.session.Log().Count(), 2);
+    EXPECT_EQ(rig.host.offers, 0);
+    // Frames go on but nothing is accumulated.
+    rig.Frame(kWork);
+    EXPECT_EQ(rig.session.Log().NSamples(), 0);
+}
+
+TEST_F(Recording, ResumeAnsweredGoOnStartsANewLog) {
+    rig.session.bbEnRecClick(true);
+    rig.session.bbEnRecClick(false);
+    EXPECT_EQ(rig.host.offers, 1);
+    EXPECT_EQ(Switch().state, RecordingState::On);
+    EXPECT_EQ(Switch().miLinkCaption, "Запретить запись");
+    EXPECT_FALSE(Switch().bbEnRecDown);
+    EXPECT_EQ(rig.session.Log().Count(), 0);
+    EXPECT_EQ(rig.session.Log().NSamples(), -1);
+    EXPECT_EQ(rig.session.TimeText(), "Ti= 00:00:00");
+}
+
+TEST_F(Recording, ResumeAnsweredStopChangesNothing) {
+    rig.session.miLinkClick();
+    rig.host.answers = {SaveAnswer::Stop};
+    const int clears = rig.host.clearRows;
+    rig.session.bbEnRecClick(false); // the user released the button
+    EXPECT_EQ(Switch().state, RecordingState::Paused);
+    EXPECT_TRUE(Switch().bbEnRecDown); // put down again
+    EXPECT_EQ(Switch().miLinkCaption, "Разрешить запись");
+    EXPECT_EQ(rig.session.Log().Count(), 2);
+    EXPECT_EQ(rig.host.clearRows, clears);
+}
+
+TEST_F(Recording, SwitchIsIgnoredWhileUnavailable) {
+    rig.session.PortClosed();
+    rig.session.miLinkClick();
+    rig.session.bbEnRecClick(true);
+    EXPECT_EQ(Switch().state, RecordingState::Unavailable);
+    EXPECT_EQ(rig.host.offers, 0);
+}
+
+TEST_F(Recording, RestartAnsweredGoOnSendsTheRestartFrame) {
+    rig.host.graphVisible = false;
+    const int redraws = rig.host.redraws;
+    rig.session.bbRestartClick();
+    ASSERT_EQ(rig.host.sent.size(), 1u);
+    EXPECT_EQ(rig.host.sent[0], (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+    EXPECT_EQ(rig.session.Log().Count(), 0);
+    EXPECT_EQ(rig.host.redraws, redraws + 1); // redrawn even while hidden
+    EXPECT_FALSE(rig.session.Timer1().running);
+    EXPECT_EQ(Switch().state, RecordingState::On);
+}
+
+TEST_F(Recording, RestartAnsweredStopDoesNothing) {
+    rig.host.answers = {SaveAnswer::Stop};
+    rig.session.bbRestartClick();
+    EXPECT_TRUE(rig.host.sent.empty());
+    EXPECT_EQ(rig.session.Log().Count(), 2);
+    EXPECT_TRUE(rig.session.Timer1().running);
+}
+
+TEST_F(Recording, ResetLogKeepsTheAccumulatorForTheNextRecord) {
+    rig.Frame(kWork, 3.0f);
+    rig.host.tableVisible = true;
+    rig.session.ResetLog();
+    EXPECT_EQ(rig.host.tableTime, "Ti= 00:00:00");
+    EXPECT_EQ(rig.session.Log().NSamples(), 1);
+    rig.TickAfter(1000);
+    ASSERT_EQ(rig.session.Log().Count(), 1);
+    EXPECT_FLOAT_EQ(rig.session.Log()[0].Ui, 3.0f);
+    EXPECT_EQ(rig.session.Log()[0].T, 0);
+}
+
+TEST_F(Recording, ResetLogReArmsTheWatchdog) {
+    rig.session.Timer2Timer();
+    ASSERT_FALSE(rig.session.Timer2().running);
+    rig.session.ResetLog();
+    EXPECT_TRUE(rig.session.Timer2().running);
+}
+
+TEST(PortTransitions, OpeningTurnsRecordingOnAndEmptiesTheLog) {
+    SessionRig rig;
+    EXPECT_EQ(rig.session.Recording().state, RecordingState::Unavailable);
+    EXPECT_FALSE(rig.session.Recording().enabled);
+    rig.session.PortOpened();
+    EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
+    EXPECT_TRUE(rig.session.Recording().enabled);
+    EXPECT_TRUE(rig.session.Timer2().running);
+    EXPECT_EQ(rig.host.clearRows, 1);
+    EXPECT_EQ(rig.host.offers, 0); // opening a port does not offer to save
+}
+
+TEST(PortTransitions, SwitchingOffStopsBothTimersAndDisablesRecording) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    rig.session.PortClosed();
+    EXPECT_FALSE(rig.session.Timer1().running);
+    EXPECT_FALSE(rig.session.Timer2().running);
+    EXPECT_EQ(rig.session.Recording().state, RecordingState::Unavailable);
+    EXPECT_EQ(rig.session.Recording().miLinkCaption, "Запретить запись");
+    EXPECT_FALSE(rig.session.Recording().enabled);
+    EXPECT_FALSE(rig.session.View().bbRestart);
+}
+
+TEST(PortTransitions, FailedOpenStopsTheTimersOnly) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    rig.session.PortOpenFailed();
+    EXPECT_FALSE(rig.session.Timer1().running);
+    EXPECT_FALSE(rig.session.Timer2().running);
+    EXPECT_FALSE(rig.session.View().bbRestart);
+    EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
+}
+
+TEST(PortTransitions, OpeningAfterAPauseShowsTheButtonUp) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.session.miLinkClick();
+    ASSERT_TRUE(rig.session.Recording().bbEnRecDown);
+    rig.session.PortClosed();
+    rig.session.PortOpened();
+    EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
+    EXPECT_FALSE(rig.session.Recording().bbEnRecDown);
+    EXPECT_EQ(rig.session.Recording().bbEnRecHint, "Запретить запись");
+}
+
+} // namespace
+
+namespace {
+
+using test::SessionRig;
+
+std::vector<std::uint8_t> StatusFrame(std::uint8_t mode, float ui) {
+    core::StatusArea area;
+    area.SetMode(mode);
+    area.SetUi(ui);
+    std::array<std::uint8_t, core::kFrameBufferSize> out{};
+    const std::size_t n =
+        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
+                         std::span(area.Bytes().data(), core::kStatusPayloadSize), out);
+    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+TEST(ReceivedBytes, StatusFrameRunsProcessStatus) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.session.ReceiveBytes(StatusFrame(0x04, 1.5f));
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
+    EXPECT_EQ(rig.session.View().lUi.text, "Ui=1,500В");
+}
+
+TEST(ReceivedBytes, BadChecksumChangesNothing) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    std::vector<std::uint8_t> frame = StatusFrame(0x04, 1.5f);
+    frame.back() ^= 0x01;
+    const std::uint32_t arms = rig.session.Timer2().starts;
+    rig.session.ReceiveBytes(frame);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Start);
+    EXPECT_EQ(rig.session.Timer2().starts, arms);
+}
+
+TEST(ReceivedBytes, AnyValidFrameReArmsTheWatchdog) {
+    SessionRig rig;
+    std::array<std::uint8_t, core::kFrameBufferSize> out{};
+    const std::size_t n = core::BuildFrame(core::kNoAddress, 0x33, {}, out);
+    rig.session.ReceiveBytes(std::span(out.data(), n));
+    EXPECT_TRUE(rig.session.Timer2().running);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Start);
+}
+
+TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferAreDroppedSafely) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    const std::vector<std::uint8_t> nested = StatusFrame(0x04, 3.0f);
+    rig.host.duringOffer = [&] { rig.session.ReceiveBytes(nested); };
+    rig.session.ReceiveBytes(StatusFrame(0x02, 2.0f)); // entering adjustment offers to save
+    EXPECT_EQ(rig.host.offers, 1);
+    EXPECT_EQ(rig.session.BytesDroppedWhileBusy(), nested.size());
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Adjust);
+    rig.host.duringOffer = nullptr;
+    rig.session.ReceiveBytes(StatusFrame(0x04, 3.0f));
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
+}
+
+class FailedSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig.session.PortOpened();
+        rig.Frame(0x04);
+        rig.TickAfter(1000);
+        ASSERT_EQ(rig.session.Log().Count(), 1);
+        rig.host.answers = {core::SaveAnswer::Failed};
+    }
+    SessionRig rig;
+};
+
+TEST_F(FailedSave, EnteringAdjustmentKeepsTheLog) {
+    rig.Frame(0x02, 2.0f);
+    EXPECT_EQ(rig.session.Log().Count(), 1);
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Adjust);
+}
+
+TEST_F(FailedSave, RestartAndResumeAreCancelled) {
+    rig.session.bbRestartClick();
+    EXPECT_TRUE(rig.host.sent.empty());
+    EXPECT_EQ(rig.session.Log().Count(), 1);
+    rig.session.miLinkClick(); // pause
+    rig.host.answers = {core::SaveAnswer::Failed};
+    rig.session.miLinkClick(); // resume refused
+    EXPECT_EQ(rig.session.Recording().state, core::RecordingState::Paused);
+    EXPECT_EQ(rig.session.Log().Count(), 1);
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+// The Qt prompts' dialog set-up (the dialogs themselves are never run in tests).
+#include "test_main.h"
+#include "ui/prompts/qt_prompts.h"
+
+#include <QFileDialog>
+
+class TstPrompts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filtersBecomeQtNameFilters() {
+        QCOMPARE(ui::QtNameFilters(QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*")),
+                 (QStringList{QStringLiteral("TXT (*.txt)"), QStringLiteral("all (*.*)")}));
+        QCOMPARE(ui::QtNameFilters(QStringLiteral("Pictures|*.bmp;*.png")),
+                 QStringList{QStringLiteral("Pictures (*.bmp *.png)")});
+        QVERIFY(ui::QtNameFilters(QString()).isEmpty());
+    }
+
+    void saveDialogIsSetUpAsAsked() {
+        QFileDialog dialog;
+        ui::FileDialogOptions o;
+        o.title = QStringLiteral("Сохранить таблицу");
+        o.defaultSuffix = QStringLiteral("txt");
+        o.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        o.filterIndex = 2;
+        ui::QtPrompts::ConfigureFileDialog(dialog, o, true);
+        QCOMPARE(dialog.windowTitle(), o.title);
+        QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
+        QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog.defaultSuffix(), QStringLiteral("txt"));
+        QCOMPARE(dialog.nameFilters().size(), 2);
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("all (*.*)"));
+    }
+
+    void openDialogWantsAnExistingFile() {
+        QFileDialog dialog;
+        ui::FileDialogOptions o;
+        o.title = QStringLiteral("Открыть таблицу");
+        o.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        ui::QtPrompts::ConfigureFileDialog(dialog, o, false);
+        QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);
+        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("TXT (*.txt)"));
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstPrompts)
+#include "tst_prompts.moc"

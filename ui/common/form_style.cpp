@@ -1,0 +1,55 @@
+// Fonts and label placement shared by every window.
+#include "ui/common/form_style.h"
+
+#include <QLabel>
+
+namespace ui {
+
+namespace {
+
+// "MS Sans Serif" is rarely installed; Liberation Sans has the narrow metrics the fixed
+// layouts were made for (the usual fontconfig stand-in, DejaVu Sans, is about 15 % wider,
+// so the longest fault text would overflow the main window).
+QFont SansSerif() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    return font;
+}
+
+} // namespace
+
+QFont FormFont() {
+    QFont font = SansSerif();
+    font.setPointSize(8);
+    return font;
+}
+
+QFont PixelFont(int pixels, bool bold, bool italic) {
+    QFont font = SansSerif();
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setItalic(italic);
+    return font;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                  int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setFont(font);
+    label->adjustSize();
+    label->move(x, y);
+    return label;
+}
+
+void SetCentred(QLabel* label, const QString& text, int centre) {
+    label->setText(text);
+    Centre(label, centre);
+}
+
+void Centre(QLabel* label, int centre) {
+    label->adjustSize();
+    label->move(centre - label->width() / 2, label->y());
+}
+
+} // namespace ui

@@ -1,0 +1,37 @@
+// Look shared by every window: the form font, bold pixel-sized label fonts, centred labels
+// and the frame that the documented outer window sizes include.
+#pragma once
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+
+class QLabel;
+class QWidget;
+
+namespace ui {
+
+/// Documented window sizes are outer sizes; a standard frame (4-pixel borders, 26-pixel
+/// caption) takes this much of them, so the Qt widget gets the outer size minus this.
+inline constexpr QSize kFrameExtra{8, 34};
+
+/// The outer size of a window as the Qt widget size.
+inline QSize InnerSize(int outerWidth, int outerHeight) {
+    return QSize(outerWidth, outerHeight) - kFrameExtra;
+}
+
+/// "MS Sans Serif" 8 pt, the font of every form.
+QFont FormFont();
+/// "MS Sans Serif" of `pixels` height, bold unless told otherwise.
+QFont PixelFont(int pixels, bool bold = true, bool italic = false);
+
+/// A label with objectName, text and font, placed at (x, y) with its text's natural size.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                  int x, int y);
+/// Sets the label's text, fits its width to it and centres it on `centre` (left edge =
+/// centre - width div 2), keeping its vertical position.
+void SetCentred(QLabel* label, const QString& text, int centre);
+/// Re-centres the label with its current text.
+void Centre(QLabel* label, int centre);
+
+} // namespace ui

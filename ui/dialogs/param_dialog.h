@@ -1,0 +1,43 @@
+// The common frame of the two parameter dialogs: caption "Параметр", two centred labels,
+// one edit field and the "Ввод" button; Enter in the field acts as the button.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace ui {
+
+class IPrompts;
+
+class ParamDialog : public QDialog {
+    Q_OBJECT
+public:
+    QLabel* Label1;
+    QLabel* Label2;
+    QPushButton* bOk;
+
+protected:
+    /// `editName` and `maxLength` describe the edit field, `text` its text in the form.
+    ParamDialog(IPrompts& prompts, const QString& line1, const QString& line2,
+                const QString& editName, int maxLength, const QString& text, QWidget* parent);
+    /// Validates the field; stores and accepts, or tells the user and stays open.
+    virtual void bOkClick() = 0;
+    /// Clears the result each time the dialog is shown.
+    void showEvent(QShowEvent* event) override;
+
+    QLineEdit* Edit() const { return m_edit; }
+    /// The range message with the corrected text put into the field.
+    void Refuse(const QString& message, const QString& corrected);
+    /// The conversion error, in a box titled "Error".
+    void ConversionError(const std::string& utf8Message);
+
+    IPrompts& m_prompts;
+
+private:
+    QLineEdit* m_edit;
+};
+
+} // namespace ui
