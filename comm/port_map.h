@@ -16,16 +16,21 @@ std::string DefaultPortMapDir();
 
 class PortMap {
 public:
-    /// `sysfsRoot` and `byIdDir` are parameters so tests can use fake trees.
+    /// `sysfsRoot`, `byIdDir` and `devDir` (where the device nodes are) are parameters so
+    /// tests can use fake trees.
     explicit PortMap(std::string mapDir = DefaultPortMapDir(),
                      std::string sysfsRoot = "/sys/class/tty",
-                     std::string byIdDir = "/dev/serial/by-id");
+                     std::string byIdDir = "/dev/serial/by-id", std::string devDir = "/dev");
 
-    /// "COMn" and "\\.\COMn" resolve through the map (nullopt when there is no entry);
-    /// any other name is returned unchanged as a path.
+    /// "COMn" and "\\.\COMn" (n >= 1) resolve through the map to the entry's target
+    /// (nullopt when there is no entry); any other name is returned unchanged as a path.
     std::optional<std::string> Resolve(std::string_view deviceName) const;
     /// Gives every serial device of the machine that no entry points to an entry with the
-    /// lowest free number, then returns the numbers of all entries, ascending.
+    /// lowest free number, then returns the numbers of all entries, ascending. Devices are
+    /// the ttys of sysfs with a `device` link that are not virtual (8250 ports only when
+    /// their `type` is not 0); a USB adapter is entered by its stable by-id path, so it keeps
+    /// its number across runs and replugs; ttySk prefers COM(k+1). Entries are never
+    /// removed here, so an unplugged adapter keeps its number reserved.
     std::vector<int> Refresh();
     /// The numbers of the entries now in the map, ascending (no scan of the machine).
     std::vector<int> Numbers() const;
@@ -43,6 +48,7 @@ private:
     std::string m_mapDir;
     std::string m_sysfsRoot;
     std::string m_byIdDir;
+    std::string m_devDir;
 };
 
 } // namespace comm

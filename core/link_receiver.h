@@ -63,7 +63,7 @@ public:
     /// Feeds received bytes in order; the same as Push() for each byte.
     void Push(std::span<const std::uint8_t> bytes);
 
-    ReceiverState State() const { return m_state; }
+    ReceiverState State() const { return m_regs.state; }
     const DropCounters& Dropped() const { return m_dropped; }
     /// Frames that passed CheckFrame, any command.
     std::uint64_t Accepted() const { return m_accepted; }
@@ -73,19 +73,24 @@ public:
     std::size_t LastFrameLength() const { return m_lastLength; }
 
 private:
-    void PushByte(std::uint8_t byte);
-    void Store(std::uint8_t byte);
-    void Complete();
-    void Drop(std::uint64_t& counter);
+    // The state machine's registers. While bytes are fed they live in a local copy: a store
+    // into the byte buffer may alias any member, which would force a reload after each byte.
+    struct Registers {
+        ReceiverState state = ReceiverState::Idle;
+        // 8-bit like the meter's own counters: the over-long rule keeps the expected length
+        // at 255 or below, so the count never passes it and never wraps.
+        std::uint8_t count = 0;
+        std::uint8_t expected = 0;
+        std::uint8_t lengthPos = 0; ///< 1-based position of the length byte
+    };
+
+    void Step(Registers& r, std::uint8_t byte);
+    void Store(Registers& r, std::uint8_t byte);
+    void Complete(std::size_t count, std::size_t lengthPos);
 
     StatusArea& m_status;
     ILinkSink* m_sink;
-    ReceiverState m_state = ReceiverState::Idle;
-    // 8-bit like the meter's own counters: the over-long rule keeps the expected length at
-    // 255 or below, so the count never passes it and never wraps.
-    std::uint8_t m_count = 0;
-    std::uint8_t m_expected = 0;
-    std::uint8_t m_lengthPos = 0; ///< 1-based position of the length byte
+    Registers m_regs;
     std::size_t m_lastLength = 0;
     std::uint64_t m_accepted = 0;
     std::array<std::uint8_t, kFrameBufferSize> m_buffer{};

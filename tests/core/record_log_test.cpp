@@ -54,6 +54,7 @@ TEST_F(RecordGrid, OneSecondPeriodAveragesAboutFiveFrames) {
         EXPECT_NEAR(Log()[i].Time - Log()[0].Time, i * kSecond, 1e-9);
     }
     EXPECT_EQ(rig.host.rowsAdded.size(), static_cast<std::size_t>(Log().Count()));
+    EXPECT_EQ(rig.host.redraws, 1 + Log().Count()); // the reset at port opening, then each record
     EXPECT_EQ(rig.host.rowsAdded.back(), Log().Count() - 1);
     const std::string last = "Ti= 00:00:0" + std::to_string(Log().Count() - 1);
     EXPECT_EQ(rig.session.TimeText(), last);

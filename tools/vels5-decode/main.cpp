@@ -12,6 +12,7 @@ namespace {
 // file, declares its decode::Mode in modes.h and adds one line here.
 const decode::Mode* const kModes[] = {
     &decode::kCaptureMode,
+    &decode::kLogMode,
 };
 
 void PrintHelp(std::FILE* out) {

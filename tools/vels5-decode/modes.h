@@ -41,5 +41,7 @@ void Complain(const ModeContext& ctx, const std::string& message);
 
 /// The capture decoder: raw line bytes in, one JSON object per accepted frame out.
 extern const Mode kCaptureMode;
+/// The record-log replay: a capture through the mode logic and the record log.
+extern const Mode kLogMode;
 
 } // namespace decode

@@ -5,14 +5,27 @@
 
 namespace ui {
 
+namespace {
+
+// "MS Sans Serif" is rarely installed; Liberation Sans has the narrow metrics the fixed
+// layouts were made for (the usual fontconfig stand-in, DejaVu Sans, is about 15 % wider,
+// so the longest fault text would overflow the main window).
+QFont SansSerif() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    return font;
+}
+
+} // namespace
+
 QFont FormFont() {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font = SansSerif();
     font.setPointSize(8);
     return font;
 }
 
 QFont PixelFont(int pixels, bool bold, bool italic) {
-    QFont font(QStringLiteral("MS Sans Serif"));
+    QFont font = SansSerif();
     font.setPixelSize(pixels);
     font.setBold(bold);
     font.setItalic(italic);

@@ -1,0 +1,77 @@
+// Signals and locks of the serial component's threads: manual-reset events that can be
+// waited on together with a device (eventfd based), and a critical section.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <mutex>
+
+namespace comm {
+
+/// Result of a wait.
+enum TVaEventWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
+
+inline constexpr uint32_t INFINITE = 0xFFFFFFFF;
+
+/// Owns one file descriptor (-1 when none); the destructor closes it. The error code of
+/// a failed wait (an errno value) is kept in LastError.
+class TVaHandleObject {
+public:
+    TVaHandleObject() = default;
+    TVaHandleObject(const TVaHandleObject&) = delete;
+    TVaHandleObject& operator=(const TVaHandleObject&) = delete;
+    virtual ~TVaHandleObject();
+
+    int Handle() const { return m_handle; }
+    int LastError() const { return m_lastError; }
+
+protected:
+    int m_handle = -1;
+    int m_lastError = 0;
+};
+
+/// An event over an eventfd: set, it stays readable (so it can be polled beside a
+/// device) until reset. Set, Reset and WaitFor may be called from any thread.
+class TVaEvent : public TVaHandleObject {
+public:
+    /// `manualReset` false makes a successful WaitFor reset the event (auto-reset).
+    explicit TVaEvent(bool manualReset = true, bool initialState = false);
+
+    /// Waits up to `timeoutMs` (INFINITE for no limit).
+    TVaEventWaitResult WaitFor(uint32_t timeoutMs);
+    void SetEvent();
+    void ResetEvent();
+    /// True when set, without waiting or resetting.
+    bool IsSet() const;
+
+private:
+    bool m_manualReset;
+};
+
+/// An unnamed manual-reset event, created not signalled.
+class TVaWaitEvent : public TVaEvent {
+public:
+    TVaWaitEvent() : TVaEvent(true, false) {}
+};
+
+/// Waits up to `timeoutMs` for the first set of `events`. Returns the index of the first
+/// set event in list order (the earlier wins when several are set), -1 on timeout, -2 on
+/// failure (errno set). Resets nothing.
+int WaitForAny(std::initializer_list<const TVaEvent*> events, uint32_t timeoutMs);
+
+/// A lock; Enter/Leave are synonyms of Acquire/Release. Not recursive.
+class TVaCriticalSection {
+public:
+    void Acquire() { m_mutex.lock(); }
+    void Release() { m_mutex.unlock(); }
+    void Enter() { Acquire(); }
+    void Leave() { Release(); }
+    // Lockable, for std::lock_guard.
+    void lock() { Acquire(); }
+    void unlock() { Release(); }
+
+private:
+    std::mutex m_mutex;
+};
+
+} // namespace comm

@@ -1,0 +1,181 @@
+// The table window's layout, live rows, follow mode and distance label.
+#include "ui/table/form_tabl.h"
+
+#include "core/format.h"
+#include "core/measurement_session.h"
+#include "core/table_row.h"
+#include "ui/common/form_style.h"
+#include "ui/common/glyphs.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace ui {
+
+TFormTabl::TFormTabl(IPrompts& prompts, const core::MeasurementSession& session, QWidget* parent)
+    : QMainWindow(parent), m_prompts(prompts), m_session(session) {
+    setObjectName(QStringLiteral("FormTabl"));
+    setWindowTitle(QStringLiteral("Таблица"));
+    setFont(FormFont());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    const QSize size = InnerSize(549, 358);
+    setMinimumSize(size.width(), InnerSize(549, 200).height());
+    setMaximumWidth(size.width());
+    resize(size);
+    move(100, 100);
+    BuildToolBar();
+    BuildMenu();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(BuildHeader());
+    ListBox1 = new QListWidget(central);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    QFont mono(QStringLiteral("Courier New"));
+    mono.setPixelSize(19);
+    mono.setBold(true);
+    ListBox1->setFont(mono);
+    ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListBox1->setUniformItemSizes(true);
+    ListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 22px; }"));
+    layout->addWidget(ListBox1);
+    setCentralWidget(central);
+}
+
+void TFormTabl::BuildToolBar() {
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFixedHeight(41);
+    bbLoadTab = AddToolButton(ToolBar1, QStringLiteral("bbLoadTab"),
+                              QStringLiteral("Загрузить таблицу"), GlyphIcon(Glyph::Open));
+    bbSaveTab = AddToolButton(ToolBar1, QStringLiteral("bbSaveTab"),
+                              QStringLiteral("Сохранить таблицу"), GlyphIcon(Glyph::Save));
+    bbSaveAs = AddToolButton(ToolBar1, QStringLiteral("bbSaveAs"),
+                             QStringLiteral("Сохранить таблицу как ..."), GlyphIcon(Glyph::SaveAs));
+    ToolBar1->addSeparator();
+    bbSaveTempl = AddToolButton(ToolBar1, QStringLiteral("bbSaveTempl"),
+                                QStringLiteral("Сохранить как шаблон"), GlyphIcon(Glyph::Template));
+    ToolBar1->addSeparator();
+    BitBtn2 = AddToolButton(ToolBar1, QStringLiteral("BitBtn2"),
+                            QStringLiteral("Удалить выделенное"), GlyphIcon(Glyph::Delete));
+    ToolBar1->addSeparator();
+    sbLastLine = AddToolButton(ToolBar1, QStringLiteral("sbLastLine"),
+                               QStringLiteral("Показывать последнюю строку"),
+                               GlyphIcon(Glyph::LastLine), true);
+    connect(sbLastLine, &QToolButton::clicked, this, &TFormTabl::sbLastLineClick);
+
+    auto* panel = new QWidget(ToolBar1);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setMinimumSize(260, 38);
+    lTime = MakeLabel(panel, QStringLiteral("lTime"), QStringLiteral("Ti= 00:00:00"), PixelFont(16),
+                      4, 10);
+    lDist =
+        MakeLabel(panel, QStringLiteral("lDist"), QStringLiteral("Li="), PixelFont(16), 164, 10);
+    ToolBar1->addWidget(panel);
+}
+
+void TFormTabl::BuildMenu() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    auto add = [this](QMenu* menu, const char* name, const QString& text) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    miLoadTab = add(file, "miLoadTab", QStringLiteral("Открыть"));
+    miSave = add(file, "miSave", QStringLiteral("Сохранить"));
+    miSaveAs = add(file, "miSaveAs", QStringLiteral("Сохранить как"));
+    miSaveTempl = add(file, "miSaveTempl", QStringLiteral("Сохранить как шаблон"));
+    miClose = add(file, "miClose", QStringLiteral("Закрыть"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Редактировать"));
+    mErase = add(edit, "mErase", QStringLiteral("Вырезать"));
+    mSelAll = add(edit, "mSelAll", QStringLiteral("Выделить всё"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
+    mViewLastLine = add(view, "mViewLastLine", QStringLiteral("Показывать последнюю строку"));
+    mViewLastLine->setCheckable(true);
+    mAllRec = add(view, "mAllRec", QStringLiteral("Все записи"));
+    mAllRec->setCheckable(true);
+    // The check mark follows the flag, not the click: the handler decides.
+    connect(mViewLastLine, &QAction::triggered, this, [this] { mViewLastLineClick(); });
+}
+
+QWidget* TFormTabl::BuildHeader() {
+    auto* header = new QWidget(this);
+    header->setObjectName(QStringLiteral("Panel2"));
+    header->setFixedHeight(25);
+    const QFont font = PixelFont(13, false);
+    const std::pair<int, const char*> columns[] = {
+        {22, "Время"}, {128, "T, с"}, {216, "Uo, В"}, {328, "Ui, В"}, {432, "m, дБ/м"}};
+    for (const auto& [x, text] : columns)
+        MakeLabel(header, QString(), QString::fromUtf8(text), font, x, 5);
+    return header;
+}
+
+void TFormTabl::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TFormTabl::FormShow() {
+    ListBox1->clear();
+    SetViewLastLine(false);
+    SetDistLabel();
+}
+
+void TFormTabl::AddRecordRow(int index) {
+    const std::string row =
+        core::FormatTableRow(m_session.Log()[index], Delim.toStdString(), IsUnit);
+    ListBox1->addItem(QString::fromStdString(row));
+    if (ViewLastLine)
+        MakeLastRowCurrent();
+    SetDistLabel();
+}
+
+void TFormTabl::ClearRows() {
+    ListBox1->clear();
+}
+
+void TFormTabl::SetViewLastLine(bool on) {
+    ViewLastLine = on;
+    mViewLastLine->setChecked(on);
+    sbLastLine->setChecked(on);
+}
+
+void TFormTabl::mViewLastLineClick() {
+    SetViewLastLine(!ViewLastLine);
+    if (ViewLastLine)
+        MakeLastRowCurrent();
+}
+
+void TFormTabl::SetLoadEnabled(bool enabled) {
+    bbLoadTab->setEnabled(enabled);
+    miLoadTab->setEnabled(enabled);
+}
+
+void TFormTabl::SetDistLabel() {
+    const std::string dist = core::FormatDecimal(m_session.Params().fDist, 5, 1);
+    lDist->setText(QStringLiteral("Li=") + QString::fromStdString(dist) + QStringLiteral(" м"));
+    lDist->adjustSize();
+}
+
+void TFormTabl::MakeLastRowCurrent() {
+    const int last = ListBox1->count() - 1;
+    if (last < 0)
+        return;
+    // The current row moves; the selection stays as the user made it.
+    ListBox1->setCurrentRow(last, QItemSelectionModel::NoUpdate);
+    ListBox1->scrollToItem(ListBox1->item(last));
+}
+
+} // namespace ui
