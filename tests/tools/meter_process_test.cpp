@@ -1,0 +1,329 @@
+// The vels5-meter program as a process: port map entry, frames on a real pty, restart,
+// signals, a second simulator, a killed one, a device given by path.
+#include "core/link_protocol.h"
+#include "core/link_receiver.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <regex>
+#include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const char* kMeter = VELS5_TOOLS_DIR "/vels5-meter/vels5-meter";
+
+// A private port map: XDG_CONFIG_HOME points into a fresh temporary folder.
+class MapDir {
+public:
+    MapDir() {
+        char tmpl[] = "/tmp/vels5-meter-test-XXXXXX";
+        m_root = mkdtemp(tmpl);
+    }
+    ~MapDir() { fs::remove_all(m_root); }
+    const std::string& Root() const { return m_root; }
+    fs::path Entry(int n) const {
+        return fs::path(m_root) / "vels5/ports" / ("COM" + std::to_string(n));
+    }
+
+private:
+    std::string m_root;
+};
+
+// A running simulator with its stdout and stderr in one pipe.
+class Meter {
+public:
+    Meter(const MapDir& map, std::vector<std::string> args) {
+        int fds[2];
+        EXPECT_EQ(pipe2(fds, O_CLOEXEC), 0);
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(fds[1], 1);
+            dup2(fds[1], 2);
+            setenv("XDG_CONFIG_HOME", map.Root().c_str(), 1);
+            std::vector<char*> argv{const_cast<char*>(kMeter)};
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(kMeter, argv.data());
+            _exit(127);
+        }
+        close(fds[1]);
+        m_out = fds[0];
+        fcntl(m_out, F_SETFL, O_NONBLOCK);
+    }
+    ~Meter() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        close(m_out);
+    }
+    // Waits for a line matching `pattern`; returns it, or "" after the timeout.
+    std::string WaitLine(const std::string& pattern, int timeoutMs = 5000) {
+        const std::regex re(pattern);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            for (std::size_t nl; (nl = m_buffer.find('\n', m_scanned)) != std::string::npos;) {
+                std::string line = m_buffer.substr(m_scanned, nl - m_scanned);
+                m_scanned = nl + 1;
+                if (std::regex_search(line, re))
+                    return line;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
+            if (left <= 0)
+                return {};
+            pollfd p{m_out, POLLIN, 0};
+            if (poll(&p, 1, static_cast<int>(left)) <= 0)
+                continue;
+            char buf[4096];
+            const ssize_t n = read(m_out, buf, sizeof buf);
+            if (n <= 0)
+                return {};
+            m_buffer.append(buf, static_cast<std::size_t>(n));
+        }
+    }
+    const std::string& Output() const { return m_buffer; }
+    void Signal(int sig) { kill(m_pid, sig); }
+    // Exit status after waiting (-1 when killed by a signal or still running at the timeout).
+    int Wait(int timeoutMs = 5000) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        int status = 0;
+        while (waitpid(m_pid, &status, WNOHANG) == 0) {
+            if (Clock::now() > deadline)
+                return -1;
+            usleep(10000);
+        }
+        m_pid = -1;
+        WaitLine("$^", 50); // collect what is left in the pipe
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+    std::size_t m_scanned = 0;
+};
+
+// Reads frames from a port the way the monitor does and keeps what it saw.
+class FakeMonitor : public core::ILinkSink {
+public:
+    explicit FakeMonitor(const std::string& path) : m_rx(m_status, this) {
+        m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        EXPECT_GE(m_fd, 0) << path;
+        EXPECT_EQ(flock(m_fd, LOCK_EX | LOCK_NB), 0);
+        ioctl(m_fd, TIOCEXCL);
+    }
+    ~FakeMonitor() override { close(m_fd); }
+    void OnValidFrame() override { m_firstByte.push_back(m_rx.LastFrame()[0]); }
+    void OnStatusFrame() override {
+        const std::uint8_t mode = m_status.Mode();
+        if (m_modes.empty() || m_modes.back() != mode)
+            m_modes.push_back(mode);
+    }
+    // Reads for `ms` or until `until` returns true.
+    template <typename Pred>
+    bool Follow(int ms, Pred until) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < deadline) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (poll(&p, 1, 20) > 0) {
+                std::uint8_t buf[512];
+                const ssize_t n = read(m_fd, buf, sizeof buf);
+                if (n > 0)
+                    m_readSizes.push_back(n);
+                for (ssize_t i = 0; i < n; ++i)
+                    m_rx.Push(buf[i]);
+            }
+            if (until())
+                return true;
+        }
+        return false;
+    }
+    bool Saw(std::vector<std::uint8_t> sequence) const {
+        std::size_t k = 0;
+        for (std::uint8_t m : m_modes)
+            if (k < sequence.size() && m == sequence[k])
+                ++k;
+        return k == sequence.size();
+    }
+    void SendRestart() {
+        EXPECT_EQ(write(m_fd, core::kRestartFrame.data(), core::kRestartFrame.size()), 4);
+    }
+    void ClearModes() { m_modes.clear(); }
+    const std::vector<std::uint8_t>& Modes() const { return m_modes; }
+    const core::LinkReceiver& Receiver() const { return m_rx; }
+    const std::vector<std::uint8_t>& FirstBytes() const { return m_firstByte; }
+    const std::vector<ssize_t>& ReadSizes() const { return m_readSizes; }
+
+private:
+    core::StatusArea m_status;
+    core::LinkReceiver m_rx;
+    int m_fd = -1;
+    std::vector<std::uint8_t> m_modes;
+    std::vector<std::uint8_t> m_firstByte;
+    std::vector<ssize_t> m_readSizes;
+};
+
+const std::vector<std::string> kFast{"--start", "0,2",         "--stab", "2",          "--adjust",
+                                     "1",       "--measuring", "0,3",    "--interval", "50"};
+
+std::vector<std::string> Fast(std::vector<std::string> more = {}) {
+    std::vector<std::string> args = kFast;
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::string PtsOf(const std::string& readyLine) {
+    std::smatch m;
+    const std::regex re("-> (/dev/pts/[0-9]+)");
+    return std::regex_search(readyLine, m, re) ? m[1].str() : std::string();
+}
+
+TEST(MeterProcess, RunsThePhasesAnswersRestartAndRemovesItsEntryOnSigterm) {
+    MapDir map;
+    Meter meter(map, Fast());
+    const std::string ready =
+        meter.WaitLine(R"(^vels5-meter: COM5 -> /dev/pts/[0-9]+ \(fire ТП1, 50 ms\)$)");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    const std::string pts = PtsOf(ready);
+    ASSERT_EQ(fs::read_symlink(map.Entry(5)), pts);
+
+    FakeMonitor monitor(map.Entry(5).string());
+    ASSERT_TRUE(monitor.Follow(6000, [&] {
+        return monitor.Saw({0x01, 0x02, 0x84, 0x04});
+    })) << meter.Output();
+    monitor.ClearModes();
+    monitor.SendRestart();
+    EXPECT_FALSE(meter.WaitLine("rx C0 22 00 EE: restart: work phase begins again").empty())
+        << meter.Output();
+    EXPECT_TRUE(monitor.Follow(2000, [&] { return monitor.Saw({0x84, 0x04}); }));
+    EXPECT_EQ(monitor.Receiver().Dropped().badCrc, 0u);
+
+    meter.Signal(SIGTERM);
+    EXPECT_EQ(meter.Wait(), 0);
+    EXPECT_NE(meter.Output().find("vels5-meter: stopped, COM5 removed"), std::string::npos);
+    EXPECT_FALSE(fs::is_symlink(map.Entry(5)));
+}
+
+TEST(MeterProcess, RestartBeforeWorkIsLoggedAndIgnored) {
+    MapDir map;
+    Meter meter(map, {"--stab", "30", "--interval", "50"});
+    const std::string ready = meter.WaitLine("^vels5-meter: COM5");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    FakeMonitor monitor(PtsOf(ready));
+    monitor.SendRestart();
+    EXPECT_FALSE(meter.WaitLine("restart ignored in (start|stabilisation)").empty())
+        << meter.Output();
+    meter.Signal(SIGINT);
+    EXPECT_EQ(meter.Wait(), 0);
+}
+
+TEST(MeterProcess, SimulatorsNeverShareANumber) {
+    MapDir map;
+    Meter first(map, Fast());
+    ASSERT_FALSE(first.WaitLine("^vels5-meter: COM5 ").empty()) << first.Output();
+    Meter second(map, Fast());
+    ASSERT_FALSE(second.WaitLine("^vels5-meter: COM6 ").empty()) << second.Output();
+    Meter taken(map, Fast({"--port", "5"}));
+    EXPECT_EQ(taken.Wait(), 2);
+    EXPECT_NE(taken.Output().find("COM5 is in use"), std::string::npos) << taken.Output();
+    Meter chosen(map, Fast({"--port", "12"}));
+    EXPECT_FALSE(chosen.WaitLine("^vels5-meter: COM12 ").empty()) << chosen.Output();
+    EXPECT_NE(fs::read_symlink(map.Entry(5)), fs::read_symlink(map.Entry(6)));
+}
+
+TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverByTheNextOne) {
+    MapDir map;
+    {
+        Meter killed(map, Fast());
+        ASSERT_FALSE(killed.WaitLine("^vels5-meter: COM5 ").empty()) << killed.Output();
+        killed.Signal(SIGKILL);
+        EXPECT_EQ(killed.Wait(), -1);
+    }
+    ASSERT_TRUE(fs::is_symlink(map.Entry(5))); // left behind
+    Meter next(map, Fast());
+    const std::string ready = next.WaitLine("^vels5-meter: COM");
+    EXPECT_NE(ready.find("COM5 "), std::string::npos) << next.Output();
+    EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
+}
+
+TEST(MeterProcess, LongHeaderAndLineErrors) {
+    MapDir map;
+    Meter meter(map, Fast({"--addr", "5", "--line-errors", "0,3", "--seed", "3"}));
+    const std::string ready = meter.WaitLine("^vels5-meter: COM5 .*address 5");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    FakeMonitor monitor(PtsOf(ready));
+    monitor.Follow(2000, [] { return false; });
+    const core::DropCounters& d = monitor.Receiver().Dropped();
+    EXPECT_GT(d.badCrc, 0u);
+    EXPECT_GT(d.interrupted, 0u);
+    EXPECT_GT(monitor.Receiver().Accepted(), 10u);
+    for (std::uint8_t first : monitor.FirstBytes())
+        ASSERT_EQ(first, 0x85);
+}
+
+TEST(MeterProcess, SplitFramesArriveInTwoReadsAndAreStillAccepted) {
+    MapDir map;
+    Meter meter(map, Fast({"--interval", "200", "--split", "80"}));
+    const std::string ready = meter.WaitLine("^vels5-meter: COM5 .*200 ms");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    FakeMonitor monitor(PtsOf(ready));
+    monitor.Follow(1500, [] { return false; });
+    EXPECT_GE(monitor.Receiver().Accepted(), 5u);
+    const core::DropCounters& d = monitor.Receiver().Dropped();
+    EXPECT_EQ(d.badCrc + d.badEscape + d.interrupted + d.overlong, 0u);
+    int halves = 0;
+    for (ssize_t n : monitor.ReadSizes())
+        halves += n < 60;
+    EXPECT_GE(halves, 8);
+}
+
+TEST(MeterProcess, DrivesADeviceGivenByPathWithoutRegistering) {
+    MapDir map;
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    Meter meter(map, Fast({"--device", slave, "--verbose"}));
+    ASSERT_FALSE(meter.WaitLine("^vels5-meter: " + slave + R"( \(fire)").empty()) << meter.Output();
+    EXPECT_FALSE(meter.WaitLine("tx mode=08 Ui=").empty());
+    std::uint8_t buf[256];
+    pollfd p{master, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 2000), 1);
+    ASSERT_GT(read(master, buf, sizeof buf), 0);
+    EXPECT_EQ(buf[0], core::kFrameStart);
+    EXPECT_FALSE(fs::exists(fs::path(map.Root()) / "vels5/ports/COM5"));
+    meter.Signal(SIGTERM);
+    EXPECT_EQ(meter.Wait(), 0);
+    close(master);
+}
+
+TEST(MeterProcess, HelpAndBadOptions) {
+    MapDir map;
+    Meter help(map, {"--help"});
+    EXPECT_EQ(help.Wait(), 0);
+    EXPECT_NE(help.Output().find("Usage: vels5-meter"), std::string::npos);
+    Meter bad(map, {"--fire", "TP9"});
+    EXPECT_EQ(bad.Wait(), 2);
+    EXPECT_NE(bad.Output().find("vels5-meter: --fire: unknown test fire 'TP9'"), std::string::npos)
+        << bad.Output();
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+// vels5-meter: the meter simulator's entry point (options, line, port map, signals).
+#include "comm/port_map.h"
+#include "tools/vels5-meter/meter_line.h"
+#include "tools/vels5-meter/options.h"
+#include "tools/vels5-meter/registration.h"
+#include "tools/vels5-meter/simulator.h"
+
+#include <csignal>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int) {
+    g_stop = 1;
+}
+
+// Blocks the stop signals for the whole run and returns the mask to wait with, in which
+// they are open: the loop sees them only inside its wait.
+sigset_t InstallStopSignals() {
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(sig, &action, nullptr);
+        sigaddset(&stops, sig);
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &stops, &previous);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigdelset(&previous, sig);
+    return previous;
+}
+
+std::string Describe(const meter::Options& o) {
+    std::string text =
+        "fire " + std::string(o.scenario.fire->name) + ", " + std::to_string(o.intervalMs) + " ms";
+    if (o.address >= 0)
+        text += ", address " + std::to_string(o.address);
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const meter::ParsedOptions parsed = meter::ParseOptions(args);
+    if (parsed.help) {
+        std::fputs(meter::HelpText().c_str(), stdout);
+        return 0;
+    }
+    if (!parsed.options) {
+        std::fprintf(stderr, "vels5-meter: %s\n", parsed.error.c_str());
+        return 2;
+    }
+    const meter::Options& options = *parsed.options;
+    const sigset_t waitMask = InstallStopSignals();
+
+    std::string error;
+    std::optional<meter::MeterLine> line =
+        options.device.empty() ? meter::MeterLine::OpenPty(error)
+                               : meter::MeterLine::OpenDevice(options.device, error);
+    if (!line) {
+        std::fprintf(stderr, "vels5-meter: %s\n", error.c_str());
+        return options.device.empty() ? 1 : 2;
+    }
+    comm::PortMap map;
+    meter::Registration registration(map);
+    if (line->IsPty()) {
+        const int number =
+            registration.Register(line->Path(), options.port, meter::kFirstComNumber, error);
+        if (number < 0) {
+            std::fprintf(stderr, "vels5-meter: %s\n", error.c_str());
+            return 2;
+        }
+        std::printf("vels5-meter: COM%d -> %s (%s)\n", number, line->Path().c_str(),
+                    Describe(options).c_str());
+    } else {
+        std::printf("vels5-meter: %s (%s)\n", line->Path().c_str(), Describe(options).c_str());
+    }
+
+    meter::Simulator simulator(options, *line, stdout);
+    const int status = simulator.Run(g_stop, waitMask);
+    if (registration.Number() > 0) {
+        const int number = registration.Number();
+        registration.Remove();
+        std::printf("vels5-meter: stopped, COM%d removed\n", number);
+    } else {
+        std::printf("vels5-meter: stopped\n");
+    }
+    return status;
+}

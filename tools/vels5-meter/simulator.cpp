@@ -1,0 +1,231 @@
+// The simulator's loop: timing of the frames, the line, and the log.
+#include "tools/vels5-meter/simulator.h"
+
+#include "core/link_protocol.h"
+#include "tools/vels5-meter/line_damage.h"
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <time.h>
+#include <unistd.h>
+
+namespace meter {
+namespace {
+
+double MonotonicSec() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+std::string WithComma(std::string text) {
+    for (char& c : text)
+        if (c == '.')
+            c = ',';
+    return text;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return WithComma(text);
+}
+
+std::string Countdown(int seconds) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
+} // namespace
+
+std::string ExactDecimal(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+    return WithComma(text);
+}
+
+Simulator::Simulator(const Options& options, MeterLine& line, std::FILE* log)
+    : m_options(options), m_line(line), m_log(log), m_scenario(options.scenario) {}
+
+void Simulator::Logf(double tSec, const char* format, ...) {
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%9.3f ", tSec);
+    std::fputs(WithComma(stamp).c_str(), m_log);
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(m_log, format, args);
+    va_end(args);
+    std::fputc('\n', m_log);
+    std::fflush(m_log);
+}
+
+int Simulator::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+    m_origin = MonotonicSec();
+    while (!stop) {
+        if (!RunTimers(Now()))
+            return 1;
+        const double wait = std::max(0.0, NextDeadline() - Now());
+        timespec timeout{static_cast<time_t>(wait), static_cast<long>(std::fmod(wait, 1.0) * 1e9)};
+        pollfd p{m_line.Fd(), static_cast<short>(POLLIN | (m_pending.empty() ? 0 : POLLOUT)), 0};
+        const int ready = ppoll(&p, 1, &timeout, &waitMask);
+        if (ready < 0 && errno == EINTR)
+            continue; // a stop signal: the loop condition sees it
+        if (ready < 0) {
+            Logf(Now(), "error: poll: %s", std::strerror(errno));
+            return 1;
+        }
+        if (ready > 0 && !Serve(p.revents))
+            return 1;
+    }
+    return 0;
+}
+
+double Simulator::Now() const {
+    return MonotonicSec() - m_origin;
+}
+
+double Simulator::NextDeadline() const {
+    return m_heldUntil >= 0 ? std::min(m_nextFrame, m_heldUntil) : m_nextFrame;
+}
+
+bool Simulator::RunTimers(double tSec) {
+    if (m_heldUntil >= 0 && tSec >= m_heldUntil) {
+        m_pending.insert(m_pending.end(), m_held.begin(), m_held.end());
+        m_held.clear();
+        m_heldUntil = -1;
+        if (!FlushPending())
+            return false;
+    }
+    if (tSec < m_nextFrame)
+        return true;
+    m_line.ReleaseIfAbandoned();
+    if (!SendFrame(tSec))
+        return false;
+    m_nextFrame += m_options.intervalMs / 1000.0;
+    if (m_nextFrame <= tSec) // fell behind (suspended, overloaded): no burst of late frames
+        m_nextFrame = tSec + m_options.intervalMs / 1000.0;
+    return true;
+}
+
+bool Simulator::Serve(short revents) {
+    if ((revents & POLLIN) && !ReadInput(Now()))
+        return false;
+    if ((revents & POLLOUT) && !FlushPending())
+        return false;
+    if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
+        Logf(Now(), "error: %s hung up", m_line.Path().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool Simulator::SendFrame(double tSec) {
+    const core::StatusArea status = m_scenario.StatusAt(tSec);
+    LogPhase(tSec, status);
+    std::array<std::uint8_t, core::kFrameBufferSize> frame{};
+    const std::uint8_t address =
+        m_options.address < 0 ? core::kNoAddress : static_cast<std::uint8_t>(m_options.address);
+    const std::size_t length = core::BuildFrame(
+        address, core::kCmdStatus,
+        std::span<const std::uint8_t>(status.Bytes().data(), core::kStatusPayloadSize), frame);
+    const std::uint64_t index = m_frameIndex++;
+    const std::uint64_t seed = m_options.scenario.seed;
+    const LineDamage damage = ChooseDamage(seed, m_options.lineErrorRate, index);
+    const std::vector<std::uint8_t> bytes =
+        DamagedBytes(std::span(frame.data(), length), damage, seed, index);
+    if (m_options.verbose)
+        Logf(tSec, "tx mode=%02X Ui=%s Di=%s%s%s", status.Mode(), ExactDecimal(status.Ui()).c_str(),
+             ExactDecimal(status.Di()).c_str(), damage == LineDamage::None ? "" : " ",
+             damage == LineDamage::None ? "" : DamageName(damage));
+    if (!m_pending.empty() || !m_held.empty()) {
+        if (!m_lineFull)
+            Logf(tSec, "line full: frames dropped until the other side reads");
+        m_lineFull = true;
+        return true;
+    }
+    m_lineFull = false;
+    m_pending = bytes;
+    if (m_options.splitMs > 0) {
+        // A slow line: the second half follows later, so the receiver must join two reads.
+        const auto half = static_cast<long>(bytes.size() / 2);
+        m_held.assign(bytes.begin() + half, bytes.end());
+        m_pending.resize(static_cast<std::size_t>(half));
+        m_heldUntil = tSec + m_options.splitMs / 1000.0;
+    }
+    return FlushPending();
+}
+
+bool Simulator::FlushPending() {
+    const long written = m_line.Write(m_pending);
+    if (written < 0) {
+        Logf(0, "error: write to %s: %s", m_line.Path().c_str(), std::strerror(errno));
+        return false;
+    }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + written);
+    return true;
+}
+
+void Simulator::LogPhase(double tSec, const core::StatusArea& s) {
+    const std::uint8_t mode = s.Mode();
+    if (mode != m_lastMode) {
+        m_lastMode = mode;
+        const Phase phase = m_scenario.PhaseAt(tSec);
+        std::string what = PhaseName(phase);
+        if (phase == Phase::Stabilisation)
+            what += " " + Countdown(m_scenario.StabRemainingSec(tSec));
+        else if (mode & core::mode_bit::kMeasuring)
+            what += ": measurement under way";
+        else if (phase == Phase::Work)
+            what += ": fire " + std::string(m_scenario.Config().fire->name) + ", distance " +
+                    Number(m_scenario.Config().distM) + " m";
+        Logf(tSec, "mode %02X %s", mode, what.c_str());
+    }
+    const std::uint8_t em = s.Emitter().faults;
+    const std::uint8_t pd = s.Photodetector().faults;
+    if (em != m_lastEmFaults)
+        Logf(tSec, "emitter faults %02X", em);
+    if (pd != m_lastPdFaults)
+        Logf(tSec, "photodetector faults %02X", pd);
+    m_lastEmFaults = em;
+    m_lastPdFaults = pd;
+}
+
+bool Simulator::ReadInput(double tSec) {
+    std::array<std::uint8_t, 512> buffer{};
+    for (;;) {
+        const ssize_t n = read(m_line.Fd(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return true;
+        if (n <= 0) {
+            Logf(tSec, "error: read from %s: %s", m_line.Path().c_str(),
+                 n == 0 ? "hung up" : std::strerror(errno));
+            return false;
+        }
+        for (ssize_t i = 0; i < n; ++i)
+            if (std::optional<RxEvent> event = m_rx.Push(buffer[static_cast<std::size_t>(i)]))
+                OnReceived(tSec, *event);
+    }
+}
+
+void Simulator::OnReceived(double tSec, const RxEvent& event) {
+    const std::string hex = RxLog::Hex(event.wire);
+    if (!event.valid || event.command != core::kCmdRestart) {
+        Logf(tSec, "rx %s: %s", hex.c_str(), event.verdict.c_str());
+        return;
+    }
+    const Phase phase = m_scenario.PhaseAt(tSec);
+    if (m_scenario.Restart(tSec))
+        Logf(tSec, "rx %s: restart: work phase begins again", hex.c_str());
+    else
+        Logf(tSec, "rx %s: restart ignored in %s", hex.c_str(), PhaseName(phase));
+}
+
+} // namespace meter

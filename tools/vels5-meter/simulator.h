@@ -1,0 +1,63 @@
+// The simulator's run loop: a frame every interval, received frames logged and obeyed.
+#pragma once
+
+#include "tools/vels5-meter/meter_line.h"
+#include "tools/vels5-meter/options.h"
+#include "tools/vels5-meter/rx_log.h"
+#include "tools/vels5-meter/scenario.h"
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+namespace meter {
+
+/// Runs the scenario on a line until a stop is requested or the device fails. Single
+/// thread; writes its log lines to `log`.
+class Simulator {
+public:
+    Simulator(const Options& options, MeterLine& line, std::FILE* log);
+
+    /// Runs until `stop` becomes non-zero. The caller keeps the stop signals blocked; they
+    /// are let through only while the loop waits (ppoll with `waitMask`), so a signal
+    /// never slips in between the check and the wait. Returns 0 after a stop, 1 on a
+    /// device error.
+    int Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+
+private:
+    double Now() const;
+    double NextDeadline() const;
+    /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
+    bool RunTimers(double tSec);
+    /// Handles what ppoll reported on the line.
+    bool Serve(short revents);
+    bool SendFrame(double tSec);
+    void LogPhase(double tSec, const core::StatusArea& status);
+    bool ReadInput(double tSec);
+    void OnReceived(double tSec, const RxEvent& event);
+    bool FlushPending();
+    void Logf(double tSec, const char* format, ...) __attribute__((format(printf, 3, 4)));
+
+    const Options& m_options;
+    MeterLine& m_line;
+    std::FILE* m_log;
+    Scenario m_scenario;
+    RxLog m_rx;
+    double m_origin = 0;                 ///< monotonic seconds at the start of Run
+    double m_nextFrame = 0;              ///< scenario time of the next frame
+    std::vector<std::uint8_t> m_pending; ///< bytes the line did not take yet
+    std::vector<std::uint8_t> m_held;    ///< second half of a split frame
+    double m_heldUntil = -1;             ///< when m_held goes out; -1: nothing held
+    std::uint64_t m_frameIndex = 0;
+    std::uint8_t m_lastMode = 0xFF;
+    std::uint8_t m_lastEmFaults = 0;
+    std::uint8_t m_lastPdFaults = 0;
+    bool m_lineFull = false;
+};
+
+/// printf-style "%.9g" of a float with a decimal comma: enough digits to give back the
+/// exact 32-bit value.
+std::string ExactDecimal(float value);
+
+} // namespace meter
