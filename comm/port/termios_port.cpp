@@ -127,13 +127,14 @@ bool TermiosPort::SetCommState(const DCB& dcb) {
     // Drivers silently keep what they cannot do, so only the read-back tells.
     if (!rc)
         rc = CompareTermBits(wanted, actual);
-    if (!rc && dcb.fDtrControl != DTR_CONTROL_HANDSHAKE)
-        rc = ModemLine(m_fd, TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);
-    if ((!rc || NoModemLines(rc)) && dcb.fRtsControl < RTS_CONTROL_HANDSHAKE)
-        rc = ModemLine(m_fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
-    if (NoModemLines(rc))
-        rc = 0;
-    return rc ? (errno = rc, false) : true;
+    if (rc)
+        return errno = rc, false;
+    int lines = ModemLine(m_fd, TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);
+    if ((!lines || NoModemLines(lines)) && dcb.fRtsControl < RTS_CONTROL_HANDSHAKE)
+        lines = ModemLine(m_fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
+    if (lines && !NoModemLines(lines))
+        return errno = lines, false;
+    return true;
 }
 
 long TermiosPort::Read(void* buf, size_t count) {

@@ -23,7 +23,11 @@ protected:
         std::filesystem::remove_all(m_mapDir);
         Prepare(m_comm);
     }
-    void TearDown() override { std::filesystem::remove_all(m_mapDir); }
+    void TearDown() override {
+        m_comm.Close();
+        m_queue->Shutdown(); // releases workers still waiting in a hand-off
+        std::filesystem::remove_all(m_mapDir);
+    }
 
     void Prepare(TVaComm& comm) {
         comm.SetMainThread(m_queue);

@@ -22,6 +22,10 @@ protected:
         m_comm.SetBaudrate(br38400);
         m_comm.SetDeviceName(m_pty.Slave());
     }
+    void TearDown() override {
+        m_comm.Close();
+        m_queue->Shutdown(); // releases workers still waiting in a hand-off
+    }
 
     // Collects what OnRxChar reads, checking the thread of every call.
     void CollectReceived() {
