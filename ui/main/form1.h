@@ -140,7 +140,8 @@ public:
     void N24Click();
     void N25Click();
     void MyCOMRxChar();
-    void MyCOMDeviceLost(const std::string& message);
+    /// The open device vanished: told once per opening, as the port shown ("COM12").
+    void MyCOMDeviceLost(const std::string& portName);
     void Timer1Timer();
     void Timer2Timer();
 

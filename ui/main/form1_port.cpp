@@ -50,7 +50,7 @@ std::unique_ptr<comm::TVaComm> TForm1::MakeComm() {
     c->OnRxChar = [this](comm::TVaCustomComm*, int) { MyCOMRxChar(); };
     c->OnError = [this](comm::TVaCustomComm* sender, int errors) {
         if ((static_cast<std::uint32_t>(errors) & comm::CE_DEVICELOST) || sender->DeviceLost())
-            MyCOMDeviceLost(sender->GetDeviceName());
+            MyCOMDeviceLost(StatusPanel0->text().toStdString());
     };
     return c;
 }
@@ -175,13 +175,13 @@ void TForm1::MyCOMRxChar() {
     Refresh();
 }
 
-void TForm1::MyCOMDeviceLost(const std::string& deviceName) {
+void TForm1::MyCOMDeviceLost(const std::string& portName) {
     if (m_deviceLostShown)
         return;
     m_deviceLostShown = true;
     const QString text = QStringLiteral("Порт %1 недоступен: устройство отключено.\n"
                                         "Подключите его и выберите порт снова.")
-                             .arg(QString::fromStdString(deviceName));
+                             .arg(QString::fromStdString(portName));
     // Shown after the serial event has been handled, so the event thread is not held.
     QTimer::singleShot(0, this,
                        [this, text] { m_prompts.Error(this, QStringLiteral("Error"), text); });
