@@ -1,0 +1,82 @@
+// The program's seven windows as app/main.cpp creates them, with scripted prompts, a manual
+// clock and a port map in a temporary folder (no scan of the machine's serial devices).
+#pragma once
+
+#include "comm/port_map.h"
+#include "comm/va_comm.h"
+#include "core/clock.h"
+#include "core/date_time.h"
+#include "fake_prompts.h"
+#include "ui/dialogs/form_about.h"
+#include "ui/dialogs/form_dist.h"
+#include "ui/dialogs/form_time.h"
+#include "ui/graph/form_graph.h"
+#include "ui/main/form1.h"
+#include "ui/table/form_tabl.h"
+#include "ui/tech/form_tech.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace test {
+
+/// A temporary XDG_CONFIG_HOME with an empty port map and empty fake sysfs and by-id trees.
+/// Construct before the windows: the settings path is fixed when the main window is made.
+struct ConfigHome {
+    QTemporaryDir dir;
+    ConfigHome() {
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        QDir(dir.path()).mkpath(QStringLiteral("vels5/ports"));
+        QDir(dir.path()).mkpath(QStringLiteral("sys"));
+        QDir(dir.path()).mkpath(QStringLiteral("by-id"));
+    }
+    std::string MapDir() const {
+        return (dir.path() + QStringLiteral("/vels5/ports")).toStdString();
+    }
+    comm::PortMap Map() const {
+        return comm::PortMap(MapDir(), (dir.path() + QStringLiteral("/sys")).toStdString(),
+                             (dir.path() + QStringLiteral("/by-id")).toStdString());
+    }
+    QString SettingsFile() const { return dir.path() + QStringLiteral("/vels5/vels5.ini"); }
+};
+
+struct AppRig {
+    FakePrompts prompts;
+    core::ManualClock clock{core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})};
+    std::unique_ptr<ui::TForm1> form1;
+    std::unique_ptr<ui::TFormTabl> tabl;
+    std::unique_ptr<ui::TFormGraph> graph;
+    std::unique_ptr<ui::TFormDist> dist;
+    std::unique_ptr<ui::TFormAbout> about;
+    std::unique_ptr<ui::TFormTime> time;
+    std::unique_ptr<ui::TFormTech> tech;
+
+    explicit AppRig(const ConfigHome& home) {
+        form1 = std::make_unique<ui::TForm1>(prompts, clock, home.Map());
+        const core::MeasurementSession& session = form1->Session();
+        tabl = std::make_unique<ui::TFormTabl>(prompts, session);
+        graph = std::make_unique<ui::TFormGraph>(prompts, session);
+        ui::TForm1* f = form1.get();
+        dist = std::make_unique<ui::TFormDist>(
+            prompts, [f](float metres) { f->StoreDist(metres); }, f);
+        about = std::make_unique<ui::TFormAbout>(QStringLiteral("1.0.0.0"), f);
+        time = std::make_unique<ui::TFormTime>(
+            prompts, [f](std::uint16_t seconds) { f->StoreTimeStep(seconds); }, f);
+        tech = std::make_unique<ui::TFormTech>(session.Status());
+        form1->SetWindows(
+            {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get()});
+    }
+    ~AppRig() {
+        form1->Comm().Close();
+        tech.reset();
+        time.reset();
+        about.reset();
+        dist.reset();
+        graph.reset();
+        tabl.reset();
+        form1.reset();
+    }
+};
+
+} // namespace test

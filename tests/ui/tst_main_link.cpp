@@ -1,0 +1,382 @@
+// The main window on a real serial line: a pseudo-terminal registered in the port map stands
+// for the meter. Opening, frames into the panels, recording switch, restart, watchdog, a
+// vanished device and a port that cannot be opened.
+#include "app_rig.h"
+#include "comm/va_comm.h"
+#include "core/link_protocol.h"
+#include "core/status_area.h"
+#include "pty_device.h"
+#include "test_main.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <atomic>
+#include <thread>
+
+using test::AppRig;
+using test::ConfigHome;
+using test::Prompt;
+using test::PtyDevice;
+using ui::PromptAnswer;
+
+namespace {
+
+std::vector<std::uint8_t> StatusFrame(std::uint8_t mode, float ui, float di,
+                                      std::uint8_t photoFaults = 0) {
+    core::StatusArea s;
+    s.SetMode(mode);
+    s.SetUi(ui);
+    s.SetDi(di);
+    core::BlockStatus photo;
+    photo.faults = photoFaults;
+    s.SetPhotodetector(photo);
+    std::array<std::uint8_t, core::kFrameBufferSize> out{};
+    const std::size_t n =
+        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
+                         std::span(s.Bytes().data(), core::kStatusPayloadSize), out);
+    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)};
+}
+
+constexpr std::uint8_t kWork = core::mode_bit::kWork;
+
+} // namespace
+
+class TstMainLink : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ConfigHome> m_home;
+    std::unique_ptr<PtyDevice> m_pty;
+    std::unique_ptr<AppRig> m_rig;
+
+    ui::TForm1& Form() { return *m_rig->form1; }
+    test::FakePrompts& Prompts() { return m_rig->prompts; }
+
+    // Every valid frame re-arms the watchdog (a mode change once more), so its start count
+    // tells when the session has taken the frames.
+    static void WaitForFrames(ui::TForm1& f, std::uint32_t before, std::uint32_t frames) {
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 3000);
+    }
+
+    void Feed(const std::vector<std::uint8_t>& bytes, std::uint32_t frames = 1) {
+        const std::uint32_t before = Form().Session().Timer2().starts;
+        m_pty->Write(bytes);
+        WaitForFrames(Form(), before, frames);
+    }
+
+    void OpenCom12() {
+        Form().PortItem(12)->trigger();
+        QCOMPARE(Form().StatusPanel0->text(), QStringLiteral("COM12"));
+    }
+
+    // One record in the log: a work frame, then a record-timer tick a second later.
+    void MakeRecord() {
+        Feed(StatusFrame(kWork, 4.5f, 0.25f));
+        m_rig->clock.AdvanceMs(1000);
+        Form().Timer1Timer();
+    }
+
+private slots:
+    void init() {
+        m_home = std::make_unique<ConfigHome>();
+        m_pty = std::make_unique<PtyDevice>();
+        QVERIFY(m_pty->Ok());
+        QVERIFY(m_home->Map().RegisterAs(m_pty->SlavePath(), 12));
+        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig->form1->show();
+    }
+    void cleanup() {
+        m_rig.reset();
+        m_pty.reset();
+        m_home.reset();
+    }
+
+    void openingAPortFromThePopup() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        QCOMPARE(f.Comm().DeviceName(), std::string("\\\\.\\COM12"));
+        QVERIFY(f.Comm().Active());
+        QVERIFY(f.PortItem(12)->isChecked());
+        QVERIFY(!f.TxOff->isChecked());
+        QVERIFY(f.TxOff->isEnabled());
+        QVERIFY(f.Timer2->isActive());
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(f.miLink->isEnabled());
+        QCOMPARE(f.miLink->text(), QStringLiteral("Запретить запись"));
+        QVERIFY(f.bbEnRec->isEnabled());
+        QVERIFY(!f.bbRestart->isEnabled());
+        QVERIFY(!m_rig->tabl->bbLoadTab->isEnabled());
+        QVERIFY(!m_rig->tabl->miLoadTab->isEnabled());
+        // The line settings the meter needs.
+        QCOMPARE(f.Comm().Baudrate(), comm::br38400);
+        QCOMPARE(f.Comm().Databits(), comm::db8);
+        QCOMPARE(f.Comm().Parity(), comm::paNone);
+        QCOMPARE(f.Comm().Stopbits(), comm::sb1);
+        QCOMPARE(f.Comm().FlowControl().ControlDtr(), comm::dtrDisabled);
+        QCOMPARE(f.Comm().FlowControl().ControlRts(), comm::rtsDisabled);
+        QVERIFY(!f.Comm().FlowControl().OutCtsFlow());
+        QVERIFY(!f.Comm().FlowControl().XonXoffIn());
+        QVERIFY(!f.Comm().DirectWrite());
+        QVERIFY(Prompts().asked.isEmpty());
+
+        f.TxOff->trigger();
+        QVERIFY(!f.Comm().Active());
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("Выкл"));
+        QVERIFY(f.TxOff->isChecked());
+        QVERIFY(!f.TxOff->isEnabled());
+        QVERIFY(!f.Timer2->isActive());
+        QVERIFY(!f.miLink->isEnabled());
+        QVERIFY(!f.bbEnRec->isEnabled());
+        QVERIFY(m_rig->tabl->bbLoadTab->isEnabled());
+    }
+
+    void framesReachThePanels() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.234f, 0.5f));
+        QVERIFY(f.pWork->isVisible());
+        QVERIFY(!f.pStart->isVisible());
+        QCOMPARE(f.lUi->text(), QStringLiteral("Ui=1,234В"));
+        QCOMPARE(f.lDi->text(), QStringLiteral("Di=0,500дБ"));
+        QCOMPARE(f.lUi->x(), f.pWork->width() / 2 - f.lUi->width() / 2);
+        QVERIFY(f.bbRestart->isEnabled());
+        QVERIFY(f.Timer1->isActive());
+        // Two frames in one write, the second a fault of the photodetector.
+        std::vector<std::uint8_t> both = StatusFrame(kWork, 2.0f, 0.1f);
+        const auto fault = StatusFrame(kWork, 2.0f, 0.1f, 0x08);
+        both.insert(both.end(), fault.begin(), fault.end());
+        Feed(both, 2);
+        QVERIFY(f.pError->isVisible());
+        QVERIFY(!f.pWork->isVisible());
+        QCOMPARE(f.lErMode->text(), QStringLiteral("Измерение"));
+        QCOMPARE(f.lErBF->text(), QStringLiteral("Уровень сигнала меньше нормы"));
+        QVERIFY(!f.lErBI->isVisible());
+        // Adjustment: the pictures follow Ui.
+        Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
+        QVERIFY(f.pAdjust->isVisible());
+        QVERIFY(f.iSQ3->isVisible());
+        QVERIFY(!f.iSQ1->isVisible());
+        QCOMPARE(f.lUa->text(), QStringLiteral("2,000В"));
+        QVERIFY(!f.bbRestart->isEnabled());
+    }
+
+    void restartSendsTheRestartFrame() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        QTest::mouseClick(f.bbRestart, Qt::LeftButton);
+        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(Prompts().asked.isEmpty()); // an empty log is not offered for saving
+    }
+
+    void restartAnswers() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        MakeRecord();
+        QCOMPARE(f.Session().Log().Count(), 1);
+        // Cancel: nothing happens, nothing is sent.
+        Prompts().answers.enqueue(PromptAnswer::Cancel);
+        f.bbRestartClick();
+        QCOMPARE(Prompts().Texts(), QStringList{QStringLiteral("Сохранить данные?")});
+        QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::YesNoCancel);
+        QCOMPARE(Prompts().asked[0].caption, QString());
+        QCOMPARE(f.Session().Log().Count(), 1);
+        QVERIFY(m_pty->Read(4, 200).empty());
+        // Yes, then a file that exists and "No" to replacing it: nothing happens either.
+        QTemporaryDir dir;
+        const QString path = dir.path() + QStringLiteral("/log.txt");
+        QFile(path).open(QIODevice::WriteOnly);
+        Prompts().Clear();
+        Prompts().answers << PromptAnswer::Yes << PromptAnswer::No;
+        Prompts().fileNames.enqueue(path);
+        f.bbRestartClick();
+        QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
+                                                 "Файл существует, заменить?"}));
+        QCOMPARE(Prompts().asked[1].file.defaultSuffix, QStringLiteral("txt"));
+        QCOMPARE(Prompts().asked[1].file.filter, QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
+        QCOMPARE(f.Session().Log().Count(), 1);
+        QCOMPARE(QFileInfo(path).size(), 0);
+        // Yes and a new file: the log is written, emptied, and the restart goes out.
+        Prompts().Clear();
+        Prompts().answers << PromptAnswer::Yes;
+        const QString fresh = dir.path() + QStringLiteral("/fresh.txt");
+        Prompts().fileNames.enqueue(fresh);
+        f.bbRestartClick();
+        QFile saved(fresh);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QVERIFY2(bytes.endsWith("\r\n"), bytes.constData());
+        QCOMPARE(bytes.count("\r\n"), 1);
+        QVERIFY(bytes.contains(";   4,985;   4,500;   0,250\r\n"));
+        QCOMPARE(f.Session().Log().Count(), 0);
+        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+    }
+
+    void cancelledSaveDialogKeepsTheLog() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        MakeRecord();
+        Prompts().answers << PromptAnswer::Yes;
+        Prompts().fileNames.enqueue(std::nullopt);
+        f.bbRestartClick();
+        QCOMPARE(f.Session().Log().Count(), 1);
+        QVERIFY(m_pty->Read(4, 200).empty());
+    }
+
+    void pauseAndResume() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        MakeRecord();
+        QVERIFY(f.Timer1->isActive());
+        QTest::mouseClick(f.bbEnRec, Qt::LeftButton); // down: pause
+        QVERIFY(f.bbEnRec->isChecked());
+        QCOMPARE(f.bbEnRec->toolTip(), QStringLiteral("Разрешить запись"));
+        QCOMPARE(f.miLink->text(), QStringLiteral("Разрешить запись"));
+        QVERIFY(!f.Timer1->isActive());
+        QCOMPARE(f.Session().Log().Count(), 1);
+        // Resume, Cancel: the button goes down again and the log stays.
+        Prompts().answers << PromptAnswer::Cancel;
+        QTest::mouseClick(f.bbEnRec, Qt::LeftButton);
+        QVERIFY(f.bbEnRec->isChecked());
+        QCOMPARE(f.miLink->text(), QStringLiteral("Разрешить запись"));
+        QCOMPARE(f.Session().Log().Count(), 1);
+        // Resume through the menu, No: the log is emptied, recording is on again.
+        Prompts().answers << PromptAnswer::No;
+        f.miLink->trigger();
+        QVERIFY(!f.bbEnRec->isChecked());
+        QCOMPARE(f.bbEnRec->toolTip(), QStringLiteral("Запретить запись"));
+        QCOMPARE(f.miLink->text(), QStringLiteral("Запретить запись"));
+        QCOMPARE(f.Session().Log().Count(), 0);
+        QCOMPARE(f.lTime->text(), QStringLiteral("Ti= 00:00:00"));
+        QCOMPARE(Prompts().unanswered, 0);
+    }
+
+    void recordsReachTheTableAndGraph() {
+        ui::TForm1& f = Form();
+        m_rig->tabl->show();
+        m_rig->graph->show();
+        OpenCom12();
+        MakeRecord();
+        MakeRecord();
+        QCOMPARE(m_rig->tabl->ListBox1->count(), 2);
+        QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=0,250 дБ/м"));
+        QCOMPARE(f.lTime->text(), QStringLiteral("Ti= 00:00:01"));
+        QCOMPARE(m_rig->tabl->lTime->text(), QStringLiteral("Ti= 00:00:01"));
+        QCOMPARE(m_rig->graph->lTime->text(), QStringLiteral("Ti= 00:00:01"));
+        m_rig->tabl->hide();
+        m_rig->graph->hide();
+    }
+
+    void watchdogShowsNoLink() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        f.Timer2Timer();
+        QVERIFY(f.pStart->isVisible());
+        QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
+        QCOMPARE(f.lStart->x(), f.pStart->width() / 2 - f.lStart->width() / 2);
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(!f.Timer2->isActive());
+        // The next valid frame redraws the panels and re-arms the watchdog.
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        QVERIFY(f.pWork->isVisible());
+        QVERIFY(!f.pStart->isVisible());
+        QVERIFY(f.Timer2->isActive());
+    }
+
+    void vanishedDeviceIsToldOnceAndCanBeReopened() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        m_pty->Hangup();
+        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 3000);
+        QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
+        QVERIFY(Prompts().asked[0].text.startsWith(QStringLiteral("Порт COM12 недоступен")));
+        QTest::qWait(300);
+        QCOMPARE(Prompts().asked.size(), 1);
+        f.Timer2Timer();
+        QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
+        // The adapter is back (a new device behind the same COM number): choose it again.
+        PtyDevice back;
+        QVERIFY(back.Ok());
+        comm::PortMap map = m_home->Map();
+        map.Unregister(12);
+        QVERIFY(map.RegisterAs(back.SlavePath(), 12));
+        f.PortItem(12)->trigger();
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
+        QCOMPARE(Prompts().asked.size(), 1);
+        const std::uint32_t before = f.Session().Timer2().starts;
+        back.Write(StatusFrame(kWork, 3.0f, 0.5f));
+        WaitForFrames(f, before, 1);
+        QCOMPARE(f.lUi->text(), QStringLiteral("Ui=3,000В"));
+        f.TxOff->trigger();
+    }
+
+    void portThatCannotBeOpened() {
+        ui::TForm1& f = Form();
+        QVERIFY(m_home->Map().RegisterAs("/nonexistent/ttyUSB9", 3));
+        f.Update1->trigger();
+        OpenCom12();
+        f.PortItem(3)->trigger();
+        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
+        QCOMPARE(Prompts().asked[0].caption, QStringLiteral("Error"));
+        QVERIFY2(Prompts().asked[0].text.startsWith(QStringLiteral("Specified device not found")),
+                 qPrintable(Prompts().asked[0].text));
+        QVERIFY(!f.Comm().Active());
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("Выкл"));
+        QVERIFY(!f.PortItem(3)->isChecked());
+        QVERIFY(!f.PortItem(12)->isChecked());
+        QVERIFY(!f.TxOff->isEnabled());
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(!f.Timer2->isActive());
+        QVERIFY(m_rig->tabl->bbLoadTab->isEnabled());
+        QVERIFY(!f.bbRestart->isEnabled());
+    }
+
+    void closingWhileFramesArrive() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        std::atomic<bool> stop{false};
+        const std::vector<std::uint8_t> frame = StatusFrame(kWork, 1.0f, 0.5f);
+        std::thread meter([&] {
+            while (!stop.load()) {
+                m_pty->Write(frame);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        QTest::qWait(100);
+        QVERIFY(f.close());
+        QVERIFY(!f.Comm().Active());
+        QTest::qWait(50);
+        m_rig.reset(); // the windows go while the line is still busy
+        stop.store(true);
+        meter.join();
+    }
+
+    void fullLogIsAnnouncedOnce() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        core::MeasurementSession& s = f.Session();
+        for (int i = 0; i < core::RecordLog::kMaxRecords + 5; ++i) {
+            m_rig->clock.AdvanceMs(1000);
+            s.Timer1Timer();
+        }
+        f.Timer1Timer();
+        QCOMPARE(s.Log().Count(), core::RecordLog::kMaxRecords);
+        QTRY_COMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, Prompt::Information);
+        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Журнал заполнен, запись остановлена"));
+        QTest::qWait(50);
+        QCOMPARE(Prompts().asked.size(), 1);
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstMainLink)
+#include "tst_main_link.moc"

@@ -1,0 +1,297 @@
+// The settings file through the windows: the round trip of every value, the order in which
+// rows are applied, the conversion error, the desktop check and a file that cannot be written.
+#include "app_rig.h"
+#include "core/cp1251.h"
+#include "test_main.h"
+#include "ui/common/form_style.h"
+
+#include <QAction>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QToolButton>
+
+using test::AppRig;
+using test::ConfigHome;
+using test::Prompt;
+
+class TstMainSettings : public QObject {
+    Q_OBJECT
+
+private:
+    // A complete file as the program writes it, with lines replaced or dropped.
+    static void WriteFile(const ConfigHome& home, const QStringList& replace = {},
+                          const QStringList& drop = {}) {
+        QStringList lines{"COM=COM3",
+                          "Form1 Top=120",
+                          "Form1 Left=130",
+                          "Form1 wTimeStep=5",
+                          "Form1 fDist=2,5",
+                          "FormTabl Visible=false",
+                          "FormTabl Top=140",
+                          "FormTabl Left=150",
+                          "FormTabl Height=300",
+                          "FormTabl Width=549",
+                          "FormTabl ViewLastLine=true",
+                          "FormTabl Delim=|",
+                          "FormTabl IsUnit=false",
+                          "FormGraph Visible=false",
+                          "FormGraph Top=160",
+                          "FormGraph Left=170",
+                          "FormGraph Height=400",
+                          "FormGraph Width=1100",
+                          "FormGraph NumPoint=400",
+                          "FormGraph LeftMargin=60",
+                          "FormGraph BottomMargin=30",
+                          "FormGraph wQx=10",
+                          "FormGraph wQy=12",
+                          "FormGraph bVeiwTP=3",
+                          "FormGraph Unit=1",
+                          "FormGraph NScaleDB=5",
+                          "FormGraph NScalePER=1",
+                          "FormGraph NScaleV=0",
+                          "FormGraph cBack=0x00FF0000",
+                          "FormGraph cMargin=0x00112233",
+                          "FormGraph cGrid=0x00445566",
+                          "FormGraph cFont=0x00778899",
+                          "FormGraph cGrap=0x00AABBCC"};
+        for (const QString& r : replace) {
+            const QString key = r.section('=', 0, 0) + '=';
+            for (QString& line : lines)
+                if (line.startsWith(key))
+                    line = r;
+        }
+        for (const QString& d : drop)
+            lines.removeIf([&](const QString& l) { return l.startsWith(d + '='); });
+        QFile file(home.SettingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const std::string text = (lines.join("\r\n") + "\r\n").toStdString();
+        file.write(QByteArray::fromStdString(core::Utf8ToCp1251(text)));
+    }
+
+private slots:
+    void roundTripOfEveryValue() {
+        ConfigHome home;
+        {
+            AppRig rig(home);
+            ui::TForm1& f = *rig.form1;
+            f.move(210, 220);
+            f.StoreTimeStep(17);
+            f.StoreDist(7.3f);
+            rig.tabl->show();
+            rig.tabl->move(230, 240);
+            rig.tabl->resize(ui::InnerSize(549, 420));
+            rig.tabl->SetViewLastLine(true);
+            rig.tabl->Delim = QStringLiteral("§");
+            rig.tabl->IsUnit = true;
+            ui::TFormGraph& g = *rig.graph;
+            g.show();
+            g.move(250, 260);
+            g.resize(ui::InnerSize(1111, 444));
+            g.NumPoint = 1600;
+            g.LeftMargin = 61;
+            g.BottomMargin = 31;
+            g.wQx = 10;
+            g.wQy = 12;
+            g.OverlayAction(11)->trigger();
+            g.sbVClick();
+            g.NScaleDB = 7;
+            g.NScalePER = 4;
+            g.NScaleV = 1;
+            g.cBack = 0x00010203;
+            g.cMargin = 0x00040506;
+            g.cGrid = 0x00070809;
+            g.cFont = 0x000A0B0C;
+            g.cGrap = 0x000D0E0F;
+            QVERIFY(f.SaveSettings());
+            rig.tabl->hide();
+            rig.graph->hide();
+        }
+        QFile file(home.SettingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith("COM=\xC2\xFB\xEA\xEB\r\nForm1 Top=220\r\nForm1 Left=210\r\n"));
+        QVERIFY(bytes.contains("\r\nForm1 fDist=7,3\r\n"));
+        QVERIFY(bytes.contains("\r\nFormTabl Delim=\xA7\r\n"));
+        QVERIFY(bytes.contains("\r\nFormGraph bVeiwTP=11\r\nFormGraph Unit=2\r\n"));
+        QVERIFY(bytes.endsWith("\r\nFormGraph cGrap=0x000D0E0F\r\n"));
+        QCOMPARE(bytes.count("\r\n"), 33);
+
+        AppRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        f.show();
+        QVERIFY(rig.prompts.asked.isEmpty());
+        QCOMPARE(f.pos(), QPoint(210, 220));
+        QCOMPARE(f.Session().Params().wTimeStep, std::uint16_t(17));
+        QCOMPARE(f.Session().Params().fDist, 7.3f);
+        QCOMPARE(f.lDist->text(), QStringLiteral("Li=7,3 м"));
+        ui::TFormTabl& t = *rig.tabl;
+        QVERIFY(t.isVisible());
+        QCOMPARE(t.pos(), QPoint(230, 240));
+        QCOMPARE(t.size() + ui::kFrameExtra, QSize(549, 420));
+        QVERIFY(t.ViewLastLine);
+        QVERIFY(t.mViewLastLine->isChecked());
+        QVERIFY(t.sbLastLine->isChecked());
+        QCOMPARE(t.Delim, QStringLiteral("§"));
+        QVERIFY(t.IsUnit);
+        ui::TFormGraph& g = *rig.graph;
+        QVERIFY(g.isVisible());
+        QCOMPARE(g.pos(), QPoint(250, 260));
+        QCOMPARE(g.size() + ui::kFrameExtra, QSize(1111, 444));
+        QCOMPARE(g.NumPoint, std::int16_t(1600));
+        QCOMPARE(g.LeftMargin, std::int16_t(61));
+        QCOMPARE(g.BottomMargin, std::int16_t(31));
+        QCOMPARE(g.wQx, std::int16_t(10));
+        QCOMPARE(g.wQy, std::int16_t(12));
+        QCOMPARE(g.bVeiwTP, std::int8_t(11));
+        QVERIFY(g.OverlayAction(11)->isChecked());
+        QVERIFY(g.OverlayButton(11)->isChecked());
+        QCOMPARE(g.Unit, std::uint8_t(2));
+        QVERIFY(g.sbV->isChecked()); // FormShow ran again with the loaded Unit
+        QCOMPARE(g.NScaleDB, std::int16_t(7));
+        QCOMPARE(g.NScalePER, std::int16_t(4));
+        QCOMPARE(g.NScaleV, std::int16_t(1));
+        QCOMPARE(g.cBack, 0x00010203u);
+        QCOMPARE(g.cMargin, 0x00040506u);
+        QCOMPARE(g.cGrid, 0x00070809u);
+        QCOMPARE(g.cFont, 0x000A0B0Cu);
+        QCOMPARE(g.cGrap, 0x000D0E0Fu);
+        g.hide();
+        t.hide();
+    }
+
+    void withoutAFileNothingChanges() {
+        ConfigHome home;
+        AppRig rig(home);
+        rig.form1->show();
+        QCOMPARE(rig.form1->pos(), QPoint(194, 656));
+        QCOMPARE(rig.form1->lDist->text(), QStringLiteral("Li=1,0 м"));
+        QVERIFY(!rig.tabl->isVisible());
+        QVERIFY(rig.prompts.asked.isEmpty());
+    }
+
+    void shownTableKeepsItsRestoredFollowMode() {
+        ConfigHome home;
+        WriteFile(home, {"FormTabl Visible=true", "FormTabl ViewLastLine=true"});
+        AppRig rig(home);
+        rig.form1->show();
+        QVERIFY(rig.tabl->isVisible());
+        QVERIFY(rig.tabl->ViewLastLine);
+        QVERIFY(rig.tabl->sbLastLine->isChecked());
+        rig.tabl->hide();
+    }
+
+    void overlayActionIsPerformedWhenItsKeyIsRead() {
+        ConfigHome home;
+        WriteFile(home, {"FormGraph bVeiwTP=3"});
+        AppRig rig(home);
+        rig.form1->show();
+        QCOMPARE(rig.graph->bVeiwTP, std::int8_t(3));
+        QVERIFY(rig.graph->OverlayAction(3)->isChecked());
+        QVERIFY(rig.graph->OverlayButton(3)->isChecked());
+    }
+
+    void templateOverlayIsStoredWithoutAnAction() {
+        ConfigHome home;
+        WriteFile(home, {"FormGraph bVeiwTP=10"});
+        AppRig rig(home);
+        rig.form1->show();
+        QCOMPARE(rig.graph->bVeiwTP, std::int8_t(10));
+        QVERIFY(rig.graph->OverlayAction(0)->isChecked());
+        QVERIFY(!rig.graph->OverlayButton(10)->isChecked());
+    }
+
+    void missingGraphKeyEndsLoadingWithOneErrorBox() {
+        ConfigHome home;
+        WriteFile(home, {"FormTabl Top=9000", "FormGraph cBack=0x00123456"},
+                  {"FormGraph NumPoint"});
+        AppRig rig(home);
+        rig.form1->show();
+        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(rig.prompts.asked[0].kind, Prompt::Error);
+        QCOMPARE(rig.prompts.asked[0].caption, QStringLiteral("Monitor VELS5"));
+        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("'' is not a valid integer value"));
+        ui::TFormGraph& g = *rig.graph;
+        QCOMPARE(g.pos(), QPoint(170, 160)); // position and size were applied
+        QCOMPARE(g.size() + ui::kFrameExtra, QSize(1100, 400));
+        QCOMPARE(g.NumPoint, std::int16_t(200)); // the view settings and colours were not
+        QCOMPARE(g.bVeiwTP, std::int8_t(0));
+        QCOMPARE(g.cBack, 0x000000u);
+        // The rest of the showing is skipped: no "Li=" label, no desktop check.
+        QCOMPARE(rig.form1->lDist->text(), QStringLiteral("Li="));
+        QCOMPARE(rig.tabl->y(), 9000);
+    }
+
+    void distanceWithAPointEndsLoadingBeforeTheTable() {
+        ConfigHome home;
+        WriteFile(home, {"Form1 fDist=1.5", "FormTabl Visible=true"});
+        AppRig rig(home);
+        rig.form1->show();
+        QCOMPARE(rig.prompts.Texts(),
+                 QStringList{QStringLiteral("'1.5' is not a valid floating point value")});
+        QCOMPARE(rig.form1->Session().Params().wTimeStep, std::uint16_t(5));
+        QCOMPARE(rig.form1->Session().Params().fDist, 1.0f);
+        QVERIFY(!rig.tabl->isVisible());
+    }
+
+    void windowsOffTheDesktopComeBack() {
+        ConfigHome home;
+        WriteFile(home, {"Form1 Top=5000", "FormTabl Top=5000", "FormTabl Left=9000",
+                         "FormGraph Top=-20", "FormGraph Left=8000"});
+        AppRig rig(home);
+        rig.form1->show();
+        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
+        QCOMPARE(rig.tabl->pos(), QPoint(desktop.right() + 1 - 50, desktop.bottom() + 1 - 50));
+        QCOMPARE(rig.graph->pos(), QPoint(desktop.right() + 1 - 50, -20));
+        QCOMPARE(rig.form1->y(), 5000); // the main window is not adjusted
+    }
+
+    void unwritableSettingsFileKeepsTheWindowOpen() {
+        ConfigHome home;
+        AppRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        f.show();
+        QSignalSpy closed(&f, &ui::TForm1::Closed);
+        QVERIFY(QDir().mkpath(home.SettingsFile())); // a folder where the file should go
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
+        QCOMPARE(closed.count(), 0);
+        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(rig.prompts.asked[0].kind, Prompt::Error);
+        QVERIFY(rig.prompts.asked[0].text.startsWith(QStringLiteral("Cannot create file ")));
+        QVERIFY(QDir().rmdir(home.SettingsFile()));
+        QVERIFY(f.close());
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(QFile::exists(home.SettingsFile()));
+    }
+
+    void exitThroughTheMenuOffersToSaveTheLog() {
+        ConfigHome home;
+        AppRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        f.show();
+        core::RecordLog& log = f.Session().Log();
+        log[0] = core::MeasurementRecord{4.5f, 0.1f, 0, 46023.5};
+        log.SetCount(1);
+        QSignalSpy closed(&f, &ui::TForm1::Closed);
+        rig.prompts.answers << ui::PromptAnswer::Cancel;
+        f.N10->trigger();
+        QVERIFY(f.isVisible());
+        QCOMPARE(closed.count(), 0);
+        rig.prompts.answers << ui::PromptAnswer::No;
+        f.N10->trigger();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(rig.prompts.Texts(), (QStringList{"Сохранить данные?", "Сохранить данные?"}));
+        // Closing the window otherwise does not ask.
+        AppRig other(home);
+        other.form1->show();
+        other.form1->Session().Log().SetCount(1);
+        other.form1->close();
+        QVERIFY(other.prompts.asked.isEmpty());
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstMainSettings)
+#include "tst_main_settings.moc"

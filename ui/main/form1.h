@@ -1,0 +1,215 @@
+// The main window: mode panels, recording switch, port popup, timers, settings and the
+// other windows' toggles. Its measurement logic is core::MeasurementSession.
+#pragma once
+
+#include "comm/port_map.h"
+#include "core/measurement_session.h"
+#include "core/settings_file.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace comm {
+class TVaComm;
+}
+
+namespace ui {
+
+class IPrompts;
+class QtMainThread;
+class TFormAbout;
+class TFormDist;
+class TFormGraph;
+class TFormTabl;
+class TFormTech;
+class TFormTime;
+
+class TForm1 final : public QMainWindow, private core::IMeasurementHost {
+    Q_OBJECT
+public:
+    /// The other six windows, created after this one in this order. None is owned.
+    struct Windows {
+        TFormTabl* tabl = nullptr;
+        TFormGraph* graph = nullptr;
+        TFormDist* dist = nullptr;
+        TFormAbout* about = nullptr;
+        TFormTime* time = nullptr;
+        TFormTech* tech = nullptr;
+    };
+
+    /// FormCreate: builds the window and the port menu from `portMap`. `prompts` and
+    /// `clock` must outlive the window. The settings file is DefaultConfigDir()/vels5.ini.
+    TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
+           QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    /// Called once, before the window is first shown.
+    void SetWindows(const Windows& windows);
+
+    core::MeasurementSession& Session() { return *m_session; }
+    /// The dialogs write accepted values back through these.
+    void StoreDist(float metres) { m_session->Params().fDist = metres; }
+    void StoreTimeStep(std::uint16_t seconds) { m_session->Params().wTimeStep = seconds; }
+    comm::TVaComm& Comm() { return *MyCOM; }
+    const std::string& SettingsPath() const { return m_settingsPath; }
+    /// The popup item of port n, or nullptr.
+    QAction* PortItem(int n) const;
+
+    QToolBar* ToolBar1;
+    QToolButton* bbEnRec;
+    QToolButton* bbTablhForm;
+    QToolButton* bbGraphForm;
+    QToolButton* bbRestart;
+    QWidget* Panel1;
+    QLabel* lTime;
+    QLabel* lDist;
+
+    QWidget* pStart;
+    QWidget* pAdjust;
+    QWidget* pStab;
+    QWidget* pWork;
+    QWidget* pError;
+    QLabel* lStart;
+    QLabel* lMode;
+    QLabel* lUa;
+    QLabel* lStab;
+    QLabel* lStabTime;
+    QLabel* lUo;
+    QLabel* lUi;
+    QLabel* lDi;
+    QLabel* lErMode;
+    QLabel* lErBI;
+    QLabel* lErBF;
+    QLabel* iSQ1;
+    QLabel* iSQ3;
+    QLabel* iTrL1;
+    QLabel* iTrL3;
+    QLabel* iTrR1;
+    QLabel* iTrR3;
+
+    QStatusBar* StatusBar1;
+    QLabel* StatusPanel0; ///< the port: "Выкл" or its name
+    QLabel* StatusPanel1;
+
+    QAction* miLink;
+    QAction* N10;
+    QAction* mTabl;
+    QAction* mGraph;
+    QAction* miDist;
+    QAction* miTimeStep;
+    QAction* miTechPan;
+    QAction* N24;
+    QAction* N25;
+
+    QMenu* pmTx = nullptr;
+    QAction* TxOff = nullptr;
+    QAction* Update1 = nullptr;
+
+    QTimer* Timer1; ///< record timer, 300 ms
+    QTimer* Timer2; ///< link watchdog, 5000 ms
+
+    // Handlers.
+    void FormShow();
+    /// Saves the settings and closes the port; false when the settings could not be written
+    /// (the window then stays open).
+    bool FormClose();
+    void TxClick(int tag);
+    void Update1Click();
+    /// A press on the status bar at `clickX` (status-bar coordinates) pops up pmTx when clickX
+    /// < 40.
+    void StatusBar1MouseDown(int clickX);
+    void bbTablhFormClick();
+    void bbGraphFormClick();
+    void bbEnRecClick(bool down);
+    void miLinkClick();
+    void bbRestartClick();
+    void N10Click();
+    void miDistClick();
+    void miTimeStepClick();
+    void miTechPanClick();
+    void N24Click();
+    void N25Click();
+    void MyCOMRxChar();
+    /// The open device vanished: told once per opening, as the port shown ("COM12").
+    void MyCOMDeviceLost(const std::string& portName);
+    void Timer1Timer();
+    void Timer2Timer();
+
+    /// Reads the settings file and applies it; false after a conversion error.
+    bool LoadSettings();
+    /// Writes the settings file; false (after the error box) when it cannot be written.
+    bool SaveSettings();
+
+signals:
+    /// The window has closed: the program ends.
+    void Closed();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // IMeasurementHost
+    bool TechVisible() const override;
+    bool TableVisible() const override;
+    bool GraphVisible() const override;
+    void UpdateTech() override;
+    void AddRecordRow(int index) override;
+    void ClearRows() override;
+    void RedrawGraph() override;
+    void SetTableTime(std::string_view text) override;
+    void SetGraphTime(std::string_view text) override;
+    core::SaveAnswer OfferSaveLog() override;
+    void SendFrame(std::span<const std::uint8_t> frame) override;
+    void NotifyLogFull(std::string_view text) override;
+
+    // Layout (form1_layout.cpp)
+    void BuildToolBar();
+    void BuildMenu();
+    void BuildPanels();
+    void BuildStatusBar();
+    void LayoutPanels();
+    // The port popup (form1_port.cpp)
+    std::unique_ptr<comm::TVaComm> MakeComm();
+    void BuildPortMenu();
+    void OpenPort(int n);
+    void ShowPortClosed();
+    // Session state on the widgets (form1_view.cpp)
+    void Refresh();
+    void ApplyView(const core::ModeView& view);
+    void ApplyRecording(const core::RecordingView& recording);
+    void SetDistLabels();
+    void PlaceDialog(QWidget* dialog) const;
+    // Settings (form1_settings.cpp)
+    core::Settings CurrentSettings() const;
+    void ApplySettingsRow(int row, const core::Settings& s);
+    void ApplyTableRow(int row, const core::Settings::Table& t);
+    void ApplyGraphRow(int row, const core::Settings::Graph& g);
+    void KeepWindowsReachable();
+
+    IPrompts& m_prompts;
+    comm::PortMap m_portMap;
+    std::unique_ptr<core::MeasurementSession> m_session;
+    std::shared_ptr<QtMainThread> m_mainThread;
+    std::unique_ptr<comm::TVaComm> MyCOM;
+    std::string m_settingsPath;
+    QActionGroup* m_portGroup = nullptr;
+    Windows m_windows;
+    std::uint32_t m_timer1Starts = 0;
+    std::uint32_t m_timer2Starts = 0;
+    bool m_deviceLostShown = false;
+    bool m_shown = false;
+};
+
+} // namespace ui

@@ -1,0 +1,159 @@
+// The main window shows the session's state: mode panels, recording switch, "Ti=" label and
+// timers; and the session's calls out to the other windows.
+#include "comm/va_comm.h"
+#include "core/format.h"
+#include "ui/common/form_style.h"
+#include "ui/graph/form_graph.h"
+#include "ui/main/form1.h"
+#include "ui/table/form_tabl.h"
+#include "ui/tech/form_tech.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace ui {
+namespace {
+
+QString Text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+void ApplyLabel(QLabel* label, const core::LabelView& view, int centre) {
+    SetCentred(label, Text(view.text), centre);
+    label->setVisible(view.visible);
+}
+
+// A start counter that moved means (re)start: a full interval from now.
+void ApplyTimer(QTimer* timer, const core::TimerCommand& command, std::uint32_t& applied) {
+    if (command.starts != applied) {
+        applied = command.starts;
+        if (command.running)
+            timer->start();
+    }
+    if (!command.running)
+        timer->stop();
+}
+
+} // namespace
+
+void TForm1::SetWindows(const Windows& windows) {
+    m_windows = windows;
+    if (m_windows.tabl)
+        m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
+}
+
+void TForm1::Refresh() {
+    ApplyView(m_session->View());
+    ApplyRecording(m_session->Recording());
+    lTime->setText(Text(m_session->TimeText()));
+    lTime->adjustSize();
+    ApplyTimer(Timer1, m_session->Timer1(), m_timer1Starts);
+    ApplyTimer(Timer2, m_session->Timer2(), m_timer2Starts);
+}
+
+void TForm1::ApplyView(const core::ModeView& v) {
+    // All panels have the client area's width, so one centre serves every label.
+    const int centre = centralWidget()->width() / 2;
+    ApplyLabel(lStart, v.lStart, centre);
+    ApplyLabel(lMode, v.lMode, centre);
+    ApplyLabel(lUa, v.lUa, centre);
+    ApplyLabel(lStab, v.lStab, centre);
+    ApplyLabel(lStabTime, v.lStabTime, centre);
+    ApplyLabel(lUo, v.lUo, centre);
+    ApplyLabel(lUi, v.lUi, centre);
+    ApplyLabel(lDi, v.lDi, centre);
+    ApplyLabel(lErMode, v.lErMode, centre);
+    ApplyLabel(lErBI, v.lErBI, centre);
+    ApplyLabel(lErBF, v.lErBF, centre);
+    iSQ1->setVisible(v.iSQ1);
+    iSQ3->setVisible(v.iSQ3);
+    iTrL1->setVisible(v.iTrL1);
+    iTrL3->setVisible(v.iTrL3);
+    iTrR1->setVisible(v.iTrR1);
+    iTrR3->setVisible(v.iTrR3);
+    pError->setVisible(v.pError);
+    pAdjust->setVisible(v.pAdjust);
+    pStab->setVisible(v.pStab);
+    pWork->setVisible(v.pWork);
+    pStart->setVisible(v.pStart);
+    bbRestart->setEnabled(v.bbRestart);
+}
+
+void TForm1::ApplyRecording(const core::RecordingView& r) {
+    miLink->setText(Text(r.miLinkCaption));
+    miLink->setEnabled(r.enabled);
+    bbEnRec->setToolTip(Text(r.bbEnRecHint));
+    bbEnRec->setChecked(r.bbEnRecDown);
+    bbEnRec->setEnabled(r.enabled);
+}
+
+void TForm1::SetDistLabels() {
+    const QString text = QStringLiteral("Li=") +
+                         Text(core::FormatDecimal(m_session->Params().fDist, 5, 1)) +
+                         QStringLiteral(" м");
+    for (QLabel* label : {lDist, m_windows.graph ? m_windows.graph->lDist : nullptr,
+                          m_windows.tabl ? m_windows.tabl->lDist : nullptr}) {
+        if (label) {
+            label->setText(text);
+            label->adjustSize();
+        }
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == StatusBar1 && event->type() == QEvent::MouseButtonPress)
+        StatusBar1MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x());
+    else if (watched == centralWidget() && event->type() == QEvent::Resize)
+        LayoutPanels();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::TechVisible() const {
+    return m_windows.tech && m_windows.tech->isVisible();
+}
+bool TForm1::TableVisible() const {
+    return m_windows.tabl && m_windows.tabl->isVisible();
+}
+bool TForm1::GraphVisible() const {
+    return m_windows.graph && m_windows.graph->isVisible();
+}
+
+void TForm1::UpdateTech() {
+    if (m_windows.tech)
+        m_windows.tech->UpdateTech();
+}
+
+void TForm1::AddRecordRow(int index) {
+    if (m_windows.tabl)
+        m_windows.tabl->AddRecordRow(index);
+}
+
+void TForm1::ClearRows() {
+    if (m_windows.tabl)
+        m_windows.tabl->ClearRows();
+}
+
+void TForm1::RedrawGraph() {
+    if (m_windows.graph)
+        m_windows.graph->RedrawGraph();
+}
+
+void TForm1::SetTableTime(std::string_view text) {
+    if (m_windows.tabl) {
+        m_windows.tabl->lTime->setText(Text(text));
+        m_windows.tabl->lTime->adjustSize();
+    }
+}
+
+void TForm1::SetGraphTime(std::string_view text) {
+    if (m_windows.graph) {
+        m_windows.graph->lTime->setText(Text(text));
+        m_windows.graph->lTime->adjustSize();
+    }
+}
+
+} // namespace ui
