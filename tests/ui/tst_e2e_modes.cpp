@@ -1,0 +1,182 @@
+// End to end with the meter simulator as a separate process on a real pseudo-terminal: the
+// panels follow its modes, records average what it sent, a restart reaches it.
+#include "e2e_meter.h"
+#include "test_main.h"
+
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+
+using test::ConfigHome;
+using test::E2eRig;
+using test::FastMeter;
+using test::MeterProcess;
+
+namespace {
+
+// Which mode panel is in front, sampled from the widgets as the user sees them.
+QString VisiblePanel(const ui::TForm1& f) {
+    if (!f.pStart->isHidden())
+        return QStringLiteral("start");
+    if (!f.pStab->isHidden())
+        return QStringLiteral("stab");
+    if (!f.pAdjust->isHidden())
+        return QStringLiteral("adjust");
+    if (!f.pWork->isHidden())
+        return QStringLiteral("work");
+    return QStringLiteral("error");
+}
+
+// One status frame the simulator reports sending ("tx mode=04 Ui=4,95 Di=0,025").
+struct SentFrame {
+    int mode;
+    double ui, di;
+};
+
+QList<SentFrame> SentFrames(const QStringList& lines) {
+    static const QRegularExpression re(
+        QStringLiteral(R"(tx mode=([0-9A-F]{2}) Ui=([-0-9,e]+) Di=([-0-9,e]+)$)"));
+    QList<SentFrame> frames;
+    for (const QString& line : lines) {
+        const QRegularExpressionMatch m = re.match(line);
+        if (!m.hasMatch())
+            continue;
+        auto number = [&](int i) {
+            return m.captured(i).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        };
+        frames.append({m.captured(1).toInt(nullptr, 16), number(2), number(3)});
+    }
+    return frames;
+}
+
+// Index past the run of frames [from, from + n) whose means give `record`, or -1: the
+// monitor's record is the mean of Ui and of Di / fDist over the frames of its interval.
+int MatchRecord(const QList<SentFrame>& work, int from, const core::MeasurementRecord& record,
+                double distM) {
+    for (int n = 1; from + n <= work.size(); ++n) {
+        double sumUi = 0, sumM = 0;
+        for (int i = from; i < from + n; ++i) {
+            sumUi += static_cast<float>(work[i].ui);
+            sumM += static_cast<float>(work[i].di) / distM;
+        }
+        if (qAbs(sumUi / n - record.Ui) < 1e-5 && qAbs(sumM / n - record.m) < 1e-6)
+            return from + n;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TstE2eModes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void panelsFollowStartStabilisationAdjustmentWork() {
+        ConfigHome home;
+        MeterProcess meter(home, FastMeter({QStringLiteral("--start"), QStringLiteral("1"),
+                                            QStringLiteral("--stab"), QStringLiteral("0:02"),
+                                            QStringLiteral("--adjust"), QStringLiteral("1,8")}));
+        QCOMPARE(meter.WaitReady(), 5);
+        E2eRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        QStringList panels;
+        QSet<QString> stabTexts, uiTexts;
+        bool left = false, square = false, right = false, blank = false;
+        QTimer sampler;
+        QObject::connect(&sampler, &QTimer::timeout, [&] {
+            const QString p = VisiblePanel(f);
+            if (panels.isEmpty() || panels.last() != p)
+                panels << p;
+            if (p == QStringLiteral("stab"))
+                stabTexts << f.lStabTime->text();
+            if (p == QStringLiteral("adjust")) {
+                left |= !f.iTrL3->isHidden();
+                square |= !f.iSQ3->isHidden();
+                right |= !f.iTrR3->isHidden();
+                blank |= f.lUa->isHidden();
+            }
+            if (p == QStringLiteral("work"))
+                uiTexts << f.lUi->text();
+        });
+        sampler.start(10);
+        QVERIFY(rig.Open(5));
+        QVERIFY(rig.prompts.asked.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(uiTexts.contains(QStringLiteral("Измерение")) &&
+                                     f.lUi->text().startsWith("Ui=4,9"),
+                                 10000);
+        QCOMPARE(panels, (QStringList{"start", "stab", "adjust", "work"}));
+        QVERIFY2(stabTexts.contains(QStringLiteral("00:02")) ||
+                     stabTexts.contains(QStringLiteral("00:01")),
+                 qPrintable(QStringList(stabTexts.values()).join(' ')));
+        QVERIFY(left && square && right && blank);
+        QVERIFY(f.lDi->text().startsWith(QStringLiteral("Di=0,0")));
+        QVERIFY(f.lDi->text().endsWith(QStringLiteral("дБ")));
+        QVERIFY(f.bbRestart->isEnabled());
+        QCOMPARE(f.Session().Receiver().Dropped().badCrc, 0u);
+    }
+
+    void recordsAverageTheFramesTheSimulatorSent() {
+        ConfigHome home;
+        MeterProcess meter(home, FastMeter({QStringLiteral("--verbose"), QStringLiteral("--speed"),
+                                            QStringLiteral("40"), QStringLiteral("--dist"),
+                                            QStringLiteral("2,5")}));
+        QCOMPARE(meter.WaitReady(), 5);
+        E2eRig rig(home);
+        rig.form1->StoreDist(2.5f);
+        QVERIFY(rig.Open(5));
+        const core::RecordLog& log = rig.form1->Session().Log();
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 5, 12000);
+        QTest::qWait(300); // the last frames' lines
+        QList<SentFrame> work;
+        for (const SentFrame& s : SentFrames(meter.Lines()))
+            if (s.mode == 0x04)
+                work.append(s);
+        QVERIFY2(work.size() > 40, qPrintable(meter.Output()));
+
+        // Record 0 may begin anywhere (the port opened while frames were flowing); every
+        // following record takes exactly the next frames: none lost, none counted twice.
+        int next = -1;
+        for (int start = 0; start < 15 && next < 0; ++start)
+            next = MatchRecord(work, start, log[0], 2.5);
+        QVERIFY2(next > 0,
+                 qPrintable(QStringLiteral("record 0: Ui %1 m %2").arg(log[0].Ui).arg(log[0].m)));
+        for (int k = 1; k < log.Count() - 1; ++k) {
+            const int end = MatchRecord(work, next, log[k], 2.5);
+            QVERIFY2(end > 0, qPrintable(QStringLiteral("record %1").arg(k)));
+            const int samples = end - next;
+            QVERIFY2(samples >= 7 && samples <= 13, qPrintable(QString::number(samples)));
+            QCOMPARE(int(log[k].T), k);
+            next = end;
+        }
+        QVERIFY(log[log.Count() - 1].m > log[0].m); // the fire grows
+    }
+
+    void restartFromTheMonitorRestartsTheWorkPhase() {
+        ConfigHome home;
+        MeterProcess meter(home, FastMeter({QStringLiteral("--verbose"), QStringLiteral("--speed"),
+                                            QStringLiteral("60")}));
+        QCOMPARE(meter.WaitReady(), 5);
+        E2eRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        QVERIFY(rig.Open(5));
+        const core::RecordLog& log = f.Session().Log();
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 3, 10000);
+        const float before = log[log.Count() - 1].m;
+        rig.prompts.answers.enqueue(ui::PromptAnswer::No);
+        f.bbRestart->click();
+        QCOMPARE(rig.prompts.Texts(), QStringList{QStringLiteral("Сохранить данные?")});
+        QVERIFY2(!meter.WaitLine(QStringLiteral("rx C0 22 00 EE: restart: work phase begins again"))
+                      .isEmpty(),
+                 qPrintable(meter.Output()));
+        QVERIFY(!meter.WaitLine(QStringLiteral("tx mode=84")).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(f.lUi->text(), QStringLiteral("Измерение"), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.lUi->text().startsWith(QStringLiteral("Ui=")), 3000);
+        // A new log: the fire starts again from its beginning.
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 1, 3000);
+        QCOMPARE(int(log[0].T), 0);
+        QVERIFY2(log[0].m < before, qPrintable(QStringLiteral("%1 %2").arg(log[0].m).arg(before)));
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstE2eModes)
+#include "tst_e2e_modes.moc"
