@@ -29,14 +29,19 @@ namespace comm {
 /// The component guarantees that a call queued by a thread of an opening that has since
 /// been closed, or of a component since destroyed, does nothing when it runs: it never
 /// touches the component. So an implementation need not cancel queued calls.
+///
+/// A GUI implementation is a blocking queued invocation of `call` on an object that lives
+/// on the GUI thread (for example QMetaObject::invokeMethod(object, [&call] { call(); },
+/// Qt::BlockingQueuedConnection)).
 class IMainThread {
 public:
     virtual ~IMainThread() = default;
     virtual void RunOnMainThread(const std::function<void()>& call) = 0;
 };
 
-/// IMainThread by a queue that the main thread pumps with RunPending.
-/// The thread that constructs it is the main thread.
+/// IMainThread by a queue that the main thread pumps with RunPending or RunUntil.
+/// Workers keep the queue alive (shared_ptr), so a main thread that stops pumping for good
+/// calls Shutdown, which lets waiting workers go.
 class CallQueue final : public IMainThread {
 public:
     CallQueue() = default;

@@ -7,16 +7,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 
 namespace comm {
 
 namespace {
-
-std::function<void(std::exception_ptr)>& ExceptionHandler() {
-    static std::function<void(std::exception_ptr)> handler;
-    return handler;
-}
 
 // Replaces "%%" by "%", the first "%d" by `code` and the first "%s" by `text`; other text
 // is kept. (The messages carry at most one of each, in that order.)
@@ -56,51 +50,8 @@ constexpr uint32_t kEventValues[] = {EV_BREAK,    EV_CTS,    EV_DSR,     EV_ERR,
 
 } // namespace
 
-void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler) {
-    ExceptionHandler() = std::move(handler);
-}
-
-void ApplicationHandleException(std::exception_ptr error) {
-    if (ExceptionHandler()) {
-        ExceptionHandler()(error);
-        return;
-    }
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-    } catch (...) {
-        std::fprintf(stderr, "unknown exception\n");
-    }
-}
-
 uint32_t CommEventValue(TVaCommEvent event) {
     return kEventValues[event];
-}
-
-// ---- TVaComponent ----
-
-TVaComponent::~TVaComponent() {
-    SendFreeNotifications();
-}
-
-void TVaComponent::FreeNotification(TVaComponent* other) {
-    if (other && std::find(m_notified.begin(), m_notified.end(), other) == m_notified.end())
-        m_notified.push_back(other);
-}
-
-void TVaComponent::RemoveFreeNotification(TVaComponent* other) {
-    std::erase(m_notified, other);
-}
-
-void TVaComponent::Notification(TVaComponent*, TOperation) {}
-
-void TVaComponent::SendFreeNotifications() {
-    while (!m_notified.empty()) {
-        TVaComponent* other = m_notified.back();
-        m_notified.pop_back();
-        other->Notification(this, opRemove);
-    }
 }
 
 // ---- TVaCustomComm: lifecycle ----

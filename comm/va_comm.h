@@ -5,14 +5,13 @@
 
 #include "comm/dcb.h"
 #include "comm/main_thread.h"
+#include "comm/va_component.h"
 #include "comm/va_settings.h"
 #include "comm/va_sync.h"
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,19 +25,6 @@ class TVaCommEventThread;
 class TVaCommWriteThread;
 class TVaDispatcher;
 class TVaCustomComm;
-
-/// The only exception of the serial component; what() is the message.
-class EVaCommError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-    std::string Message() const { return what(); }
-};
-
-/// The application's standard exception report: where exceptions from handlers run for
-/// the component (OnOpen, OnError, handlers of worker-thread events) go instead of
-/// propagating. Main thread. The default writes the message to stderr.
-void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler);
-void ApplicationHandleException(std::exception_ptr error);
 
 /// Events the component can watch, and their device values (EV_*).
 enum TVaCommEvent {
@@ -79,43 +65,19 @@ struct TVaCommStatus {
     COMSTAT Stat;
 };
 
-/// Root of the family's components: free notification and the Loaded point.
-class TVaComponent {
-public:
-    enum TOperation { opInsert, opRemove };
-    explicit TVaComponent(TVaComponent* owner = nullptr) : m_owner(owner) {}
-    TVaComponent(const TVaComponent&) = delete;
-    TVaComponent& operator=(const TVaComponent&) = delete;
-    virtual ~TVaComponent();
-
-    TVaComponent* Owner() const { return m_owner; }
-    /// Called once all stored properties are set.
-    virtual void Loaded() {}
-    /// Design mode: Loaded does not open the port.
-    bool Designing() const { return m_designing; }
-    void SetDesigning(bool value) { m_designing = value; }
-    /// `other` gets Notification(this, opRemove) when this component is destroyed.
-    void FreeNotification(TVaComponent* other);
-    void RemoveFreeNotification(TVaComponent* other);
-    virtual void Notification(TVaComponent* component, TOperation operation);
-
-protected:
-    /// Sends the removal notifications now (a destructor calls it while its object is
-    /// still whole); afterwards the list is empty.
-    void SendFreeNotifications();
-
-private:
-    TVaComponent* m_owner;
-    bool m_designing = false;
-    std::vector<TVaComponent*> m_notified;
-};
-
 /// All behaviour of the serial port component.
 ///
 /// Threads: every public operation is called on the main thread. Handlers run on the main
 /// thread too: the worker threads hand each event over through the IMainThread set with
 /// SetMainThread and wait until it has been handled. Close never waits for the workers;
 /// a handed-over event of a closed opening or of a destroyed component does nothing.
+///
+/// Typical use (the monitor's port): SetMainThread once; SetBaudrate(br38400) (the
+/// default is br1200); before each Open, SetDeviceName("COM3") or "\\.\COM12" (resolved
+/// through the port map) or a device path; OnRxChar reads with ReadBufUsed/ReadChar;
+/// WriteBuf queues and returns; catch EVaCommError around Open, Close and the setters.
+/// A vanished device raises nothing: OnError gets CE_IOE | CE_DEVICELOST once and
+/// DeviceLost() turns true; Close and Open another device afterwards.
 class TVaCustomComm : public TVaComponent {
 public:
     explicit TVaCustomComm(TVaComponent* owner = nullptr);

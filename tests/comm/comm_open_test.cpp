@@ -145,6 +145,28 @@ TEST_F(CommOpenTest, OnOpenExceptionIsReportedAndTheOpenStands) {
     EXPECT_EQ(reported, "handler failed");
 }
 
+TEST_F(CommOpenTest, LoadedOpensOnlyWithAutoOpenOutsideDesignMode) {
+    m_comm.Loaded();
+    EXPECT_FALSE(m_comm.Active());
+    m_comm.SetAutoOpen(true);
+    m_comm.SetDesigning(true);
+    m_comm.Loaded();
+    EXPECT_FALSE(m_comm.Active());
+    m_comm.SetDesigning(false);
+    m_comm.Loaded();
+    EXPECT_TRUE(m_comm.Active());
+}
+
+TEST_F(CommOpenTest, OnCloseExceptionReachesTheCallerAfterThePortClosed) {
+    m_comm.OnClose = [](TVaCustomComm*) { throw EVaCommError("from OnClose"); };
+    m_comm.Open();
+    EXPECT_THROW(m_comm.Close(), EVaCommError);
+    EXPECT_FALSE(m_comm.Active());
+    m_comm.Open(); // and the device was given up
+    EXPECT_TRUE(m_comm.Active());
+    m_comm.OnClose = nullptr;
+}
+
 TEST_F(CommOpenTest, AnEmptyEventMaskRunsNoEventThreadAndReportsNothing) {
     m_comm.SetMonitorEvents({});
     m_comm.SetDirectWrite(true);

@@ -1,6 +1,7 @@
 // Line settings without a device: change notification of the settings objects, and the
 // mapping between the component's settings and the line-settings record in both ways.
 #include "comm/va_comm.h"
+#include "comm/va_dispatch.h"
 #include "comm/va_utils.h"
 
 #include <cstring>
@@ -223,6 +224,27 @@ TEST(TVaCustomComm, HandshakeLinesRefuseManualUpdatesEvenWhileClosed) {
     } catch (const EVaCommError& e) {
         EXPECT_STREQ(e.what(), "Can't perform this operation while port is closed");
     }
+}
+
+TEST(TVaCommComponent, LeavesWithTheSerialComponentItListensTo) {
+    TVaCommComponent listener;
+    auto comm = std::make_unique<TVaComm>();
+    listener.SetComm(comm.get());
+    ASSERT_EQ(comm->Clients().size(), 1u);
+    EXPECT_EQ(listener.Dispatcher().Comm(), comm.get());
+    EXPECT_EQ(listener.Dispatcher().WriteText("x"), false); // closed: nothing written
+    comm.reset();
+    EXPECT_EQ(listener.Comm(), nullptr);
+    EXPECT_EQ(listener.Dispatcher().Comm(), nullptr);
+    EXPECT_EQ(listener.Dispatcher().WriteBuf("x", 1), 0);
+
+    TVaComm other;
+    {
+        TVaCommComponent shortLived;
+        shortLived.SetComm(&other);
+        EXPECT_EQ(other.Clients().size(), 1u);
+    }
+    EXPECT_TRUE(other.Clients().empty()); // the dispatcher left the list
 }
 
 TEST(Vautils, TimerExpiredAcrossTheTickWrap) {

@@ -1,0 +1,57 @@
+// Root of the serial component family: the component base with free notification,
+// the family's exception and the application's standard exception report.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace comm {
+
+/// The only exception of the serial component; what() is the message.
+class EVaCommError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    std::string Message() const { return what(); }
+};
+
+/// The application's standard exception report: where exceptions from handlers run for
+/// the component (OnOpen, OnError, handlers of worker-thread events) go instead of
+/// propagating. Main thread. The default writes the message to stderr.
+void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler);
+void ApplicationHandleException(std::exception_ptr error);
+
+/// Root of the family's components: free notification and the Loaded point.
+class TVaComponent {
+public:
+    enum TOperation { opInsert, opRemove };
+    explicit TVaComponent(TVaComponent* owner = nullptr) : m_owner(owner) {}
+    TVaComponent(const TVaComponent&) = delete;
+    TVaComponent& operator=(const TVaComponent&) = delete;
+    virtual ~TVaComponent();
+
+    TVaComponent* Owner() const { return m_owner; }
+    /// Called once all stored properties are set.
+    virtual void Loaded() {}
+    /// Design mode: Loaded does not open the port.
+    bool Designing() const { return m_designing; }
+    void SetDesigning(bool value) { m_designing = value; }
+    /// `other` gets Notification(this, opRemove) when this component is destroyed.
+    void FreeNotification(TVaComponent* other);
+    void RemoveFreeNotification(TVaComponent* other);
+    virtual void Notification(TVaComponent* component, TOperation operation);
+
+protected:
+    /// Sends the removal notifications now (a destructor calls it while its object is
+    /// still whole); afterwards the list is empty.
+    void SendFreeNotifications();
+
+private:
+    TVaComponent* m_owner;
+    bool m_designing = false;
+    std::vector<TVaComponent*> m_notified;
+};
+
+} // namespace comm

@@ -1,0 +1,98 @@
+// Building blocks of the serial threads: manual-reset signals, waiting on several, the
+// linear write queue, and the CallQueue hand-off.
+#include "comm/main_thread.h"
+#include "comm/va_sync.h"
+#include "comm/va_threads.h"
+#include "tests/comm/pty.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace comm {
+namespace {
+
+TEST(TVaWaitEvent, StaysSetUntilResetAndTimesOutWhenClear) {
+    TVaWaitEvent e;
+    EXPECT_EQ(e.WaitFor(0), wrTimeout);
+    e.SetEvent();
+    e.SetEvent();
+    EXPECT_EQ(e.WaitFor(0), wrSignaled);
+    EXPECT_EQ(e.WaitFor(INFINITE), wrSignaled); // manual reset: still set
+    e.ResetEvent();
+    const int64_t start = test::NowMs();
+    EXPECT_EQ(e.WaitFor(30), wrTimeout);
+    EXPECT_GE(test::NowMs() - start, 29);
+    TVaEvent autoReset(false, true);
+    EXPECT_EQ(autoReset.WaitFor(0), wrSignaled);
+    EXPECT_EQ(autoReset.WaitFor(0), wrTimeout);
+}
+
+TEST(TVaWaitEvent, WaitForAnyPrefersTheEarlierAndWakesAcrossThreads) {
+    TVaWaitEvent stop, purge, data;
+    data.SetEvent();
+    purge.SetEvent();
+    EXPECT_EQ(WaitForAny({&stop, &purge, &data}, 0), 1);
+    purge.ResetEvent();
+    data.ResetEvent();
+    EXPECT_EQ(WaitForAny({&stop, &purge, &data}, 0), -1);
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        stop.SetEvent();
+    });
+    EXPECT_EQ(WaitForAny({&stop, &purge, &data}, INFINITE), 0);
+    setter.join();
+}
+
+TEST(TVaCommBuffer, IsALinearQueue) {
+    TVaCommBuffer b(8);
+    b.Write("abcdef", 6);
+    char out[4] = {};
+    b.Peek(out, 2);
+    EXPECT_EQ(std::string(out, 2), "ab");
+    EXPECT_EQ(b.Size(), 6);
+    b.Read(out, 3);
+    EXPECT_EQ(std::string(out, 3), "abc");
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(b.DataPtr()), 3), "def"); // moved down
+    b.Write("gh", 2);
+    b.Remove(4);
+    EXPECT_EQ(b.Size(), 1);
+    EXPECT_EQ(*b.DataPtr(), 'h');
+    b.Clear();
+    EXPECT_EQ(b.Size(), 0);
+    EXPECT_EQ(b.Capacity(), 8);
+}
+
+TEST(CallQueue, RunsCallsOnThePumpingThreadInOrderAndUnblocksTheWorker) {
+    CallQueue queue;
+    std::vector<int> order;
+    std::atomic<bool> returned{false};
+    const auto main = std::this_thread::get_id();
+    std::thread worker([&] {
+        for (int i = 0; i < 3; ++i)
+            queue.RunOnMainThread([&, i] {
+                EXPECT_EQ(std::this_thread::get_id(), main);
+                order.push_back(i);
+            });
+        returned = true;
+    });
+    EXPECT_TRUE(queue.RunUntil([&] { return returned.load(); }, 2000));
+    worker.join();
+    EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
+}
+
+TEST(CallQueue, ShutdownReleasesWaitingWorkersWithoutRunningTheirCalls) {
+    CallQueue queue;
+    bool ran = false;
+    std::thread worker([&] { queue.RunOnMainThread([&] { ran = true; }); });
+    while (queue.Pending() == 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    queue.Shutdown();
+    worker.join();                              // would hang if the worker were not released
+    queue.RunOnMainThread([&] { ran = true; }); // after shutdown: returns at once
+    EXPECT_EQ(queue.RunPending(0), 0);
+    EXPECT_FALSE(ran);
+}
+
+} // namespace
+} // namespace comm
