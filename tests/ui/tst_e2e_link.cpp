@@ -25,36 +25,41 @@ private slots:
         ui::TForm1& f = *rig.form1;
         QVERIFY(rig.Open(5));
         QTRY_VERIFY_WITH_TIMEOUT(!f.pWork->isHidden(), 8000);
+        QElapsedTimer sinceStop;
+        sinceStop.start();
         meter.Terminate();
         QCOMPARE(meter.WaitExit(), 0);
         QVERIFY(meter.Output().contains(QStringLiteral("vels5-meter: stopped, COM5 removed")));
         QVERIFY(!QFile::exists(home.dir.path() + QStringLiteral("/vels5/ports/COM5")));
-        QElapsedTimer sinceStop;
-        sinceStop.start();
         QTRY_VERIFY_WITH_TIMEOUT(f.lStart->text() == QStringLiteral("Нет связи"), 7000);
-        // The last frame went out at most one interval (100 ms) before the stop.
-        QVERIFY2(sinceStop.elapsed() >= 4700, qPrintable(QString::number(sinceStop.elapsed())));
+        // The last frame went out at most one interval (100 ms) before the stop; a coarse Qt
+        // timer may fire up to 5 % early.
+        QVERIFY2(sinceStop.elapsed() >= 4500, qPrintable(QString::number(sinceStop.elapsed())));
         QVERIFY(!f.pStart->isHidden());
     }
 
     void simulatorKilledMidFrameLeavesTheMonitorResponsive() {
         ConfigHome home;
         auto meter = std::make_unique<MeterProcess>(
-            home, FastMeter({QStringLiteral("--interval"), QStringLiteral("500"),
-                             QStringLiteral("--split"), QStringLiteral("400"),
+            home, FastMeter({QStringLiteral("--interval"), QStringLiteral("1000"),
+                             QStringLiteral("--split"), QStringLiteral("900"),
                              QStringLiteral("--verbose")}));
         QCOMPARE(meter->WaitReady(), 5);
         E2eRig rig(home);
         ui::TForm1& f = *rig.form1;
         QVERIFY(rig.Open(5));
         QTRY_VERIFY_WITH_TIMEOUT(rig.Frames() >= 2, 5000);
-        // The next frame: its first half is out, the second is due 400 ms later.
+        // The next frame: once the monitor holds its first half (the second is due 900 ms
+        // later), the simulator dies.
         QVERIFY(!meter->WaitLine(QStringLiteral(" tx mode=")).isEmpty());
-        QTest::qWait(150);
+        const auto midFrame = [&] {
+            return f.Session().Receiver().State() != core::ReceiverState::Idle;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(midFrame(), 800);
         const std::uint64_t framesBefore = rig.Frames();
         meter->Kill();
         QCOMPARE(meter->WaitExit(), -1);
-        QCOMPARE(f.Session().Receiver().State() == core::ReceiverState::Idle, false);
+        QVERIFY(midFrame());
 
         // Responsive: the event loop keeps its pace and the window takes commands.
         QElapsedTimer loop;

@@ -154,7 +154,8 @@ private slots:
     void restartFromTheMonitorRestartsTheWorkPhase() {
         ConfigHome home;
         MeterProcess meter(home, FastMeter({QStringLiteral("--verbose"), QStringLiteral("--speed"),
-                                            QStringLiteral("60")}));
+                                            QStringLiteral("60"), QStringLiteral("--measuring"),
+                                            QStringLiteral("1")}));
         QCOMPARE(meter.WaitReady(), 5);
         E2eRig rig(home);
         ui::TForm1& f = *rig.form1;

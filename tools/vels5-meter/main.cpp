@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
                                : meter::MeterLine::OpenDevice(options.device, error);
     if (!line) {
         std::fprintf(stderr, "vels5-meter: %s\n", error.c_str());
-        return options.device.empty() ? 1 : 2;
+        return 1;
     }
     comm::PortMap map;
     meter::Registration registration(map);

@@ -164,7 +164,7 @@ bool Simulator::SendFrame(double tSec) {
 bool Simulator::FlushPending() {
     const long written = m_line.Write(m_pending);
     if (written < 0) {
-        Logf(0, "error: write to %s: %s", m_line.Path().c_str(), std::strerror(errno));
+        Logf(Now(), "error: write to %s: %s", m_line.Path().c_str(), std::strerror(errno));
         return false;
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + written);
