@@ -263,6 +263,31 @@ TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverByTheNextOne) {
     EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
 }
 
+TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverEvenWhenItsPtyNumberWasReused) {
+    MapDir map;
+    {
+        Meter killed(map, Fast());
+        ASSERT_FALSE(killed.WaitLine("^vels5-meter: COM5 ").empty()) << killed.Output();
+        killed.Signal(SIGKILL);
+        EXPECT_EQ(killed.Wait(), -1);
+    }
+    // The kernel hands the dead simulator's /dev/pts/N to another program: the entry now
+    // points to a live device that is not a simulator's.
+    const int other = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(grantpt(other), 0);
+    ASSERT_EQ(unlockpt(other), 0);
+    const std::string otherPath = ptsname(other);
+    fs::remove(map.Entry(5));
+    fs::create_symlink(otherPath, map.Entry(5));
+
+    Meter next(map, Fast());
+    const std::string ready = next.WaitLine("^vels5-meter: COM");
+    EXPECT_NE(ready.find("COM5 "), std::string::npos) << next.Output();
+    EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
+    close(other);
+}
+
 TEST(MeterProcess, LongHeaderAndLineErrors) {
     MapDir map;
     Meter meter(map, Fast({"--addr", "5", "--line-errors", "0,3", "--seed", "3"}));

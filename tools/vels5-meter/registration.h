@@ -8,7 +8,11 @@
 namespace meter {
 
 /// Registers a pseudo-terminal as COMn and removes the entry when destroyed (only if it
-/// still points to that terminal). Not thread-safe.
+/// still points to that terminal). While registered, the simulator holds an exclusive lock on
+/// the owner file ".COMn.owner" beside the entry; the kernel drops the lock when the process
+/// dies, however it dies, so a later simulator can tell a leftover entry from a live one even
+/// after the kernel has given the dead simulator's /dev/pts/N to another program.
+/// Not thread-safe.
 class Registration {
 public:
     explicit Registration(comm::PortMap& map) : m_map(map) {}
@@ -18,10 +22,9 @@ public:
 
     /// Registers `ptsPath` as COM`requested`, or, with `requested` = 0, under the lowest
     /// free number from `firstNumber`. Leftovers of simulators that were killed are
-    /// cleaned first: entries pointing to a /dev/pts/N that no longer exists are removed,
-    /// and an entry already pointing to `ptsPath` (the kernel reuses pty numbers) is
-    /// taken over. Returns the number, or -1 with `error` set (number in use, map folder
-    /// not writable).
+    /// cleaned first: pseudo-terminal entries whose owner lock is free or whose /dev/pts/N
+    /// no longer exists are removed. Returns the number, or -1 with `error` set (number in
+    /// use, map folder not writable).
     int Register(const std::string& ptsPath, int requested, int firstNumber, std::string& error);
     /// Removes the entry now; safe to call twice.
     void Remove();
@@ -31,12 +34,17 @@ public:
 private:
     /// Where entry COM`number` points, or "" when there is no such symbolic link.
     std::string Target(int number) const;
-    /// Removes stale pty entries; returns the number of an entry pointing to `ptsPath`, or 0.
-    int CleanStale(const std::string& ptsPath);
+    std::string OwnerFile(int number) const;
+    /// Removes the pseudo-terminal entries left by simulators that are gone.
+    void CleanStale();
+    /// Locks the owner file of `number`, then creates the entry; the lock comes first so that
+    /// an entry with a live simulator behind it never looks abandoned.
+    bool TryTake(const std::string& ptsPath, int number);
 
     comm::PortMap& m_map;
     std::string m_path;
     int m_number = -1;
+    int m_ownerFd = -1;
 };
 
 } // namespace meter
