@@ -102,6 +102,12 @@ TEST_F(CommLifecycleTest, PurgeWaitsForAFreshAcknowledgementEachTime) {
     // which this (main) thread does not run yet: it cannot acknowledge a purge.
     m_comm.WriteText("again");
     EXPECT_EQ(m_pty.Read(5), "again");
+    // The bytes can reach the device before the thread has taken them off its queue; only
+    // an empty queue means the thread has gone on into its hand-off.
+    const int64_t drainStart = NowMs();
+    while (m_comm.WriteBufUsed() != 0 && NowMs() - drainStart < 2000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(m_comm.WriteBufUsed(), 0);
     m_comm.WriteText("more");
     const int64_t start = NowMs();
     m_comm.PurgeWrite();
