@@ -73,6 +73,8 @@ TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portM
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(5000);
+    // A coarse timer may fire up to 5 % early; the link is lost only after a full 5 s.
+    Timer2->setTimerType(Qt::PreciseTimer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     MyCOM = MakeComm();
     BuildPortMenu();
