@@ -209,6 +209,16 @@ bool ReadMainAndTable(Reader& r, Settings& s) {
     return true;
 }
 
+// The file keeps Unit as a signed byte, as it has always been written; the view's unsigned
+// field takes the same bits, so -1 in the file is 255 in the window and shows no scale.
+bool ReadUnit(Reader& r, GraphView& g) {
+    auto unit = static_cast<std::int8_t>(g.Unit);
+    if (!r.Required(settings_row::kUnit, unit, static_cast<std::int8_t>(GraphView{}.Unit)))
+        return false;
+    g.Unit = static_cast<std::uint8_t>(unit);
+    return true;
+}
+
 bool ReadGraph(Reader& r, Settings::Graph& g) {
     using namespace settings_row;
     const Settings::Graph init;
@@ -220,7 +230,7 @@ bool ReadGraph(Reader& r, Settings::Graph& g) {
            r.Required<std::int16_t>(kBottomMargin, g.BottomMargin, init.BottomMargin, 0, 32767) &&
            r.Required<std::int16_t>(kWQx, g.wQx, init.wQx, 1, 100) &&
            r.Required<std::int16_t>(kWQy, g.wQy, init.wQy, 1, 100) &&
-           r.Required(kVeiwTP, g.bVeiwTP, init.bVeiwTP) && r.Required(kUnit, g.Unit, init.Unit) &&
+           r.Required(kVeiwTP, g.bVeiwTP, init.bVeiwTP) && ReadUnit(r, g) &&
            r.Required<std::int16_t>(kNScaleDB, g.NScaleDB, init.NScaleDB, 0, 9) &&
            r.Required<std::int16_t>(kNScalePER, g.NScalePER, init.NScalePER, 0, 4) &&
            r.Required<std::int16_t>(kNScaleV, g.NScaleV, init.NScaleV, 0, 2) &&
@@ -273,7 +283,7 @@ std::string FormatSettings(const Settings& s, std::string_view comText) {
         std::to_string(g.wQx),
         std::to_string(g.wQy),
         std::to_string(g.bVeiwTP),
-        std::to_string(g.Unit),
+        std::to_string(static_cast<std::int8_t>(g.Unit)),
         std::to_string(g.NScaleDB),
         std::to_string(g.NScalePER),
         std::to_string(g.NScaleV),

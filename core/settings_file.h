@@ -2,6 +2,9 @@
 // parameters and view options from one run to the next.
 #pragma once
 
+#include "core/graph_view.h"
+#include "core/table_view.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -17,32 +20,16 @@ struct Settings {
         std::uint16_t wTimeStep = 1; ///< seconds between records, 1 to 30
         float fDist = 1.0f;          ///< metres between the blocks, 0.3 to 10
     };
-    struct Table {
+    /// The table window: frame and view options.
+    struct Table : TableView {
         bool visible = false;
         int top = 100, left = 100;     ///< frame position, pixels
         int height = 358, width = 549; ///< frame size, pixels
-        bool ViewLastLine = false;
-        std::string Delim = ";"; ///< UTF-8
-        bool IsUnit = false;
     };
-    struct Graph {
+    /// The graph window: frame and view state.
+    struct Graph : GraphView {
         bool visible = false;
         int top = 150, left = 150, height = 469, width = 1072;
-        std::int16_t NumPoint = 200;
-        std::int16_t LeftMargin = 75;
-        std::int16_t BottomMargin = 25;
-        std::int16_t wQx = 8;
-        std::int16_t wQy = 10;
-        std::int8_t bVeiwTP = 0; ///< overlay: 0 none, 1-9/11/12 a test fire, 10 the template
-        std::int8_t Unit = 0;    ///< 0 dB/m, 1 percent, 2 volts
-        std::int16_t NScaleDB = 2;
-        std::int16_t NScalePER = 3;
-        std::int16_t NScaleV = 2;
-        std::uint32_t cBack = 0x000000; ///< colours 0x00BBGGRR
-        std::uint32_t cMargin = 0x808080;
-        std::uint32_t cGrid = 0x008000;
-        std::uint32_t cFont = 0x000000;
-        std::uint32_t cGrap = 0x00FFFF;
     };
     Main main;
     Table table;

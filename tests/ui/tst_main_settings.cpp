@@ -84,27 +84,27 @@ private slots:
             rig.tabl->move(230, 240);
             rig.tabl->resize(ui::InnerSize(549, 420));
             rig.tabl->SetViewLastLine(true);
-            rig.tabl->Delim = QStringLiteral("§");
-            rig.tabl->IsUnit = true;
+            rig.tabl->View.Delim = "§"; // UTF-8
+            rig.tabl->View.IsUnit = true;
             ui::TFormGraph& g = *rig.graph;
             g.show();
             g.move(250, 260);
             g.resize(ui::InnerSize(1111, 444));
-            g.NumPoint = 1600;
-            g.LeftMargin = 61;
-            g.BottomMargin = 31;
-            g.wQx = 10;
-            g.wQy = 12;
+            g.View.NumPoint = 1600;
+            g.View.LeftMargin = 61;
+            g.View.BottomMargin = 31;
+            g.View.wQx = 10;
+            g.View.wQy = 12;
             g.OverlayAction(11)->trigger();
             g.sbVClick();
-            g.NScaleDB = 7;
-            g.NScalePER = 4;
-            g.NScaleV = 1;
-            g.cBack = 0x00010203;
-            g.cMargin = 0x00040506;
-            g.cGrid = 0x00070809;
-            g.cFont = 0x000A0B0C;
-            g.cGrap = 0x000D0E0F;
+            g.View.NScaleDB = 7;
+            g.View.NScalePER = 4;
+            g.View.NScaleV = 1;
+            g.View.cBack = 0x00010203;
+            g.View.cMargin = 0x00040506;
+            g.View.cGrid = 0x00070809;
+            g.View.cFont = 0x000A0B0C;
+            g.View.cGrap = 0x000D0E0F;
             QVERIFY(f.SaveSettings());
             rig.tabl->hide();
             rig.graph->hide();
@@ -131,33 +131,33 @@ private slots:
         QVERIFY(t.isVisible());
         QCOMPARE(t.pos(), QPoint(230, 240));
         QCOMPARE(t.size() + ui::kFrameExtra, QSize(549, 420));
-        QVERIFY(t.ViewLastLine);
+        QVERIFY(t.View.ViewLastLine);
         QVERIFY(t.mViewLastLine->isChecked());
         QVERIFY(t.sbLastLine->isChecked());
-        QCOMPARE(t.Delim, QStringLiteral("§"));
-        QVERIFY(t.IsUnit);
+        QCOMPARE(QString::fromStdString(t.View.Delim), QStringLiteral("§"));
+        QVERIFY(t.View.IsUnit);
         ui::TFormGraph& g = *rig.graph;
         QVERIFY(g.isVisible());
         QCOMPARE(g.pos(), QPoint(250, 260));
         QCOMPARE(g.size() + ui::kFrameExtra, QSize(1111, 444));
-        QCOMPARE(g.NumPoint, std::int16_t(1600));
-        QCOMPARE(g.LeftMargin, std::int16_t(61));
-        QCOMPARE(g.BottomMargin, std::int16_t(31));
-        QCOMPARE(g.wQx, std::int16_t(10));
-        QCOMPARE(g.wQy, std::int16_t(12));
-        QCOMPARE(g.bVeiwTP, std::int8_t(11));
+        QCOMPARE(g.View.NumPoint, std::int16_t(1600));
+        QCOMPARE(g.View.LeftMargin, std::int16_t(61));
+        QCOMPARE(g.View.BottomMargin, std::int16_t(31));
+        QCOMPARE(g.View.wQx, std::int16_t(10));
+        QCOMPARE(g.View.wQy, std::int16_t(12));
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(11));
         QVERIFY(g.OverlayAction(11)->isChecked());
         QVERIFY(g.OverlayButton(11)->isChecked());
-        QCOMPARE(g.Unit, std::uint8_t(2));
+        QCOMPARE(g.View.Unit, std::uint8_t(2));
         QVERIFY(g.sbV->isChecked()); // FormShow ran again with the loaded Unit
-        QCOMPARE(g.NScaleDB, std::int16_t(7));
-        QCOMPARE(g.NScalePER, std::int16_t(4));
-        QCOMPARE(g.NScaleV, std::int16_t(1));
-        QCOMPARE(g.cBack, 0x00010203u);
-        QCOMPARE(g.cMargin, 0x00040506u);
-        QCOMPARE(g.cGrid, 0x00070809u);
-        QCOMPARE(g.cFont, 0x000A0B0Cu);
-        QCOMPARE(g.cGrap, 0x000D0E0Fu);
+        QCOMPARE(g.View.NScaleDB, std::int16_t(7));
+        QCOMPARE(g.View.NScalePER, std::int16_t(4));
+        QCOMPARE(g.View.NScaleV, std::int16_t(1));
+        QCOMPARE(g.View.cBack, 0x00010203u);
+        QCOMPARE(g.View.cMargin, 0x00040506u);
+        QCOMPARE(g.View.cGrid, 0x00070809u);
+        QCOMPARE(g.View.cFont, 0x000A0B0Cu);
+        QCOMPARE(g.View.cGrap, 0x000D0E0Fu);
         g.hide();
         t.hide();
     }
@@ -178,7 +178,7 @@ private slots:
         AppRig rig(home);
         rig.form1->show();
         QVERIFY(rig.tabl->isVisible());
-        QVERIFY(rig.tabl->ViewLastLine);
+        QVERIFY(rig.tabl->View.ViewLastLine);
         QVERIFY(rig.tabl->sbLastLine->isChecked());
         rig.tabl->hide();
     }
@@ -188,7 +188,7 @@ private slots:
         WriteFile(home, {"FormGraph bVeiwTP=3"});
         AppRig rig(home);
         rig.form1->show();
-        QCOMPARE(rig.graph->bVeiwTP, std::int8_t(3));
+        QCOMPARE(rig.graph->View.bVeiwTP, std::int8_t(3));
         QVERIFY(rig.graph->OverlayAction(3)->isChecked());
         QVERIFY(rig.graph->OverlayButton(3)->isChecked());
     }
@@ -198,7 +198,7 @@ private slots:
         WriteFile(home, {"FormGraph bVeiwTP=10"});
         AppRig rig(home);
         rig.form1->show();
-        QCOMPARE(rig.graph->bVeiwTP, std::int8_t(10));
+        QCOMPARE(rig.graph->View.bVeiwTP, std::int8_t(10));
         QVERIFY(rig.graph->OverlayAction(0)->isChecked());
         QVERIFY(!rig.graph->OverlayButton(10)->isChecked());
     }
@@ -216,9 +216,9 @@ private slots:
         ui::TFormGraph& g = *rig.graph;
         QCOMPARE(g.pos(), QPoint(170, 160)); // position and size were applied
         QCOMPARE(g.size() + ui::kFrameExtra, QSize(1100, 400));
-        QCOMPARE(g.NumPoint, std::int16_t(200)); // the view settings and colours were not
-        QCOMPARE(g.bVeiwTP, std::int8_t(0));
-        QCOMPARE(g.cBack, 0x000000u);
+        QCOMPARE(g.View.NumPoint, std::int16_t(200)); // the view settings and colours were not
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(0));
+        QCOMPARE(g.View.cBack, 0x000000u);
         // The rest of the showing is skipped: no "Li=" label, no desktop check.
         QCOMPARE(rig.form1->lDist->text(), QStringLiteral("Li="));
         QCOMPARE(rig.tabl->y(), 9000);

@@ -64,9 +64,9 @@ private slots:
         QCOMPARE(t.ListBox1->font().family(), QStringLiteral("Courier New"));
         QCOMPARE(t.ListBox1->font().pixelSize(), 19);
         QCOMPARE(t.ListBox1->selectionMode(), QAbstractItemView::ExtendedSelection);
-        QCOMPARE(t.Delim, QStringLiteral(";"));
-        QVERIFY(!t.IsUnit);
-        QVERIFY(!t.ViewLastLine);
+        QCOMPARE(t.View.Delim, std::string(";"));
+        QVERIFY(!t.View.IsUnit);
+        QVERIFY(!t.View.ViewLastLine);
         QVERIFY(!t.isVisible());
     }
 
@@ -78,7 +78,7 @@ private slots:
         t.SetViewLastLine(true);
         t.show();
         QCOMPARE(t.ListBox1->count(), 0);
-        QVERIFY(!t.ViewLastLine);
+        QVERIFY(!t.View.ViewLastLine);
         QVERIFY(!t.mViewLastLine->isChecked());
         QVERIFY(!t.sbLastLine->isChecked());
         QCOMPARE(t.lDist->text(), QStringLiteral("Li=2,5 м"));
@@ -94,8 +94,8 @@ private slots:
         t.AddRecordRow(0);
         QCOMPARE(t.ListBox1->item(0)->text(),
                  QStringLiteral("12:00:05;    5;   4,985;    4,321;    0,123"));
-        t.IsUnit = true;
-        t.Delim = QStringLiteral("|");
+        t.View.IsUnit = true;
+        t.View.Delim = "|";
         t.AddRecordRow(1);
         QCOMPARE(t.ListBox1->item(1)->text(),
                  QStringLiteral("12:00:06|    6|   4,985В|   4,000В|   0,500дБ/м"));
@@ -103,7 +103,7 @@ private slots:
         // Follow mode moves the current row, not the selection.
         t.ListBox1->item(0)->setSelected(true);
         QTest::mouseClick(t.sbLastLine, Qt::LeftButton);
-        QVERIFY(t.ViewLastLine);
+        QVERIFY(t.View.ViewLastLine);
         QVERIFY(t.mViewLastLine->isChecked());
         QVERIFY(t.sbLastLine->isChecked());
         QCOMPARE(t.ListBox1->currentRow(), 1);
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(t.ListBox1->selectedItems().size(), 1);
         QVERIFY(t.ListBox1->item(0)->isSelected());
         t.mViewLastLine->trigger(); // the menu item toggles the same three
-        QVERIFY(!t.ViewLastLine);
+        QVERIFY(!t.View.ViewLastLine);
         QVERIFY(!t.sbLastLine->isChecked());
         QVERIFY(!t.mViewLastLine->isChecked());
         t.ClearRows();
@@ -138,20 +138,20 @@ private slots:
         QCOMPARE(g.windowTitle(), QStringLiteral("График"));
         QCOMPARE(g.size(), ui::InnerSize(1072, 469));
         QCOMPARE(g.minimumSize(), ui::InnerSize(1050, 200));
-        QCOMPARE(g.NumPoint, std::int16_t(200));
-        QCOMPARE(g.LeftMargin, std::int16_t(75));
-        QCOMPARE(g.BottomMargin, std::int16_t(25));
-        QCOMPARE(g.wQx, std::int16_t(8));
-        QCOMPARE(g.bVeiwTP, std::int8_t(0));
-        QCOMPARE(g.Unit, std::uint8_t(0));
-        QCOMPARE(g.NScaleDB, std::int16_t(2));
-        QCOMPARE(g.NScalePER, std::int16_t(3));
-        QCOMPARE(g.NScaleV, std::int16_t(2));
-        QCOMPARE(g.cBack, 0x000000u);
-        QCOMPARE(g.cMargin, 0x808080u);
-        QCOMPARE(g.cGrid, 0x008000u);
-        QCOMPARE(g.cFont, 0x000000u);
-        QCOMPARE(g.cGrap, 0x00FFFFu);
+        QCOMPARE(g.View.NumPoint, std::int16_t(200));
+        QCOMPARE(g.View.LeftMargin, std::int16_t(75));
+        QCOMPARE(g.View.BottomMargin, std::int16_t(25));
+        QCOMPARE(g.View.wQx, std::int16_t(8));
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(0));
+        QCOMPARE(g.View.Unit, std::uint8_t(0));
+        QCOMPARE(g.View.NScaleDB, std::int16_t(2));
+        QCOMPARE(g.View.NScalePER, std::int16_t(3));
+        QCOMPARE(g.View.NScaleV, std::int16_t(2));
+        QCOMPARE(g.View.cBack, 0x000000u);
+        QCOMPARE(g.View.cMargin, 0x808080u);
+        QCOMPARE(g.View.cGrid, 0x008000u);
+        QCOMPARE(g.View.cFont, 0x000000u);
+        QCOMPARE(g.View.cGrap, 0x00FFFFu);
         QCOMPARE(g.Panel1->size(), QSize(273, 38));
         QVERIFY(!g.lVal->isVisible());
         QCOMPARE(g.lTime->text(), QStringLiteral("Ti= 00:00:00"));
@@ -184,27 +184,27 @@ private slots:
         ui::TFormGraph g(m_prompts, rig.session);
         g.ShiftTP = 40;
         g.OverlayAction(8)->trigger(); // "Показать ТП3А"
-        QCOMPARE(g.bVeiwTP, std::int8_t(8));
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(8));
         QCOMPARE(g.ShiftTP, std::int16_t(0));
         QVERIFY(g.OverlayAction(8)->isChecked());
         for (int id = 1; id <= 12; ++id)
             QCOMPARE(g.OverlayButton(id)->isChecked(), id == 8);
         // Releasing the pressed button removes the overlay like "Убрать ТП".
         QTest::mouseClick(g.OverlayButton(8), Qt::LeftButton);
-        QCOMPARE(g.bVeiwTP, std::int8_t(0));
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(0));
         QVERIFY(g.OverlayAction(0)->isChecked());
         for (int id = 1; id <= 12; ++id)
             QVERIFY(!g.OverlayButton(id)->isChecked());
         QTest::mouseClick(g.OverlayButton(2), Qt::LeftButton);
-        QCOMPARE(g.bVeiwTP, std::int8_t(2));
+        QCOMPARE(g.View.bVeiwTP, std::int8_t(2));
         QVERIFY(g.OverlayAction(2)->isChecked());
     }
 
     void graphShowingTakesTheScaleOfUnit() {
         test::SessionRig rig;
         ui::TFormGraph g(m_prompts, rig.session);
-        g.Unit = 2;
-        g.NScaleV = 2; // at its limit: "Сжать" off
+        g.View.Unit = 2;
+        g.View.NScaleV = 2; // at its limit: "Сжать" off
         g.show();
         QVERIFY(g.sbV->isChecked());
         QVERIFY(g.miV->isChecked());
@@ -212,12 +212,12 @@ private slots:
         QVERIFY(!g.bbContY->isEnabled());
         QVERIFY(!g.miSizeXContY->isEnabled());
         QTest::mouseClick(g.sbDB, Qt::LeftButton);
-        QCOMPARE(g.Unit, std::uint8_t(0));
+        QCOMPARE(g.View.Unit, std::uint8_t(0));
         QVERIFY(g.miDB->isChecked());
         QVERIFY(g.bbContY->isEnabled());
-        g.NScalePER = 0;
+        g.View.NScalePER = 0;
         g.miPER->trigger();
-        QCOMPARE(g.Unit, std::uint8_t(1));
+        QCOMPARE(g.View.Unit, std::uint8_t(1));
         QVERIFY(g.sbPER->isChecked());
         QVERIFY(!g.bbExpY->isEnabled());
         g.hide();
@@ -226,14 +226,14 @@ private slots:
     void graphPictureAndReadout() {
         test::SessionRig rig;
         ui::TFormGraph g(m_prompts, rig.session);
-        g.cBack = 0x00FF0000;   // blue
-        g.cMargin = 0x000000FF; // red
+        g.View.cBack = 0x00FF0000;   // blue
+        g.View.cMargin = 0x000000FF; // red
         g.show();
         g.RedrawGraph();
         const QImage& shown = g.iDisplay->Picture();
         QVERIFY(!shown.isNull());
         QCOMPARE(shown.size(), g.iDisplay->size());
-        QCOMPARE(QColor(shown.pixel(g.LeftMargin + 10, 5)), QColor(0, 0, 255));
+        QCOMPARE(QColor(shown.pixel(g.View.LeftMargin + 10, 5)), QColor(0, 0, 255));
         QCOMPARE(QColor(shown.pixel(5, 5)), QColor(255, 0, 0));
         QVERIFY(!g.lVal->isVisible());
         AddRecord(rig, 4.0f, 0.123f, 1);

@@ -165,7 +165,7 @@ QToolButton* TFormGraph::OverlayButton(int id) const {
 }
 
 void TFormGraph::miTPn_Click(int tag) {
-    bVeiwTP = static_cast<std::int8_t>(tag);
+    View.bVeiwTP = static_cast<std::int8_t>(tag);
     if (QAction* action = OverlayAction(tag))
         action->setChecked(true);
     ShiftTP = 0;
@@ -175,7 +175,7 @@ void TFormGraph::miTPn_Click(int tag) {
 }
 
 void TFormGraph::sbTP2Click(int tag) {
-    bVeiwTP = static_cast<std::int8_t>(tag);
+    View.bVeiwTP = static_cast<std::int8_t>(tag);
     const QToolButton* button = OverlayButton(tag);
     miTPn_Click(button && button->isChecked() ? tag : 0);
 }
@@ -190,8 +190,8 @@ void TFormGraph::SelectScale(int unit) {
     const std::array<QToolButton*, 3> buttons{sbDB, sbPER, sbV};
     items[static_cast<std::size_t>(unit)]->setChecked(true);
     buttons[static_cast<std::size_t>(unit)]->setChecked(true);
-    Unit = static_cast<std::uint8_t>(unit);
-    const int row = unit == 0 ? NScaleDB : unit == 1 ? NScalePER : NScaleV;
+    View.Unit = static_cast<std::uint8_t>(unit);
+    const int row = unit == 0 ? View.NScaleDB : unit == 1 ? View.NScalePER : View.NScaleV;
     const int limit = unit == 0 ? 9 : unit == 1 ? 4 : 2;
     bbExpY->setEnabled(row > 0);
     miSizeXExpY->setEnabled(row > 0);
@@ -201,8 +201,8 @@ void TFormGraph::SelectScale(int unit) {
 }
 
 void TFormGraph::FormShow() {
-    if (Unit <= 2)
-        SelectScale(Unit);
+    if (View.Unit <= 2)
+        SelectScale(View.Unit);
 }
 
 void TFormGraph::showEvent(QShowEvent* event) {
@@ -224,9 +224,10 @@ void TFormGraph::FormResize() {
 void TFormGraph::RedrawGraph() {
     if (!iImg.isNull()) {
         QPainter p(&iImg);
-        p.fillRect(iImg.rect(), ColourFromBgr(cMargin));
-        p.fillRect(QRect(QPoint(LeftMargin, 0), QPoint(iImg.width(), iImg.height() - BottomMargin)),
-                   ColourFromBgr(cBack));
+        p.fillRect(iImg.rect(), ColourFromBgr(View.cMargin));
+        p.fillRect(QRect(QPoint(View.LeftMargin, 0),
+                         QPoint(iImg.width(), iImg.height() - View.BottomMargin)),
+                   ColourFromBgr(View.cBack));
         p.end();
         iDisplay->SetPicture(iImg);
     }
@@ -234,15 +235,17 @@ void TFormGraph::RedrawGraph() {
     lDist->setText(QStringLiteral("Li=") + QString::fromStdString(dist) + QStringLiteral(" м"));
     lDist->adjustSize();
     const core::RecordLog& log = m_session.Log();
-    if (log.Count() < 1 || Unit > 2) {
+    if (log.Count() < 1 || View.Unit > 2) {
         lVal->setVisible(log.Count() >= 1);
         return;
     }
     const core::MeasurementRecord r = log[log.Count() - 1];
-    const double value = Unit == 0 ? r.m : Unit == 1 ? 100.0 - r.Ui * (1.0L / 4.985L) * 100 : r.Ui;
-    lVal->setText(QString::fromUtf8(kReadout[Unit][0]) +
+    const double value = View.Unit == 0   ? r.m
+                         : View.Unit == 1 ? 100.0 - r.Ui * (1.0L / 4.985L) * 100
+                                          : r.Ui;
+    lVal->setText(QString::fromUtf8(kReadout[View.Unit][0]) +
                   QString::fromStdString(core::FormatDecimal(value, 5, 3)) +
-                  QString::fromUtf8(kReadout[Unit][1]));
+                  QString::fromUtf8(kReadout[View.Unit][1]));
     lVal->adjustSize();
     lVal->show();
 }

@@ -2,6 +2,8 @@
 // overlay choice.
 #pragma once
 
+#include "core/graph_view.h"
+
 #include <QImage>
 #include <QMainWindow>
 #include <array>
@@ -33,23 +35,10 @@ public:
     TFormGraph(IPrompts& prompts, const core::MeasurementSession& session,
                QWidget* parent = nullptr);
 
-    // View state, with the values a new window starts from.
-    std::int16_t NumPoint = 200;    ///< record periods across the plot
-    std::int16_t LeftMargin = 75;   ///< pixels left of the plot area
-    std::int16_t BottomMargin = 25; ///< pixels below the plot area
-    std::int16_t wQx = 8;           ///< time divisions
-    std::int16_t wQy = 10;          ///< value divisions
-    std::int16_t ShiftTP = 0;       ///< overlay shift, pixels
-    std::int8_t bVeiwTP = 0;        ///< overlay shown
-    std::uint8_t Unit = 0;          ///< 0 dB/m, 1 percent, 2 volts
-    std::int16_t NScaleDB = 2;      ///< rows of the three scale tables
-    std::int16_t NScalePER = 3;
-    std::int16_t NScaleV = 2;
-    std::uint32_t cBack = 0x000000; ///< colours 0x00BBGGRR
-    std::uint32_t cMargin = 0x808080;
-    std::uint32_t cGrid = 0x008000;
-    std::uint32_t cFont = 0x000000;
-    std::uint32_t cGrap = 0x00FFFF;
+    /// Stored view state (scale, margins, overlay, colours), with the values a new window
+    /// starts from; the settings file reads and writes it.
+    core::GraphView View;
+    std::int16_t ShiftTP = 0; ///< overlay shift, pixels; each overlay choice resets it
 
     QToolBar* ToolBar1;
     QToolButton* bbSave;

@@ -119,9 +119,8 @@ core::SaveAnswer TForm1::OfferSaveLog() {
         return core::SaveAnswer::Stop;
     if (answer == PromptAnswer::No)
         return core::SaveAnswer::GoOn;
-    const QString delim = m_windows.tabl ? m_windows.tabl->Delim : QStringLiteral(";");
-    const bool isUnit = m_windows.tabl && m_windows.tabl->IsUnit;
-    const std::string bytes = core::FormatLogFile(log, delim.toStdString(), isUnit);
+    const core::TableView view = m_windows.tabl ? m_windows.tabl->View : core::TableView{};
+    const std::string bytes = core::FormatLogFile(log, view.Delim, view.IsUnit);
     FileDialogOptions options;
     options.title = QStringLiteral("Сохранить таблицу");
     options.defaultSuffix = QStringLiteral("txt");

@@ -99,14 +99,13 @@ core::Settings TForm1::CurrentSettings() const {
     s.main.wTimeStep = m_session->Params().wTimeStep;
     s.main.fDist = m_session->Params().fDist;
     if (const TFormTabl* t = m_windows.tabl) {
-        s.table = {t->isVisible(),
-                   t->y(),
-                   t->x(),
-                   OuterSize(t).height(),
-                   OuterSize(t).width(),
-                   t->ViewLastLine,
-                   t->Delim.toStdString(),
-                   t->IsUnit};
+        core::Settings::Table& o = s.table;
+        static_cast<core::TableView&>(o) = t->View;
+        o.visible = t->isVisible();
+        o.top = t->y();
+        o.left = t->x();
+        o.height = OuterSize(t).height();
+        o.width = OuterSize(t).width();
     }
     if (const TFormGraph* g = m_windows.graph) {
         core::Settings::Graph& o = s.graph;
@@ -115,21 +114,7 @@ core::Settings TForm1::CurrentSettings() const {
         o.left = g->x();
         o.height = OuterSize(g).height();
         o.width = OuterSize(g).width();
-        o.NumPoint = g->NumPoint;
-        o.LeftMargin = g->LeftMargin;
-        o.BottomMargin = g->BottomMargin;
-        o.wQx = g->wQx;
-        o.wQy = g->wQy;
-        o.bVeiwTP = g->bVeiwTP;
-        o.Unit = static_cast<std::int8_t>(g->Unit);
-        o.NScaleDB = g->NScaleDB;
-        o.NScalePER = g->NScalePER;
-        o.NScaleV = g->NScaleV;
-        o.cBack = g->cBack;
-        o.cMargin = g->cMargin;
-        o.cGrid = g->cGrid;
-        o.cFont = g->cFont;
-        o.cGrap = g->cGrap;
+        static_cast<core::GraphView&>(o) = g->View;
     }
     return s;
 }
@@ -181,10 +166,10 @@ void TForm1::ApplyTableRow(int row, const core::Settings::Table& t) {
         w->SetViewLastLine(t.ViewLastLine);
         break;
     case kDelim:
-        w->Delim = QString::fromStdString(t.Delim);
+        w->View.Delim = t.Delim;
         break;
     case kIsUnit:
-        w->IsUnit = t.IsUnit;
+        w->View.IsUnit = t.IsUnit;
         break;
     }
 }
@@ -210,51 +195,51 @@ void TForm1::ApplyGraphRow(int row, const core::Settings::Graph& g) {
         SetOuterSize(w, g.width, OuterSize(w).height());
         break;
     case kNumPoint:
-        w->NumPoint = g.NumPoint;
+        w->View.NumPoint = g.NumPoint;
         break;
     case kLeftMargin:
-        w->LeftMargin = g.LeftMargin;
+        w->View.LeftMargin = g.LeftMargin;
         break;
     case kBottomMargin:
-        w->BottomMargin = g.BottomMargin;
+        w->View.BottomMargin = g.BottomMargin;
         break;
     case kWQx:
-        w->wQx = g.wQx;
+        w->View.wQx = g.wQx;
         break;
     case kWQy:
-        w->wQy = g.wQy;
+        w->View.wQy = g.wQy;
         break;
     case kVeiwTP:
-        w->bVeiwTP = g.bVeiwTP;
+        w->View.bVeiwTP = g.bVeiwTP;
         if (core::SelectsTestFire(g.bVeiwTP))
             w->miTPn_Click(g.bVeiwTP); // the overlay's menu action, before the next rows
         break;
     case kUnit:
-        w->Unit = static_cast<std::uint8_t>(g.Unit);
+        w->View.Unit = g.Unit;
         break;
     case kNScaleDB:
-        w->NScaleDB = g.NScaleDB;
+        w->View.NScaleDB = g.NScaleDB;
         break;
     case kNScalePER:
-        w->NScalePER = g.NScalePER;
+        w->View.NScalePER = g.NScalePER;
         break;
     case kNScaleV:
-        w->NScaleV = g.NScaleV;
+        w->View.NScaleV = g.NScaleV;
         break;
     case kBack:
-        w->cBack = g.cBack;
+        w->View.cBack = g.cBack;
         break;
     case kMargin:
-        w->cMargin = g.cMargin;
+        w->View.cMargin = g.cMargin;
         break;
     case kGrid:
-        w->cGrid = g.cGrid;
+        w->View.cGrid = g.cGrid;
         break;
     case kFont:
-        w->cFont = g.cFont;
+        w->View.cFont = g.cFont;
         break;
     case kGrap:
-        w->cGrap = g.cGrap;
+        w->View.cGrap = g.cGrap;
         break;
     }
 }

@@ -134,10 +134,9 @@ void TFormTabl::FormShow() {
 }
 
 void TFormTabl::AddRecordRow(int index) {
-    const std::string row =
-        core::FormatTableRow(m_session.Log()[index], Delim.toStdString(), IsUnit);
+    const std::string row = core::FormatTableRow(m_session.Log()[index], View.Delim, View.IsUnit);
     ListBox1->addItem(QString::fromStdString(row));
-    if (ViewLastLine)
+    if (View.ViewLastLine)
         MakeLastRowCurrent();
     SetDistLabel();
 }
@@ -147,14 +146,14 @@ void TFormTabl::ClearRows() {
 }
 
 void TFormTabl::SetViewLastLine(bool on) {
-    ViewLastLine = on;
+    View.ViewLastLine = on;
     mViewLastLine->setChecked(on);
     sbLastLine->setChecked(on);
 }
 
 void TFormTabl::mViewLastLineClick() {
-    SetViewLastLine(!ViewLastLine);
-    if (ViewLastLine)
+    SetViewLastLine(!View.ViewLastLine);
+    if (View.ViewLastLine)
         MakeLastRowCurrent();
 }
 

@@ -1,6 +1,8 @@
 // The table window: the record log as fixed-layout text rows, fed live by the main window.
 #pragma once
 
+#include "core/table_view.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -46,12 +48,9 @@ public:
     QAction* mViewLastLine;
     QAction* mAllRec;
 
-    /// Follow mode: after each new row the last row becomes the current row.
-    bool ViewLastLine = false;
-    /// Field delimiter of rows and files.
-    QString Delim = QStringLiteral(";");
-    /// Rows carry unit suffixes.
-    bool IsUnit = false;
+    /// Stored view options (follow mode, delimiter, unit suffixes), with the values a new
+    /// window starts from. Change follow mode through SetViewLastLine so its controls follow.
+    core::TableView View;
     /// File last chosen with "Сохранить таблицу как ...".
     QString TableFileName;
 
