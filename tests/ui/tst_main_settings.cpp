@@ -284,12 +284,32 @@ private slots:
         f.N10->trigger();
         QCOMPARE(closed.count(), 1);
         QCOMPARE(rig.prompts.Texts(), (QStringList{"Сохранить данные?", "Сохранить данные?"}));
-        // Closing the window otherwise does not ask.
+    }
+
+    void closingTheWindowOtherwiseAlsoOffersToSaveTheLog() {
+        ConfigHome home;
+        AppRig rig(home);
+        ui::TForm1& f = *rig.form1;
+        f.show();
+        QSignalSpy closed(&f, &ui::TForm1::Closed);
+        QVERIFY(f.close()); // an empty log: nothing to ask
+        QVERIFY(rig.prompts.asked.isEmpty());
+
         AppRig other(home);
-        other.form1->show();
-        other.form1->Session().Log().SetCount(1);
-        other.form1->close();
-        QVERIFY(other.prompts.asked.isEmpty());
+        ui::TForm1& g = *other.form1;
+        g.show();
+        core::RecordLog& log = g.Session().Log();
+        log[0] = core::MeasurementRecord{4.5f, 0.1f, 0, 46023.5};
+        log.SetCount(1);
+        QSignalSpy otherClosed(&g, &ui::TForm1::Closed);
+        other.prompts.answers << ui::PromptAnswer::Cancel;
+        QVERIFY(!g.close()); // the title bar's close button, for instance
+        QVERIFY(g.isVisible());
+        QCOMPARE(log.Count(), 1);
+        other.prompts.answers << ui::PromptAnswer::No;
+        QVERIFY(g.close());
+        QCOMPARE(otherClosed.count(), 1);
+        QCOMPARE(other.prompts.Texts(), (QStringList{"Сохранить данные?", "Сохранить данные?"}));
     }
 };
 

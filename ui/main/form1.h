@@ -209,6 +209,8 @@ private:
     std::uint32_t m_timer1Starts = 0;
     std::uint32_t m_timer2Starts = 0;
     bool m_deviceLostShown = false;
+    /// "Выход" has already offered to save the log for the close under way.
+    bool m_saveOffered = false;
     bool m_shown = false;
 };
 

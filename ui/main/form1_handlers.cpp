@@ -105,8 +105,11 @@ void TForm1::N24Click() {
 }
 
 void TForm1::N10Click() {
-    if (OfferSaveLog() == core::SaveAnswer::GoOn)
-        close();
+    if (OfferSaveLog() != core::SaveAnswer::GoOn)
+        return;
+    m_saveOffered = true;
+    close();
+    m_saveOffered = false;
 }
 
 core::SaveAnswer TForm1::OfferSaveLog() {
