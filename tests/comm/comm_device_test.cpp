@@ -1,8 +1,7 @@
 // Line settings, status queries, modem lines and purges of the serial component on real
 // pseudo-terminals. The slave's settings are read back through the master (never set).
 #include "comm/port/termios2.h"
-#include "comm/va_comm.h"
-#include "tests/comm/pty.h"
+#include "tests/comm/comm_pty_fixture.h"
 
 #include <gtest/gtest.h>
 #include <termios.h>
@@ -11,20 +10,8 @@
 namespace comm {
 namespace {
 
-using test::Pty;
-
-class CommDeviceTest : public ::testing::Test {
+class CommDeviceTest : public CommOnPtyTest {
 protected:
-    void SetUp() override {
-        m_comm.SetMainThread(m_queue);
-        m_comm.SetBaudrate(br38400);
-        m_comm.SetDeviceName(m_pty.Slave());
-    }
-    void TearDown() override {
-        m_comm.Close();
-        m_queue->Shutdown(); // releases workers still waiting in a hand-off
-    }
-
     // The slave's settings as the line sees them (ioctls on the master act on the slave).
     DCB LineSettings() {
         port::TermBits bits;
@@ -48,10 +35,6 @@ protected:
         }
         return "(no error)";
     }
-
-    std::shared_ptr<CallQueue> m_queue = std::make_shared<CallQueue>();
-    Pty m_pty;
-    TVaComm m_comm;
 };
 
 TEST_F(CommDeviceTest, OpenAppliesRawBinarySettings) {

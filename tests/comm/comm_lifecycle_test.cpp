@@ -3,7 +3,7 @@
 // component, and many open/close cycles without leaks.
 #include "comm/va_comm.h"
 #include "comm/va_threads.h"
-#include "tests/comm/pty.h"
+#include "tests/common/pty.h"
 
 #include <gtest/gtest.h>
 #include <malloc.h>

@@ -2,7 +2,7 @@
 #include "comm/port_map.h"
 #include "comm/va_comm.h"
 #include "comm/va_threads.h"
-#include "tests/comm/pty.h"
+#include "tests/common/pty.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,7 @@
 // Reading and writing through the serial component on real pseudo-terminals: received
 // characters on the main thread, binary transparency, the write queue and its limits.
-#include "comm/va_comm.h"
 #include "comm/va_dispatch.h"
-#include "tests/comm/pty.h"
+#include "tests/comm/comm_pty_fixture.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -11,22 +10,11 @@ namespace comm {
 namespace {
 
 using test::NowMs;
-using test::Pty;
 
 const std::string kSlipBytes("\xC0\xDB\x11\x13\xFF\x00\xDC\xDD\x0D\x0A\x04\x03", 12);
 
-class CommTransferTest : public ::testing::Test {
+class CommTransferTest : public CommOnPtyTest {
 protected:
-    void SetUp() override {
-        m_comm.SetMainThread(m_queue);
-        m_comm.SetBaudrate(br38400);
-        m_comm.SetDeviceName(m_pty.Slave());
-    }
-    void TearDown() override {
-        m_comm.Close();
-        m_queue->Shutdown(); // releases workers still waiting in a hand-off
-    }
-
     // Collects what OnRxChar reads, checking the thread of every call.
     void CollectReceived() {
         m_comm.OnRxChar = [this](TVaCustomComm* sender, int count) {
@@ -57,10 +45,7 @@ protected:
         return got;
     }
 
-    std::shared_ptr<CallQueue> m_queue = std::make_shared<CallQueue>();
     std::thread::id m_mainId = std::this_thread::get_id();
-    Pty m_pty;
-    TVaComm m_comm;
     std::string m_received;
     int m_rxEvents = 0;
 };

@@ -3,7 +3,7 @@
 #include "comm/port/port.h"
 #include "comm/port_map.h"
 #include "comm/va_utils.h"
-#include "tests/comm/pty.h"
+#include "tests/common/pty.h"
 
 #include <filesystem>
 #include <fstream>

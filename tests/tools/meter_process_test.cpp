@@ -2,6 +2,7 @@
 // signals, a second simulator, a killed one, a device given by path.
 #include "core/link_protocol.h"
 #include "core/link_receiver.h"
+#include "tests/common/pty.h"
 
 #include <chrono>
 #include <csignal>
@@ -273,11 +274,9 @@ TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverEvenWhenItsPtyNumberWasReus
     }
     // The kernel hands the dead simulator's /dev/pts/N to another program: the entry now
     // points to a live device that is not a simulator's.
-    const int other = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(other, 0);
-    ASSERT_EQ(grantpt(other), 0);
-    ASSERT_EQ(unlockpt(other), 0);
-    const std::string otherPath = ptsname(other);
+    test::Pty other;
+    ASSERT_TRUE(other.Ok());
+    const std::string otherPath = other.Slave();
     fs::remove(map.Entry(5));
     fs::create_symlink(otherPath, map.Entry(5));
 
@@ -285,7 +284,6 @@ TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverEvenWhenItsPtyNumberWasReus
     const std::string ready = next.WaitLine("^vels5-meter: COM");
     EXPECT_NE(ready.find("COM5 "), std::string::npos) << next.Output();
     EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
-    close(other);
 }
 
 TEST(MeterProcess, LongHeaderAndLineErrors) {
@@ -321,23 +319,19 @@ TEST(MeterProcess, SplitFramesArriveInTwoReadsAndAreStillAccepted) {
 
 TEST(MeterProcess, DrivesADeviceGivenByPathWithoutRegistering) {
     MapDir map;
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string slave = ptsname(master);
+    test::Pty pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string slave = pty.Slave();
     Meter meter(map, Fast({"--device", slave, "--verbose"}));
     ASSERT_FALSE(meter.WaitLine("^vels5-meter: " + slave + R"( \(fire)").empty()) << meter.Output();
     EXPECT_FALSE(meter.WaitLine("tx mode=08 Ui=").empty());
-    std::uint8_t buf[256];
-    pollfd p{master, POLLIN, 0};
-    ASSERT_EQ(poll(&p, 1, 2000), 1);
-    ASSERT_GT(read(master, buf, sizeof buf), 0);
-    EXPECT_EQ(buf[0], core::kFrameStart);
+    const std::string sent = pty.ReadSome(256, 2000);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(static_cast<std::uint8_t>(sent[0]), core::kFrameStart);
     EXPECT_FALSE(fs::exists(fs::path(map.Root()) / "vels5/ports/COM5"));
     meter.Signal(SIGTERM);
     EXPECT_EQ(meter.Wait(), 0);
-    close(master);
+    pty.CloseMaster();
 }
 
 TEST(MeterProcess, HelpAndBadOptions) {

@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <memory>
+#include <utility>
 
 namespace test {
 
@@ -41,9 +42,12 @@ struct ConfigHome {
     QString SettingsFile() const { return dir.path() + QStringLiteral("/vels5/vels5.ini"); }
 };
 
-struct AppRig {
+/// The seven windows as app/main.cpp creates them, with scripted prompts and a clock of type
+/// `Clock` built from `clockArgs`. Destroys them in the program's order after closing the port.
+template <typename Clock>
+struct WindowsRig {
     FakePrompts prompts;
-    core::ManualClock clock{core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})};
+    Clock clock;
     std::unique_ptr<ui::TForm1> form1;
     std::unique_ptr<ui::TFormTabl> tabl;
     std::unique_ptr<ui::TFormGraph> graph;
@@ -52,7 +56,9 @@ struct AppRig {
     std::unique_ptr<ui::TFormTime> time;
     std::unique_ptr<ui::TFormTech> tech;
 
-    explicit AppRig(const ConfigHome& home) {
+    template <typename... ClockArgs>
+    explicit WindowsRig(const ConfigHome& home, ClockArgs&&... clockArgs)
+        : clock(std::forward<ClockArgs>(clockArgs)...) {
         form1 = std::make_unique<ui::TForm1>(prompts, clock, home.Map());
         const core::MeasurementSession& session = form1->Session();
         tabl = std::make_unique<ui::TFormTabl>(prompts, session);
@@ -67,7 +73,7 @@ struct AppRig {
         form1->SetWindows(
             {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get()});
     }
-    ~AppRig() {
+    ~WindowsRig() {
         form1->Comm().Close();
         tech.reset();
         time.reset();
@@ -77,6 +83,14 @@ struct AppRig {
         tabl.reset();
         form1.reset();
     }
+    WindowsRig(const WindowsRig&) = delete;
+    WindowsRig& operator=(const WindowsRig&) = delete;
+};
+
+/// The windows on a manual clock that starts at 2026-01-01 12:00:00.
+struct AppRig : WindowsRig<core::ManualClock> {
+    explicit AppRig(const ConfigHome& home)
+        : WindowsRig(home, core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})) {}
 };
 
 } // namespace test

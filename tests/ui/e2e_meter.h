@@ -105,44 +105,10 @@ inline QStringList FastMeter(const QStringList& more = {}) {
            more;
 }
 
-/// The seven windows as the program creates them, on the wall clock, scripted prompts.
-struct E2eRig {
-    FakePrompts prompts;
-    ui::WallClock clock;
-    std::unique_ptr<ui::TForm1> form1;
-    std::unique_ptr<ui::TFormTabl> tabl;
-    std::unique_ptr<ui::TFormGraph> graph;
-    std::unique_ptr<ui::TFormDist> dist;
-    std::unique_ptr<ui::TFormAbout> about;
-    std::unique_ptr<ui::TFormTime> time;
-    std::unique_ptr<ui::TFormTech> tech;
-
-    explicit E2eRig(const ConfigHome& home) {
-        form1 = std::make_unique<ui::TForm1>(prompts, clock, home.Map());
-        const core::MeasurementSession& session = form1->Session();
-        tabl = std::make_unique<ui::TFormTabl>(prompts, session);
-        graph = std::make_unique<ui::TFormGraph>(prompts, session);
-        ui::TForm1* f = form1.get();
-        dist = std::make_unique<ui::TFormDist>(
-            prompts, [f](float metres) { f->StoreDist(metres); }, f);
-        about = std::make_unique<ui::TFormAbout>(QStringLiteral("1.0.0.0"), f);
-        time = std::make_unique<ui::TFormTime>(
-            prompts, [f](std::uint16_t seconds) { f->StoreTimeStep(seconds); }, f);
-        tech = std::make_unique<ui::TFormTech>(session.Status());
-        form1->SetWindows(
-            {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get()});
-        form1->show();
-    }
-    ~E2eRig() {
-        form1->Comm().Close();
-        tech.reset();
-        time.reset();
-        about.reset();
-        dist.reset();
-        graph.reset();
-        tabl.reset();
-        form1.reset();
-    }
+/// The seven windows as the program creates them, on the wall clock, scripted prompts; the
+/// main window shown.
+struct E2eRig : WindowsRig<ui::WallClock> {
+    explicit E2eRig(const ConfigHome& home) : WindowsRig(home) { form1->show(); }
 
     /// Opens COMn from the port popup; true when the status bar names it.
     bool Open(int n) {
