@@ -5,6 +5,7 @@
 #include "core/clock.h"
 #include "core/date_time.h"
 #include "core/measurement_session.h"
+#include "tests/common/status_frame.h"
 
 #include <deque>
 #include <functional>
@@ -65,16 +66,10 @@ struct SessionRig {
     /// Sets the status area and runs ProcessStatus.
     void Frame(std::uint8_t mode, float ui = 1.0f, float di = 0.5f, std::uint8_t photoFaults = 0,
                std::uint8_t emitterFaults = 0) {
-        core::StatusArea& s = session.Status();
-        s.SetMode(mode);
-        s.SetUi(ui);
-        s.SetDi(di);
-        core::BlockStatus photo;
-        photo.faults = photoFaults;
-        s.SetPhotodetector(photo);
+        SetStatus(session.Status(), mode, ui, di, photoFaults);
         core::BlockStatus emitter;
         emitter.faults = emitterFaults;
-        s.SetEmitter(emitter);
+        session.Status().SetEmitter(emitter);
         session.ProcessStatus();
     }
     /// Advances the clock by `ms` and ticks the record timer if it runs.

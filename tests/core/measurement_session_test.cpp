@@ -166,17 +166,7 @@ TEST(PortTransitions, OpeningAfterAPauseShowsTheButtonUp) {
 namespace {
 
 using test::SessionRig;
-
-std::vector<std::uint8_t> StatusFrame(std::uint8_t mode, float ui) {
-    core::StatusArea area;
-    area.SetMode(mode);
-    area.SetUi(ui);
-    std::array<std::uint8_t, core::kFrameBufferSize> out{};
-    const std::size_t n =
-        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
-                         std::span(area.Bytes().data(), core::kStatusPayloadSize), out);
-    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)};
-}
+using test::StatusFrame;
 
 TEST(ReceivedBytes, StatusFrameRunsProcessStatus) {
     SessionRig rig;

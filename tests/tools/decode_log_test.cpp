@@ -1,15 +1,11 @@
 // vels5-decode --log replaying captures built here: views, records, timing, options.
 #include "core/link_protocol.h"
-#include "core/status_area.h"
+#include "tests/common/status_frame.h"
+#include "tests/tools/decode_tool.h"
 
-#include <array>
 #include <cstdint>
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -17,13 +13,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Lines = std::vector<std::string>;
 
-const std::string kTool = std::string(VELS5_TOOLS_DIR) + "/vels5-decode/vels5-decode";
-
-struct ToolRun {
-    int status = -1;
-    Lines lines;
-    std::string err;
-};
+using test::RunDecode;
+using test::ToolRun;
 
 std::string TempPath(const std::string& suffix) {
     return ::testing::TempDir() + "log_" +
@@ -32,30 +23,8 @@ std::string TempPath(const std::string& suffix) {
 
 ToolRun RunLog(const Bytes& capture, const std::string& options) {
     const std::string capturePath = TempPath(".bin");
-    const std::string errPath = TempPath("_stderr.txt");
-    {
-        std::ofstream out(capturePath, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(capture.data()),
-                  static_cast<std::streamsize>(capture.size()));
-    }
-    const std::string command =
-        "'" + kTool + "' --log " + options + " '" + capturePath + "' 2>'" + errPath + "'";
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::string text;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-        text.append(buf, n);
-    const int wait = pclose(pipe);
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        run.lines.push_back(line);
-    std::ifstream err(errPath);
-    std::getline(err, run.err, '\0');
-    return run;
+    test::WriteFile(capturePath, capture);
+    return RunDecode("--log " + options + " '" + capturePath + "'");
 }
 
 struct Status {
@@ -66,19 +35,9 @@ struct Status {
 };
 
 void Append(Bytes& capture, const Status& s, int times = 1) {
-    core::StatusArea area;
-    area.SetMode(s.mode);
-    area.SetUi(s.ui);
-    area.SetDi(s.di);
-    core::BlockStatus photo;
-    photo.faults = s.photoFaults;
-    area.SetPhotodetector(photo);
-    std::array<std::uint8_t, core::kFrameBufferSize> out{};
-    const std::size_t n =
-        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
-                         std::span(area.Bytes().data(), core::kStatusPayloadSize), out);
+    const Bytes frame = test::StatusFrame(s.mode, s.ui, s.di, s.photoFaults);
     for (int i = 0; i < times; ++i)
-        capture.insert(capture.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+        capture.insert(capture.end(), frame.begin(), frame.end());
 }
 
 Lines Records(const Lines& lines) {

@@ -1,71 +1,26 @@
 // vels5-decode run on captures built here: frames, status fields, drop counts, errors.
 #include "core/link_protocol.h"
 #include "core/status_area.h"
+#include "tests/tools/decode_tool.h"
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <limits>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kTool = std::string(VELS5_TOOLS_DIR) + "/vels5-decode/vels5-decode";
-
-struct ToolRun {
-    int status = -1;
-    std::vector<std::string> lines;
-    std::string err;
-};
+using test::RunDecode;
+using test::ToolRun;
+using test::WriteFile;
 
 std::string TempPath(const std::string& name) {
     return ::testing::TempDir() + name;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs the tool through the shell with `args` (already quoted as needed).
-ToolRun RunTool(const std::string& args) {
-    // ctest runs the cases in parallel: one stderr file per case.
-    const std::string errPath =
-        TempPath(std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                 "_stderr.txt");
-    const std::string command = "'" + kTool + "' " + args + " 2>'" + errPath + "'";
-    ToolRun run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::string text;
-    char buf[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        text.append(buf, n);
-    const int wait = pclose(pipe);
-    run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-        run.lines.push_back(line);
-    run.err = ReadAll(errPath);
-    return run;
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
 }
 
 void Append(Bytes& capture, std::uint8_t address, std::uint8_t command, const Bytes& payload) {
@@ -128,7 +83,7 @@ TEST(Vels5Decode, PrintsEveryAcceptedFrameAndTheDropCounts) {
     const std::string path = TempPath("capture.bin");
     WriteFile(path, capture);
 
-    const ToolRun run = RunTool("'" + path + "'");
+    const ToolRun run = RunDecode("'" + path + "'");
     ASSERT_EQ(run.status, 0) << run.err;
     ASSERT_EQ(run.lines.size(), 4u) << run.err;
 
@@ -171,7 +126,7 @@ TEST(Vels5Decode, ReadsStandardInput) {
     const std::string path = TempPath("stdin_capture.bin");
     WriteFile(path, capture);
     for (const std::string& args : {"< '" + path + "'", "- < '" + path + "'"}) {
-        const ToolRun run = RunTool(args);
+        const ToolRun run = RunDecode(args);
         EXPECT_EQ(run.status, 0) << args;
         ASSERT_EQ(run.lines.size(), 2u) << args;
         EXPECT_EQ(Field(run.lines[0], "addr"), "1");
@@ -188,7 +143,7 @@ TEST(Vels5Decode, NaNAndInfinityStayValidJson) {
     Append(capture, core::kNoAddress, core::kCmdStatus, StatusPayload(area));
     const std::string path = TempPath("nan_capture.bin");
     WriteFile(path, capture);
-    const ToolRun run = RunTool("'" + path + "'");
+    const ToolRun run = RunDecode("'" + path + "'");
     ASSERT_EQ(run.lines.size(), 2u);
     EXPECT_EQ(Field(run.lines[0], "di"), "\"NaN\"");
     EXPECT_EQ(Field(run.lines[0], "ui"), "\"-Infinity\"");
@@ -197,26 +152,26 @@ TEST(Vels5Decode, NaNAndInfinityStayValidJson) {
 TEST(Vels5Decode, UnreadableInputExitsWithStatus2) {
     const std::string missing = TempPath("no_such_capture.bin");
     std::remove(missing.c_str());
-    const ToolRun run = RunTool("'" + missing + "'");
+    const ToolRun run = RunDecode("'" + missing + "'");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.lines.empty());
     EXPECT_NE(run.err.find("cannot read '" + missing + "'"), std::string::npos) << run.err;
 
-    const ToolRun directory = RunTool("'" + ::testing::TempDir() + "'");
+    const ToolRun directory = RunDecode("'" + ::testing::TempDir() + "'");
     EXPECT_EQ(directory.status, 2);
     EXPECT_NE(directory.err.find("cannot read"), std::string::npos) << directory.err;
 }
 
 TEST(Vels5Decode, WrongArgumentsExitWithStatus2) {
-    const ToolRun option = RunTool("--frobnicate");
+    const ToolRun option = RunDecode("--frobnicate");
     EXPECT_EQ(option.status, 2);
     EXPECT_NE(option.err.find("--frobnicate"), std::string::npos);
-    const ToolRun two = RunTool("a.bin b.bin");
+    const ToolRun two = RunDecode("a.bin b.bin");
     EXPECT_EQ(two.status, 2);
 }
 
 TEST(Vels5Decode, HelpExplainsTheOutput) {
-    const ToolRun run = RunTool("--help");
+    const ToolRun run = RunDecode("--help");
     EXPECT_EQ(run.status, 0);
     std::string text;
     for (const std::string& line : run.lines)

@@ -7,6 +7,7 @@
 #include "core/status_area.h"
 #include "pty_device.h"
 #include "test_main.h"
+#include "tests/common/status_frame.h"
 
 #include <QAction>
 #include <QFile>
@@ -21,25 +22,10 @@ using test::AppRig;
 using test::ConfigHome;
 using test::Prompt;
 using test::PtyDevice;
+using test::StatusFrame;
 using ui::PromptAnswer;
 
 namespace {
-
-std::vector<std::uint8_t> StatusFrame(std::uint8_t mode, float ui, float di,
-                                      std::uint8_t photoFaults = 0) {
-    core::StatusArea s;
-    s.SetMode(mode);
-    s.SetUi(ui);
-    s.SetDi(di);
-    core::BlockStatus photo;
-    photo.faults = photoFaults;
-    s.SetPhotodetector(photo);
-    std::array<std::uint8_t, core::kFrameBufferSize> out{};
-    const std::size_t n =
-        core::BuildFrame(core::kNoAddress, core::kCmdStatus,
-                         std::span(s.Bytes().data(), core::kStatusPayloadSize), out);
-    return {out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n)};
-}
 
 constexpr std::uint8_t kWork = core::mode_bit::kWork;
 
