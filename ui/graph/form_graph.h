@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/graph_view.h"
+#include "core/template_store.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -39,6 +40,8 @@ public:
     /// starts from; the settings file reads and writes it.
     core::GraphView View;
     std::int16_t ShiftTP = 0; ///< overlay shift, pixels; each overlay choice resets it
+    /// The loaded template (overlay 10): filled by "Загрузить шаблон", drawn by the redraw.
+    core::TemplateStore Template;
 
     QToolBar* ToolBar1;
     QToolButton* bbSave;
