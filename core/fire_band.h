@@ -1,0 +1,68 @@
+// The permitted band of a test fire as functions of time, and the check of a recorded m(t)
+// against it from the fire start to the end of the test.
+#pragma once
+
+#include "core/record_log.h"
+#include "core/test_fires.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace core {
+
+/// The upper limit of `fire`'s band at `tSec` seconds from the fire start, dB/m: linear
+/// between the corners of its upper polyline, its last value past the last corner.
+float UpperLimitAt(const TestFireEnvelope& fire, double tSec);
+
+/// The lower limit at `tSec`, dB/m: linear between the corners of the lower polyline, its
+/// last value past the last corner, and 0 before its first corner.
+float LowerLimitAt(const TestFireEnvelope& fire, double tSec);
+
+/// True from the first corner of the lower polyline on. Before it the band has no lower
+/// bound yet: m may dip below zero in clean air without leaving the band.
+bool HasLowerLimit(const TestFireEnvelope& fire, double tSec);
+
+/// The end-of-test value m_E of a fire, dB/m: the last m of its polylines (ТП1 0,75; ТП2 2).
+float EndOfTestValue(const TestFireEnvelope& fire);
+
+enum class BandSide : std::uint8_t { Upper, Lower };
+
+/// One stretch of consecutive checked records outside the band on one side.
+struct BandViolation {
+    BandSide side = BandSide::Upper;
+    double fromSec = 0; ///< first record outside, seconds from the fire start
+    double toSec = 0;   ///< last record outside, seconds from the fire start
+    float extreme = 0;  ///< the largest m above the band, or the smallest below it, dB/m
+    bool operator==(const BandViolation&) const = default;
+};
+
+/// The outcome of a check.
+struct BandVerdict {
+    int fireId = 0;
+    bool inside = true; ///< every checked record lay inside the band (touching counts)
+    double endSec = 0;  ///< end of the checked stretch, seconds from the fire start
+    int checked = 0;    ///< records checked
+    std::vector<BandViolation> violations; ///< in time order
+};
+
+/// Checks every record whose `T` lies from `fireStartT` to `endT` (log seconds, both
+/// included) against the band of `fire`. A record is inside when lower <= m <= upper at its
+/// time from the fire start. An empty stretch is inside with nothing checked.
+BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
+                          double fireStartT, double endT);
+
+/// Where the test ends, log seconds: the last detector alarm when there is one; otherwise
+/// the first record from the fire start on whose m reached the fire's end-of-test value;
+/// otherwise the last record (the fire start itself for an empty log).
+double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
+                double fireStartT, std::optional<double> lastAlarmT);
+
+/// The verdict line (UTF-8): "ТП2: в допуске", or the intervals outside the band joined by
+/// "; ", e.g. "ТП2: выше границы с 312 по 330 с (макс. 1,402 дБ/м)" and
+/// "ниже границы с 400 по 420 с (мин. 0,012 дБ/м)".
+std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict);
+
+} // namespace core

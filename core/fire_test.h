@@ -1,0 +1,80 @@
+// A fire test as it is run: the chosen fire, the fire start and detector alarm marks with
+// undo, the verdict kept up to date with every record, and the end-of-test notice.
+#pragma once
+
+#include "core/fire_band.h"
+#include "core/record_log.h"
+#include "core/test_marks.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+/// The log time of `now` (a date-time) in seconds from the log's start, to 0,1 s.
+double LogSecondsAt(const RecordLog& log, double now);
+
+/// The state of the test of the current log. GUI thread only; times are log seconds.
+class FireTest {
+public:
+    const TestMarks& Marks() const { return m_marks; }
+    const TestFireEnvelope* Fire() const { return FindTestFire(m_marks.fireId); }
+
+    /// Chooses the test fire (1-9, 11, 12; anything else clears the choice).
+    void SetFire(int fireId);
+    /// "Пуск пожара": the fire starts at `logT`. Undoable.
+    void StartFire(double logT);
+    /// The fire start corrected by dragging its band on the graph (not a new mark).
+    void MoveFireStart(double logT);
+
+    /// Adds a detector; false when the cleaned name is empty.
+    bool AddDetector(std::string_view name);
+    bool RenameDetector(int index, std::string_view name);
+    void RemoveDetector(int index);
+    /// "Сработал": detector `index` alarms at `logT` with m = `mDbPerM`. Undoable.
+    bool MarkAlarm(int index, double logT, float mDbPerM);
+    /// Takes back the latest fire start or alarm mark still standing; false when none.
+    bool Undo();
+    bool CanUndo() const { return !m_undo.empty(); }
+
+    /// The log was reset: a new test. The fire start, the alarms and the undo history go;
+    /// the fire and the detectors' names stay for the next test.
+    void NewTest();
+    /// Marks read from a file replace the test.
+    void Load(const TestMarks& marks);
+    /// Closing marker of the journal.
+    void SetClosed(bool closed) { m_marks.closed = closed; }
+
+    /// Re-evaluates after a record was written, the log was loaded or a mark changed.
+    void Update(std::span<const MeasurementRecord> records);
+    /// The verdict of the latest Update; empty before the fire start or without a fire.
+    const std::optional<BandVerdict>& Verdict() const { return m_verdict; }
+    /// "ТП2: в допуске", the intervals outside the band, or what is still missing.
+    std::string VerdictLine() const;
+    /// The test has reached its end: m reached the fire's end-of-test value after the fire
+    /// start, or every listed detector has alarmed.
+    bool Ended() const { return m_ended; }
+    /// True once each time the test reaches its end (the notice and the beep).
+    bool TakeEndNotice();
+
+private:
+    struct UndoStep {
+        int detectorId = -1; ///< -1: the fire start
+        std::optional<double> previousT;
+        float previousM = 0;
+    };
+    int IndexOf(int detectorId) const;
+
+    TestMarks m_marks;
+    std::vector<int> m_ids; ///< stable id of each detector, parallel to m_marks.detectors
+    int m_nextId = 0;
+    std::vector<UndoStep> m_undo;
+    std::optional<BandVerdict> m_verdict;
+    bool m_ended = false;
+    bool m_noticePending = false;
+};
+
+} // namespace core

@@ -1,0 +1,187 @@
+// Fire-test marks: thresholds, the repeatability ratio and the marks file.
+#include "core/test_marks.h"
+
+#include "core/cp1251.h"
+#include "core/format.h"
+#include "core/test_fires.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace core {
+namespace {
+
+constexpr std::string_view kHeader = "ВЕЛС-5 испытание";
+constexpr std::string_view kFireKey = "Пожар";
+constexpr std::string_view kStartKey = "Пуск";
+constexpr std::string_view kDetectorKey = "Извещатель";
+constexpr std::string_view kClosedLine = "Завершён";
+constexpr std::string_view kDamaged = "Файл испытания повреждён";
+constexpr double kMaxLogSeconds = 65'535;
+
+// A number for the file: decimal comma, no digit grouping.
+std::string FileNumber(double value, int precision, int digits) {
+    std::string text = FormatDecimal(value, precision, digits);
+    for (std::size_t at; (at = text.find(kThousandsSeparator)) != std::string::npos;)
+        text.erase(at, kThousandsSeparator.size());
+    return text;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::optional<double> LogSeconds(std::string_view text) {
+    const Conversion<double> value = ParseDecimal(text);
+    if (!value || !(*value.value >= 0 && *value.value <= kMaxLogSeconds))
+        return std::nullopt;
+    return std::round(*value.value * 10) / 10;
+}
+
+// "name;time;threshold" or "name".
+std::optional<DetectorMark> ParseDetector(std::string_view value) {
+    const std::size_t semi = value.find(';');
+    DetectorMark mark;
+    mark.name = CleanDetectorName(value.substr(0, semi));
+    if (mark.name.empty())
+        return std::nullopt;
+    if (semi == std::string_view::npos)
+        return mark;
+    const std::string_view rest = value.substr(semi + 1);
+    const std::size_t semi2 = rest.find(';');
+    if (semi2 == std::string_view::npos)
+        return std::nullopt;
+    mark.alarmT = LogSeconds(rest.substr(0, semi2));
+    const Conversion<double> threshold = ParseDecimal(rest.substr(semi2 + 1));
+    if (!mark.alarmT || !threshold || !std::isfinite(*threshold.value) ||
+        std::fabs(*threshold.value) > 1e6)
+        return std::nullopt;
+    mark.thresholdDbPerM = static_cast<float>(*threshold.value);
+    return mark;
+}
+
+// Applies one "key=value" line; false when the line is damaged.
+bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
+    if (key == kFireKey) {
+        const TestFireEnvelope* fire = FindTestFire(value);
+        if (!fire)
+            return false;
+        marks.fireId = fire->id;
+    } else if (key == kStartKey) {
+        marks.fireStartT = LogSeconds(value);
+        return marks.fireStartT.has_value();
+    } else if (key == kDetectorKey) {
+        std::optional<DetectorMark> mark = ParseDetector(value);
+        if (!mark)
+            return false;
+        marks.detectors.push_back(std::move(*mark));
+    }
+    return true;
+}
+
+} // namespace
+
+std::optional<double> TestMarks::LastAlarmT() const {
+    std::optional<double> last;
+    for (const DetectorMark& d : detectors)
+        if (d.alarmT && (!last || *d.alarmT > *last))
+            last = d.alarmT;
+    return last;
+}
+
+bool TestMarks::AllAlarmed() const {
+    return !detectors.empty() &&
+           std::all_of(detectors.begin(), detectors.end(),
+                       [](const DetectorMark& d) { return d.alarmT.has_value(); });
+}
+
+std::optional<double> ThresholdRatio(const TestMarks& marks) {
+    std::optional<float> lo, hi;
+    int alarmed = 0;
+    for (const DetectorMark& d : marks.detectors) {
+        if (!d.alarmT)
+            continue;
+        ++alarmed;
+        lo = lo ? std::min(*lo, d.thresholdDbPerM) : d.thresholdDbPerM;
+        hi = hi ? std::max(*hi, d.thresholdDbPerM) : d.thresholdDbPerM;
+    }
+    if (alarmed < 2 || !(*lo > 0))
+        return std::nullopt;
+    return static_cast<double>(*hi) / static_cast<double>(*lo);
+}
+
+std::string CleanDetectorName(std::string_view name) {
+    std::string out;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F && c != ';' && c != '=')
+            out += c;
+    const std::size_t first = out.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return out.substr(first, out.find_last_not_of(' ') - first + 1);
+}
+
+std::string MarksPathFor(const std::string& tablePath) {
+    return tablePath + ".test.txt";
+}
+
+std::string FormatMarksFile(const TestMarks& marks) {
+    std::string text{kHeader};
+    text += "\r\n";
+    if (const TestFireEnvelope* fire = FindTestFire(marks.fireId))
+        text += std::string(kFireKey) + "=" + std::string(fire->name) + "\r\n";
+    if (marks.fireStartT)
+        text += std::string(kStartKey) + "=" + FileNumber(*marks.fireStartT, 7, 1) + "\r\n";
+    for (const DetectorMark& d : marks.detectors) {
+        text += std::string(kDetectorKey) + "=" + CleanDetectorName(d.name);
+        if (d.alarmT)
+            text += ";" + FileNumber(*d.alarmT, 7, 1) + ";" + FileNumber(d.thresholdDbPerM, 5, 3);
+        text += "\r\n";
+    }
+    if (marks.closed)
+        text += std::string(kClosedLine) + "\r\n";
+    return Utf8ToCp1251(text);
+}
+
+MarksLoad ParseMarksFile(std::string_view bytes) {
+    const std::string text = Cp1251ToUtf8(bytes);
+    const std::vector<std::string_view> lines = SplitLines(text);
+    MarksLoad load;
+    if (lines.empty() || lines.front() != kHeader) {
+        load.line = 1;
+        load.error = kDamaged;
+        return load;
+    }
+    TestMarks marks;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string_view line = lines[i];
+        if (line == kClosedLine) {
+            marks.closed = true;
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string_view::npos)
+            continue;
+        if (!ApplyLine(line.substr(0, eq), line.substr(eq + 1), marks)) {
+            load.line = static_cast<int>(i) + 1;
+            load.error = kDamaged;
+            return load;
+        }
+    }
+    load.marks = std::move(marks);
+    return load;
+}
+
+} // namespace core

@@ -1,0 +1,71 @@
+// The marks of a fire test (fire type, fire start, detector alarms) and their file beside a
+// table file, "<table>.test.txt".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core {
+
+/// A detector under test and its alarm, if it has alarmed.
+struct DetectorMark {
+    std::string name;             ///< e.g. "И1", UTF-8, never empty
+    std::optional<double> alarmT; ///< log seconds, 0,1 s resolution
+    float thresholdDbPerM = 0;    ///< m at the alarm: the response threshold
+    bool operator==(const DetectorMark&) const = default;
+};
+
+/// Everything a fire test adds to a log. Times are log seconds (the records' T scale).
+struct TestMarks {
+    int fireId = 0;                   ///< overlay identifier 1-9, 11, 12; 0 none chosen
+    std::optional<double> fireStartT; ///< the fire start, log seconds
+    std::vector<DetectorMark> detectors;
+    /// The log ended normally (the journal's closing marker); files written by the user carry
+    /// no such line.
+    bool closed = false;
+    bool operator==(const TestMarks&) const = default;
+
+    /// The latest alarm among the detectors, if any has alarmed.
+    std::optional<double> LastAlarmT() const;
+    /// Every listed detector has alarmed (false for an empty list).
+    bool AllAlarmed() const;
+};
+
+/// The largest threshold divided by the smallest among the alarmed detectors: the
+/// repeatability figure. Needs two alarms and a smallest threshold above zero.
+std::optional<double> ThresholdRatio(const TestMarks& marks);
+
+/// A detector name as it may be kept: surrounding blanks removed, control characters, ";"
+/// and "=" (the file's separators) dropped. Empty when nothing is left.
+std::string CleanDetectorName(std::string_view name);
+
+/// "<tablePath>.test.txt".
+std::string MarksPathFor(const std::string& tablePath);
+
+/// The marks file (Windows-1251, CR LF after every line):
+///   ВЕЛС-5 испытание
+///   Пожар=ТП2                      (absent when no fire is chosen)
+///   Пуск=12,3                      (fire start, log seconds; absent when not set)
+///   Извещатель=И1;312,4;0,123      (name; alarm time; threshold dB/m)
+///   Извещатель=И2                  (not alarmed)
+///   Завершён                       (closing marker of a journal)
+/// Numbers use a decimal comma and no digit grouping.
+std::string FormatMarksFile(const TestMarks& marks);
+
+/// Reading result: the marks, or the 1-based line and the reason of a refusal.
+struct MarksLoad {
+    std::optional<TestMarks> marks;
+    int line = 0;
+    std::string error; ///< UTF-8, e.g. "Файл испытания повреждён"
+    explicit operator bool() const { return marks.has_value(); }
+};
+
+/// Reads a marks file. Lines end at CR LF, CR or LF; empty lines and lines with unknown keys
+/// are skipped (later versions may add keys). A missing or wrong first line, an unknown fire,
+/// a number that does not convert, a time outside 0 to 65 535 s or an empty detector name
+/// refuse the file.
+MarksLoad ParseMarksFile(std::string_view bytes);
+
+} // namespace core

@@ -1,0 +1,230 @@
+// The fire test of a log: marks, thresholds, undo, verdict, the end notice and the marks file.
+#include "core/cp1251.h"
+#include "core/date_time.h"
+#include "core/fire_test.h"
+
+#include <gtest/gtest.h>
+
+namespace core {
+namespace {
+
+std::vector<MeasurementRecord> Ramp(int count, float step) {
+    std::vector<MeasurementRecord> records;
+    for (int i = 0; i < count; ++i) {
+        MeasurementRecord r;
+        r.T = static_cast<std::uint16_t>(i);
+        r.m = step * static_cast<float>(i);
+        records.push_back(r);
+    }
+    return records;
+}
+
+TEST(FireTestMarks, ThresholdsAndTheirRatio) {
+    FireTest test;
+    for (const char* name : {"И1", "И2", "И3"})
+        ASSERT_TRUE(test.AddDetector(name));
+    EXPECT_FALSE(ThresholdRatio(test.Marks()));
+    test.MarkAlarm(0, 120.3, 0.2f);
+    EXPECT_FALSE(ThresholdRatio(test.Marks())) << "one alarm gives no ratio";
+    test.MarkAlarm(2, 150.0, 0.5f);
+    ASSERT_TRUE(ThresholdRatio(test.Marks()));
+    EXPECT_NEAR(*ThresholdRatio(test.Marks()), 2.5, 1e-6);
+    EXPECT_FALSE(test.Marks().AllAlarmed());
+    EXPECT_DOUBLE_EQ(*test.Marks().LastAlarmT(), 150.0);
+    test.MarkAlarm(1, 140.0, 0.0f);
+    EXPECT_TRUE(test.Marks().AllAlarmed());
+    EXPECT_FALSE(ThresholdRatio(test.Marks())) << "a zero threshold makes the ratio meaningless";
+}
+
+TEST(FireTestMarks, NamesAreCleanedAndEmptyOnesRefused) {
+    FireTest test;
+    EXPECT_FALSE(test.AddDetector("  \t "));
+    EXPECT_TRUE(test.AddDetector("  И;1=\r "));
+    EXPECT_EQ(test.Marks().detectors[0].name, "И1");
+    EXPECT_FALSE(test.RenameDetector(0, ";;"));
+    EXPECT_TRUE(test.RenameDetector(0, "ИП-212"));
+    EXPECT_EQ(test.Marks().detectors[0].name, "ИП-212");
+    EXPECT_FALSE(test.RenameDetector(3, "x"));
+}
+
+TEST(FireTestUndo, TakesBackMarksInReverseOrder) {
+    FireTest test;
+    test.AddDetector("И1");
+    test.AddDetector("И2");
+    test.StartFire(10);
+    test.MarkAlarm(0, 100, 0.1f);
+    test.MarkAlarm(0, 105, 0.15f); // marked again: undo returns to the first mark
+    test.MarkAlarm(1, 110, 0.2f);
+    ASSERT_TRUE(test.Undo());
+    EXPECT_FALSE(test.Marks().detectors[1].alarmT);
+    ASSERT_TRUE(test.Undo());
+    EXPECT_DOUBLE_EQ(*test.Marks().detectors[0].alarmT, 100);
+    EXPECT_FLOAT_EQ(test.Marks().detectors[0].thresholdDbPerM, 0.1f);
+    ASSERT_TRUE(test.Undo());
+    EXPECT_FALSE(test.Marks().detectors[0].alarmT);
+    ASSERT_TRUE(test.Undo());
+    EXPECT_FALSE(test.Marks().fireStartT);
+    EXPECT_FALSE(test.Undo());
+}
+
+TEST(FireTestUndo, SkipsTheMarksOfARemovedDetector) {
+    FireTest test;
+    test.AddDetector("И1");
+    test.AddDetector("И2");
+    test.MarkAlarm(0, 100, 0.1f);
+    test.MarkAlarm(1, 110, 0.2f);
+    test.RemoveDetector(1);
+    ASSERT_TRUE(test.Undo());
+    EXPECT_FALSE(test.Marks().detectors[0].alarmT);
+    EXPECT_FALSE(test.CanUndo());
+}
+
+TEST(FireTestVerdict, FollowsTheRecordsAndTheMarks) {
+    FireTest test;
+    EXPECT_EQ(test.VerdictLine(), "Тестовый пожар не выбран");
+    test.SetFire(1);
+    EXPECT_EQ(test.VerdictLine(), "ТП1: пуск пожара не отмечен");
+    test.StartFire(0);
+    std::vector<MeasurementRecord> records = Ramp(200, 0.0f);
+    test.Update(records);
+    EXPECT_EQ(test.VerdictLine(), "ТП1: в допуске");
+    records[150].m = 0.9f;
+    test.Update(records);
+    EXPECT_EQ(test.VerdictLine(), "ТП1: выше границы с 150 по 150 с (макс. 0,900 дБ/м)");
+    // The test ended when m reached 0,75 dB/m at 150 s: nothing after it is checked.
+    records[160].m = 5.0f;
+    test.Update(records);
+    EXPECT_EQ(test.Verdict()->violations.size(), 1u);
+    EXPECT_TRUE(test.Ended());
+}
+
+TEST(FireTestVerdict, MovingTheStartMovesTheCheckedStretch) {
+    FireTest test;
+    test.SetFire(1);
+    // Clean air to 239 s: inside as long as the lower limit has not started.
+    std::vector<MeasurementRecord> records = Ramp(200, 0.0f);
+    records[30].m = 0.3f; // above the band only 30 s after a start at 0 s
+    test.StartFire(0);
+    test.Update(records);
+    EXPECT_FALSE(test.Verdict()->inside);
+    test.MoveFireStart(31);
+    test.Update(records);
+    EXPECT_TRUE(test.Verdict()->inside);
+    test.MoveFireStart(-5);
+    EXPECT_DOUBLE_EQ(*test.Marks().fireStartT, 0);
+}
+
+TEST(FireTestNotice, ComesOnceWhenEveryDetectorHasAlarmed) {
+    FireTest test;
+    test.SetFire(2);
+    test.AddDetector("И1");
+    test.AddDetector("И2");
+    test.StartFire(0);
+    const auto records = Ramp(100, 0.001f);
+    test.MarkAlarm(0, 50, 0.05f);
+    test.Update(records);
+    EXPECT_FALSE(test.TakeEndNotice());
+    test.MarkAlarm(1, 60, 0.06f);
+    test.Update(records);
+    EXPECT_TRUE(test.TakeEndNotice());
+    test.Update(records);
+    EXPECT_FALSE(test.TakeEndNotice());
+    // Taken back and marked again: a new end, a new notice.
+    test.Undo();
+    test.Update(records);
+    EXPECT_FALSE(test.Ended());
+    test.MarkAlarm(1, 61, 0.06f);
+    test.Update(records);
+    EXPECT_TRUE(test.TakeEndNotice());
+}
+
+TEST(FireTestNotice, ComesWhenMReachesTheEndValueAfterTheStart) {
+    FireTest test;
+    test.SetFire(1);
+    auto records = Ramp(100, 0.01f); // 0.75 at 75 s
+    test.Update(records);
+    EXPECT_FALSE(test.TakeEndNotice()) << "no fire start yet";
+    test.StartFire(80);
+    test.Update(records);
+    EXPECT_TRUE(test.Ended()) << "m stays at or above m_E after the start";
+    test.NewTest();
+    EXPECT_FALSE(test.Ended());
+    EXPECT_FALSE(test.Marks().fireStartT);
+}
+
+TEST(FireTestLifecycle, ANewTestKeepsTheFireAndTheNames) {
+    FireTest test;
+    test.SetFire(6);
+    test.AddDetector("И1");
+    test.StartFire(3);
+    test.MarkAlarm(0, 9, 0.01f);
+    test.NewTest();
+    EXPECT_EQ(test.Marks().fireId, 6);
+    ASSERT_EQ(test.Marks().detectors.size(), 1u);
+    EXPECT_EQ(test.Marks().detectors[0].name, "И1");
+    EXPECT_FALSE(test.Marks().detectors[0].alarmT);
+    EXPECT_FALSE(test.CanUndo());
+}
+
+TEST(LogSecondsAt, CountsTenthsFromTheLogStart) {
+    RecordLog log;
+    const double start = EncodeDateTime({2026, 12, 8, 10, 0, 0, 0});
+    log.Accumulate(start, 4.9f, 0);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 340})), 312.3);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 350})), 312.4);
+}
+
+TEST(MarksFile, RoundTripsEveryField) {
+    TestMarks marks;
+    marks.fireId = 7;
+    marks.fireStartT = 1234.5;
+    marks.detectors = {{"И1", 1312.4, 0.123f}, {"Дым 2", std::nullopt, 0}, {"И3", 0, -0.002f}};
+    const std::string bytes = FormatMarksFile(marks);
+    EXPECT_EQ(Cp1251ToUtf8(bytes), "ВЕЛС-5 испытание\r\nПожар=ТП2Б\r\nПуск=1234,5\r\n"
+                                   "Извещатель=И1;1312,4;0,123\r\nИзвещатель=Дым 2\r\n"
+                                   "Извещатель=И3;0,0;-0,002\r\n");
+    const MarksLoad load = ParseMarksFile(bytes);
+    ASSERT_TRUE(load) << load.error;
+    EXPECT_EQ(*load.marks, marks);
+    marks.closed = true;
+    EXPECT_EQ(*ParseMarksFile(FormatMarksFile(marks)).marks, marks);
+}
+
+TEST(MarksFile, ReadsAnyLineEndAndSkipsUnknownKeys) {
+    const std::string bytes =
+        Utf8ToCp1251("ВЕЛС-5 испытание\nПожар=TP1\rОператор=Иванов\n\nПуск=5\r\n");
+    const MarksLoad load = ParseMarksFile(bytes);
+    ASSERT_TRUE(load) << load.error;
+    EXPECT_EQ(load.marks->fireId, 1);
+    EXPECT_DOUBLE_EQ(*load.marks->fireStartT, 5);
+}
+
+struct DamagedRow {
+    const char* name;
+    const char* text;
+    int line;
+};
+
+class MarksFileDamaged : public testing::TestWithParam<DamagedRow> {};
+
+TEST_P(MarksFileDamaged, IsRefusedAtItsLine) {
+    const MarksLoad load = ParseMarksFile(Utf8ToCp1251(GetParam().text));
+    EXPECT_FALSE(load);
+    EXPECT_EQ(load.line, GetParam().line);
+    EXPECT_EQ(load.error, "Файл испытания повреждён");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MarksFileDamaged,
+    testing::Values(DamagedRow{"Empty", "", 1}, DamagedRow{"NoHeader", "Пожар=ТП1\r\n", 1},
+                    DamagedRow{"UnknownFire", "ВЕЛС-5 испытание\r\nПожар=ТП9\r\n", 2},
+                    DamagedRow{"PointInStart", "ВЕЛС-5 испытание\r\nПуск=1.5\r\n", 2},
+                    DamagedRow{"StartTooLate", "ВЕЛС-5 испытание\r\nПуск=65536\r\n", 2},
+                    DamagedRow{"NegativeStart", "ВЕЛС-5 испытание\r\nПуск=-1\r\n", 2},
+                    DamagedRow{"NoName", "ВЕЛС-5 испытание\r\n\r\nИзвещатель=;1;2\r\n", 3},
+                    DamagedRow{"NoThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1\r\n", 2},
+                    DamagedRow{"BadThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1;x\r\n", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace core
