@@ -132,6 +132,8 @@ public:
     void ToolBar1MouseMove();
     void FormMouseMove();
     void Timer1Timer();
+    /// "Загрузить шаблон": a template file into Template; enables sbTMPL (form_graph_template.cpp).
+    void miLoadTemplClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
