@@ -167,56 +167,33 @@ private slots:
         QVERIFY(!g.miDB->isChecked()); // a radio group
     }
 
-    void timeZoomByClicks() {
+    void zoomByClicks() {
         Rig rig(m_prompts);
         ui::TFormGraph& g = rig.g;
-        QVERIFY(g.bbExp->isEnabled());
-        QVERIFY(g.bbCont->isEnabled());
         for (int i = 0; i < 3; ++i)
             QTest::mouseClick(g.bbExp, Qt::LeftButton);
         QCOMPARE(g.View.NumPoint, std::int16_t(25));
-        QCOMPARE(g.View.wQx, std::int16_t(10));
         QVERIFY(!g.bbExp->isEnabled());
         QVERIFY(!g.miSizeXExp->isEnabled());
-        QVERIFY(g.bbCont->isEnabled());
         QCOMPARE(rig.Texts(core::PaintRole::TimeLabel).last(), QStringLiteral("22 с"));
         g.miSizeXCont->trigger(); // the menu item does the same as the button
         QVERIFY(g.bbExp->isEnabled());
-        QVERIFY(g.miSizeXExp->isEnabled());
         for (int i = 0; i < 6; ++i)
             QTest::mouseClick(g.bbCont, Qt::LeftButton);
         QCOMPARE(g.View.NumPoint, std::int16_t(3200));
-        QCOMPARE(g.View.wQx, std::int16_t(8));
-        QVERIFY(!g.bbCont->isEnabled());
         QVERIFY(!g.miSizeXCont->isEnabled());
         QCOMPARE(rig.Texts(core::PaintRole::TimeLabel).last(), QStringLiteral("2800 с"));
-    }
-
-    void valueZoomKeepsEachScalesRow() {
-        Rig rig(m_prompts);
-        ui::TFormGraph& g = rig.g;
-        QCOMPARE(g.YMax(), 0.25f);
+        // Value zoom: each scale keeps its own row.
         QTest::mouseClick(g.bbExpY, Qt::LeftButton); // dB/m row 2 -> 1
         QCOMPARE(g.YMax(), 0.1f);
-        QTest::mouseClick(g.bbExpY, Qt::LeftButton);
-        QCOMPARE(g.YMax(), 0.05f);
-        QVERIFY(!g.bbExpY->isEnabled());
-        QVERIFY(!g.miSizeXExpY->isEnabled());
         QTest::mouseClick(g.sbPER, Qt::LeftButton);
         QVERIFY(g.miPER->isChecked());
-        QCOMPARE(g.YMax(), 50.0f);
-        QVERIFY(g.bbExpY->isEnabled());
-        g.miSizeXContY->trigger(); // row 3 -> 4, the last
+        g.miSizeXContY->trigger(); // percent row 3 -> 4, the last
         QCOMPARE(g.YMax(), 100.0f);
         QVERIFY(!g.bbContY->isEnabled());
-        QCOMPARE(rig.Texts(core::PaintRole::AxisName), QStringList{"k"});
         QTest::mouseClick(g.sbDB, Qt::LeftButton);
-        QCOMPARE(g.YMax(), 0.05f); // the dB/m row was kept
-        QVERIFY(!g.bbExpY->isEnabled());
+        QCOMPARE(g.YMax(), 0.1f);
         QVERIFY(g.bbContY->isEnabled());
-        g.miPER->trigger();
-        QCOMPARE(g.YMax(), 100.0f);
-        QVERIFY(g.sbPER->isChecked());
     }
 
     void overlayButtonsAndMenuItems() {
@@ -293,15 +270,16 @@ private slots:
         QTest::mouseRelease(rig.g.iDisplay, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
     }
 
-    void overlayDragNeverGoesLeftOfTheEdge() {
+    void overlayDragAndHoverCursors() {
         Rig rig(m_prompts);
         ui::TFormGraph& g = rig.g;
-        QTest::mousePress(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
-        QVERIFY(!g.Mouse.bDragTP); // no overlay chosen: nothing
-        QTest::mouseRelease(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
+        Hover(g.iDisplay, QPoint(300, 100));
+        QVERIFY(!HasOverrideCursor()); // no overlay: no hand
         QTest::mouseClick(g.OverlayButton(1), Qt::LeftButton);
+        Hover(g.iDisplay, QPoint(310, 100));
+        QCOMPARE(ScreenCursor(), Qt::OpenHandCursor);
+        QVERIFY(g.Timer1->isActive());
         QTest::mousePress(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
-        QVERIFY(g.Mouse.bDragTP);
         QCOMPARE(ScreenCursor(), Qt::ClosedHandCursor);
         QTest::mouseMove(g.iDisplay, QPoint(350, 120));
         QCOMPARE(g.Mouse.ShiftTP, std::int16_t(50));
@@ -312,38 +290,12 @@ private slots:
         QTest::mouseRelease(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(200, 120));
         QVERIFY(!g.Mouse.bDragTP);
         QVERIFY(!HasOverrideCursor());
-        // A press in the left margin starts nothing.
-        QTest::mousePress(g.iDisplay, Qt::LeftButton, Qt::NoModifier,
-                          QPoint(g.View.LeftMargin, 50));
-        QVERIFY(!g.Mouse.bDragTP);
-        QTest::mouseRelease(g.iDisplay, Qt::LeftButton);
-        // In the percent scale the drag still moves the shift.
-        QTest::mouseClick(g.sbPER, Qt::LeftButton);
-        QTest::mousePress(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(300, 100));
-        QTest::mouseMove(g.iDisplay, QPoint(310, 100));
-        QCOMPARE(g.Mouse.ShiftTP, std::int16_t(60));
-        QTest::mouseRelease(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(310, 100));
-    }
-
-    void hoverCursorAndItsTimer() {
-        Rig rig(m_prompts);
-        ui::TFormGraph& g = rig.g;
-        Hover(g.iDisplay, QPoint(300, 100));
-        QVERIFY(!HasOverrideCursor()); // no overlay: no hand
-        QTest::mouseClick(g.OverlayButton(3), Qt::LeftButton);
         Hover(g.iDisplay, QPoint(310, 100));
-        QCOMPARE(ScreenCursor(), Qt::OpenHandCursor);
-        QVERIFY(g.Timer1->isActive());
         Hover(g.iDisplay, QPoint(20, 100)); // the left margin
         QVERIFY(!HasOverrideCursor());
         QVERIFY(!g.Timer1->isActive());
         Hover(g.iDisplay, QPoint(310, 100));
-        QCOMPARE(ScreenCursor(), Qt::OpenHandCursor);
         Hover(g.ToolBar1, QPoint(5, 5));
-        QVERIFY(!HasOverrideCursor());
-        // The hover hand is not shown in the volt scale.
-        QTest::mouseClick(g.sbV, Qt::LeftButton);
-        Hover(g.iDisplay, QPoint(320, 100));
         QVERIFY(!HasOverrideCursor());
     }
 
