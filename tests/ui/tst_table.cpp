@@ -180,8 +180,8 @@ private slots:
         QCOMPARE(Log().Count(), 2);
         const core::MeasurementRecord first = Log()[0];
         QCOMPARE(core::FormatTimeOfDay(first.Time), std::string("12:34:56"));
-        QCOMPARE(first.T, std::uint16_t(5));
-        QCOMPARE(first.Ui, 4.321f);
+        QCOMPARE(int(first.T), 5);
+        QCOMPARE(float(first.Ui), 4.321f);
         QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=-0,050 дБ/м"));
         QVERIFY(Tabl().TableFileName.isEmpty());
 
@@ -234,8 +234,8 @@ private slots:
             for (int i = 0; i < 5; ++i) {
                 const core::MeasurementRecord r = Log()[i];
                 const core::MeasurementRecord was = records[static_cast<std::size_t>(i)];
-                QCOMPARE(r.T, was.T);
-                QCOMPARE(r.m, was.m);
+                QCOMPARE(int(r.T), int(was.T));
+                QCOMPARE(float(r.m), float(was.m));
             }
             QCOMPARE(Rows(Tabl().ListBox1), before);
             QVERIFY(Tabl().ListBox1->item(1)->isSelected());
@@ -407,7 +407,7 @@ private slots:
             const core::MeasurementRecord out = Log()[i];
             // A five-digit T is rebuilt with one space fewer before it than a live row has.
             QCOMPARE(loaded[i], in.T < 10000 ? shown[i] : QString(shown[i]).remove(9, 1));
-            QCOMPARE(out.T, in.T);
+            QCOMPARE(int(out.T), int(in.T));
             QCOMPARE(core::FormatTimeOfDay(out.Time), core::FormatTimeOfDay(in.Time));
             QCOMPARE(core::FormatDecimal(out.Ui, 5, 3), core::FormatDecimal(in.Ui, 5, 3));
             QCOMPARE(core::FormatDecimal(out.m, 5, 3), core::FormatDecimal(in.m, 5, 3));
