@@ -100,7 +100,9 @@ std::optional<FileRefusal> LineReader::Read(std::string_view s, MeasurementRecor
     float values[2] = {0, 0};
     for (int field = 0; field < 2; ++field) {
         p = scan::ToDigit(s); // checks 3 and 5
-        if (AtLast(p, s))
+        // An m of one digit may end the line: rows rebuilt from a file keep the field texts,
+        // so such a row, saved and loaded again, must not be refused.
+        if (AtLast(p, s) && !(field == 1 && scan::IsDigit(s[p])))
             return Damaged();
         const bool negative = scan::MinusBefore(s, p);
         Drop(s, p);

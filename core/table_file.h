@@ -53,7 +53,8 @@ struct TableFileLoad {
 /// characters are dropped; then T (a run of digits), the Uo text (digits with at most one
 /// comma), Ui and m (each starting at the next digit, digits with at most one comma). The
 /// field texts go into the rebuilt row unchanged. A minus sign right before the first digit of
-/// Ui or m is kept: values below zero are read with their sign.
+/// Ui or m is kept: values below zero are read with their sign. An m of a single digit that
+/// ends the line is read (so every rebuilt row reads back to the same record).
 ///
 /// Refusals (nothing of the file is returned then): no line ("Файл таблицы пустой", line 0);
 /// more than RecordLog::kMaxRecords lines (table_text::kTooLong at the first line that does

@@ -4,6 +4,7 @@
 #include "app_rig.h"
 #include "core/cp1251.h"
 #include "core/date_time.h"
+#include "core/format.h"
 #include "test_main.h"
 
 #include <QAction>
@@ -179,8 +180,8 @@ private slots:
         QCOMPARE(Log().Count(), 2);
         const core::MeasurementRecord first = Log()[0];
         QCOMPARE(core::FormatTimeOfDay(first.Time), std::string("12:34:56"));
-        QCOMPARE(first.T, std::uint16_t(5));
-        QCOMPARE(first.Ui, 4.321f);
+        QCOMPARE(int(first.T), 5);
+        QCOMPARE(float(first.Ui), 4.321f);
         QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=-0,050 дБ/м"));
         QVERIFY(Tabl().TableFileName.isEmpty());
 
@@ -233,8 +234,8 @@ private slots:
             for (int i = 0; i < 5; ++i) {
                 const core::MeasurementRecord r = Log()[i];
                 const core::MeasurementRecord was = records[static_cast<std::size_t>(i)];
-                QCOMPARE(r.T, was.T);
-                QCOMPARE(r.m, was.m);
+                QCOMPARE(int(r.T), int(was.T));
+                QCOMPARE(float(r.m), float(was.m));
             }
             QCOMPARE(Rows(Tabl().ListBox1), before);
             QVERIFY(Tabl().ListBox1->item(1)->isSelected());
@@ -355,6 +356,62 @@ private slots:
         QCOMPARE(graph.Template.TemplatePoints[1].m, -0.1f);
         QCOMPARE(QString::fromStdString(graph.Template.TemplFile), Path("templ.txt"));
         QVERIFY(graph.OverlayButton(10)->isEnabled());
+    }
+
+    void twoRowTemplateIsWrittenButRefusedByTheGraph() {
+        ShowFiveRows();
+        ClickRow(Tabl().ListBox1, 3);
+        ClickRow(Tabl().ListBox1, 4, Qt::ControlModifier);
+        Prompts().fileNames.enqueue(Path("two.txt"));
+        Tabl().miSaveTempl->trigger();
+        QCOMPARE(ReadBytes(Path("two.txt")),
+                 QByteArray::fromStdString(
+                     FileOf({QStringLiteral("    0;  0,750"), QStringLiteral("    1;  1,000")})));
+        Prompts().fileNames.enqueue(Path("two.txt"));
+        m_rig->graph->miLoadTempl->trigger();
+        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Файл шаблона пустой"));
+        QVERIFY(m_rig->graph->Template.TemplFile.empty());
+        QCOMPARE(m_rig->graph->Template.NTempl, std::int16_t(0));
+        QVERIFY(!m_rig->graph->OverlayButton(10)->isEnabled());
+    }
+
+    void fullLogThroughSaveAndLoad() {
+        const double start = core::EncodeDateTime({2026, 1, 1, 8, 0, 0, 0});
+        for (int i = 0; i < core::RecordLog::kMaxRecords; ++i) {
+            Log()[i].T = static_cast<std::uint16_t>(2 * i);
+            Log()[i].Time = start + 2 * i / core::kSecondsPerDay;
+            Log()[i].Ui = static_cast<float>(4.985 - (i % 4000) * 0.001);
+            Log()[i].m = static_cast<float>((i % 1500) * 0.017 - 0.5);
+        }
+        Log().SetCount(core::RecordLog::kMaxRecords);
+        std::vector<core::MeasurementRecord> written;
+        for (int i = 0; i < Log().Count(); ++i)
+            written.push_back(Log()[i]);
+        Tabl().View.IsUnit = true;
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        Prompts().fileNames.enqueue(Path("full.txt"));
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        const QStringList shown = Rows(Tabl().ListBox1);
+
+        Log().SetCount(0);
+        Tabl().ClearRows();
+        Prompts().fileNames.enqueue(Path("full.txt"));
+        QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 2);
+        QCOMPARE(Log().Count(), core::RecordLog::kMaxRecords);
+        const QStringList loaded = Rows(Tabl().ListBox1);
+        QCOMPARE(loaded.size(), shown.size());
+        for (int i = 0; i < Log().Count(); ++i) {
+            const core::MeasurementRecord in = written[static_cast<std::size_t>(i)];
+            const core::MeasurementRecord out = Log()[i];
+            // A five-digit T is rebuilt with one space fewer before it than a live row has.
+            QCOMPARE(loaded[i], in.T < 10000 ? shown[i] : QString(shown[i]).remove(9, 1));
+            QCOMPARE(int(out.T), int(in.T));
+            QCOMPARE(core::FormatTimeOfDay(out.Time), core::FormatTimeOfDay(in.Time));
+            QCOMPARE(core::FormatDecimal(out.Ui, 5, 3), core::FormatDecimal(in.Ui, 5, 3));
+            QCOMPARE(core::FormatDecimal(out.m, 5, 3), core::FormatDecimal(in.m, 5, 3));
+        }
     }
 
     void templateNeedsRowsASelectionAndTwoRecords() {
