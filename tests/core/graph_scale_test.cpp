@@ -67,7 +67,7 @@ std::vector<std::string> Labels(int unit, int row) {
     return labels;
 }
 
-TEST(GraphScale, ValueLabelsOfTheDocumentedRows) {
+TEST(GraphScale, ValueLabelsOfSampleRows) {
     EXPECT_EQ(Labels(0, 2), (std::vector<std::string>{
                                 "0,000дБ/м", "0,025дБ/м", "0,050дБ/м", "0,075дБ/м", "0,100дБ/м",
                                 "0,125дБ/м", "0,150дБ/м", "0,175дБ/м", "0,200дБ/м", "0,225дБ/м"}));

@@ -92,7 +92,7 @@ private:
 private slots:
     void initTestCase() { ui::RegisterCursors(); }
 
-    void toolbarInTheDocumentedOrder() {
+    void toolbarButtonsInOrderWithHints() {
         Rig rig(m_prompts);
         ui::TFormGraph& g = rig.g;
         QStringList order;
