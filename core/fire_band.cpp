@@ -46,6 +46,8 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
     BandVerdict verdict;
     verdict.fireId = fire.id;
     verdict.endSec = endT - fireStartT;
+    const float endValue = EndOfTestValue(fire);
+    bool endReached = false;
     BandViolation* open = nullptr; // the stretch the previous record extended, if any
     for (const MeasurementRecord& record : records) {
         const double t = record.T;
@@ -53,8 +55,13 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
             continue;
         ++verdict.checked;
         const float m = record.m;
+        float compared = m;
+        if (!endReached && m >= endValue) {
+            endReached = true;
+            compared = endValue;
+        }
         const double fromStart = t - fireStartT;
-        const std::optional<BandSide> side = Outside(fire, fromStart, m);
+        const std::optional<BandSide> side = Outside(fire, fromStart, compared);
         if (!side) {
             open = nullptr;
             continue;
@@ -72,19 +79,26 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
     return verdict;
 }
 
-double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
-                double fireStartT, std::optional<double> lastAlarmT) {
-    if (lastAlarmT)
-        return *lastAlarmT;
+std::optional<double> EndValueReachedT(const TestFireEnvelope& fire,
+                                       std::span<const MeasurementRecord> records,
+                                       double fireStartT) {
     const float endValue = EndOfTestValue(fire);
-    double last = fireStartT;
-    for (const MeasurementRecord& record : records) {
-        if (record.T < fireStartT)
-            continue;
-        if (record.m >= endValue)
+    for (const MeasurementRecord& record : records)
+        if (record.T >= fireStartT && record.m >= endValue)
             return record.T;
+    return std::nullopt;
+}
+
+double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
+                double fireStartT, std::optional<double> allAlarmedT) {
+    std::optional<double> end = EndValueReachedT(fire, records, fireStartT);
+    if (allAlarmedT && (!end || *allAlarmedT < *end))
+        end = allAlarmedT;
+    if (end)
+        return std::max(*end, fireStartT);
+    double last = fireStartT;
+    for (const MeasurementRecord& record : records)
         last = std::max(last, static_cast<double>(record.T));
-    }
     return last;
 }
 

@@ -51,14 +51,26 @@ struct BandVerdict {
 /// Checks every record whose `T` lies from `fireStartT` to `endT` (log seconds, both
 /// included) against the band of `fire`. A record is inside when lower <= m <= upper at its
 /// time from the fire start. An empty stretch is inside with nothing checked.
+///
+/// The first record from the fire start on whose m reached the end-of-test value is the
+/// moment the test ended: m crossed m_E somewhere in that record's interval, so on the upper
+/// side it is compared as m_E (its excess over m_E is the end, not a departure from the
+/// band). A fire that reached m_E before the upper limit did still leaves the band there.
 BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
                           double fireStartT, double endT);
 
-/// Where the test ends, log seconds: the last detector alarm when there is one; otherwise
-/// the first record from the fire start on whose m reached the fire's end-of-test value;
-/// otherwise the last record (the fire start itself for an empty log).
+/// The `T` of the first record from `fireStartT` on whose m reached the fire's end-of-test
+/// value, if any.
+std::optional<double> EndValueReachedT(const TestFireEnvelope& fire,
+                                       std::span<const MeasurementRecord> records,
+                                       double fireStartT);
+
+/// Where the test ends, log seconds, never before the fire start: the earlier of the moment
+/// every detector had alarmed (`allAlarmedT`, the latest alarm once all have alarmed) and
+/// the first record reaching the end-of-test value; with neither, the last record (the fire
+/// start itself when no record follows it): the test is still running.
 double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
-                double fireStartT, std::optional<double> lastAlarmT);
+                double fireStartT, std::optional<double> allAlarmedT);
 
 /// The verdict line (UTF-8): "ТП2: в допуске", or the intervals outside the band joined by
 /// "; ", e.g. "ТП2: выше границы с 312 по 330 с (макс. 1,402 дБ/м)" and

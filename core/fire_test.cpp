@@ -1,13 +1,19 @@
 // The fire test of the current log: marks, undo, verdict and end-of-test notice.
 #include "core/fire_test.h"
 
+#include "core/format.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace core {
 
 double LogSecondsAt(const RecordLog& log, double now) {
+    if (log.Count() == 0)
+        return 0;
     const std::int64_t ms = DurationMs(now - log.StartTime());
-    return std::round(static_cast<double>(ms) / 100.0) / 10.0;
+    const double seconds = std::round(static_cast<double>(ms) / 100.0) / 10.0;
+    return std::clamp(seconds, 0.0, static_cast<double>(RecordLog::kMaxT));
 }
 
 void FireTest::SetFire(int fireId) {
@@ -53,7 +59,7 @@ bool FireTest::MarkAlarm(int index, double logT, float mDbPerM) {
     DetectorMark& d = m_marks.detectors[static_cast<std::size_t>(index)];
     m_undo.push_back({m_ids[static_cast<std::size_t>(index)], d.alarmT, d.thresholdDbPerM});
     d.alarmT = logT;
-    d.thresholdDbPerM = mDbPerM;
+    d.thresholdDbPerM = std::isfinite(mDbPerM) ? mDbPerM : 0.0f;
     return true;
 }
 
@@ -92,7 +98,7 @@ void FireTest::NewTest() {
     }
     m_undo.clear();
     m_verdict.reset();
-    m_ended = false;
+    m_end = TestEnd::Running;
     m_noticePending = false;
 }
 
@@ -103,30 +109,30 @@ void FireTest::Load(const TestMarks& marks) {
         m_ids.push_back(m_nextId++);
     m_undo.clear();
     m_verdict.reset();
-    m_ended = false;
+    m_end = TestEnd::Running;
     m_noticePending = false;
 }
 
 void FireTest::Update(std::span<const MeasurementRecord> records) {
     const TestFireEnvelope* fire = Fire();
-    const bool wasEnded = m_ended;
+    const bool wasEnded = Ended();
     m_verdict.reset();
-    m_ended = false;
+    m_end = TestEnd::Running;
+    const std::optional<double> allAlarmed =
+        m_marks.AllAlarmed() ? m_marks.LastAlarmT() : std::nullopt;
     if (fire && m_marks.fireStartT) {
         const double start = *m_marks.fireStartT;
-        const std::optional<double> lastAlarm = m_marks.LastAlarmT();
-        const double end = TestEndT(*fire, records, start, lastAlarm);
+        const double end = TestEndT(*fire, records, start, allAlarmed);
         m_verdict = CheckTestFire(*fire, records, start, end);
-        const float endValue = EndOfTestValue(*fire);
-        for (const MeasurementRecord& r : records)
-            if (r.T >= start && r.m >= endValue)
-                m_ended = true;
+        const std::optional<double> reached = EndValueReachedT(*fire, records, start);
+        if (reached && !(allAlarmed && *allAlarmed < *reached))
+            m_end = TestEnd::EndValue;
     }
-    if (m_marks.AllAlarmed())
-        m_ended = true;
-    if (m_ended && !wasEnded)
+    if (allAlarmed && m_end == TestEnd::Running)
+        m_end = TestEnd::AllAlarmed;
+    if (Ended() && !wasEnded)
         m_noticePending = true;
-    if (!m_ended)
+    if (!Ended())
         m_noticePending = false;
 }
 
@@ -137,6 +143,19 @@ std::string FireTest::VerdictLine() const {
     if (!m_verdict)
         return std::string(fire->name) + ": пуск пожара не отмечен";
     return VerdictText(*fire, *m_verdict);
+}
+
+std::string FireTest::EndText() const {
+    switch (m_end) {
+    case TestEnd::Running:
+        return {};
+    case TestEnd::EndValue:
+        return "Испытание завершено: m достигло " + FormatDecimal(EndOfTestValue(*Fire()), 5, 2) +
+               " дБ/м";
+    case TestEnd::AllAlarmed:
+        return "Испытание завершено: сработали все извещатели";
+    }
+    return {};
 }
 
 bool FireTest::TakeEndNotice() {

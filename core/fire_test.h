@@ -6,6 +6,7 @@
 #include "core/record_log.h"
 #include "core/test_marks.h"
 
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,8 +15,17 @@
 
 namespace core {
 
-/// The log time of `now` (a date-time) in seconds from the log's start, to 0,1 s.
+/// The log time of `now` (a date-time) in seconds from the log's start, to 0,1 s, held
+/// within 0 to 65 535 s. Before the first record it is 0: the first record sets the log's
+/// time base to its own time, so nothing earlier has a log time.
 double LogSecondsAt(const RecordLog& log, double now);
+
+/// Why a test has ended.
+enum class TestEnd : std::uint8_t {
+    Running,    ///< not ended
+    EndValue,   ///< m reached the fire's end-of-test value after the fire start
+    AllAlarmed, ///< every listed detector has alarmed
+};
 
 /// The state of the test of the current log. GUI thread only; times are log seconds.
 class FireTest {
@@ -34,7 +44,8 @@ public:
     bool AddDetector(std::string_view name);
     bool RenameDetector(int index, std::string_view name);
     void RemoveDetector(int index);
-    /// "Сработал": detector `index` alarms at `logT` with m = `mDbPerM`. Undoable.
+    /// "Сработал": detector `index` alarms at `logT` with m = `mDbPerM`, its threshold (a
+    /// value that is not a finite number, from a damaged frame, is kept as 0). Undoable.
     bool MarkAlarm(int index, double logT, float mDbPerM);
     /// Takes back the latest fire start or alarm mark still standing; false when none.
     bool Undo();
@@ -56,7 +67,11 @@ public:
     std::string VerdictLine() const;
     /// The test has reached its end: m reached the fire's end-of-test value after the fire
     /// start, or every listed detector has alarmed.
-    bool Ended() const { return m_ended; }
+    bool Ended() const { return m_end != TestEnd::Running; }
+    TestEnd End() const { return m_end; }
+    /// The end-of-test notice (UTF-8): "Испытание завершено: m достигло 0,75 дБ/м" or
+    /// "Испытание завершено: сработали все извещатели"; empty while the test runs.
+    std::string EndText() const;
     /// True once each time the test reaches its end (the notice and the beep).
     bool TakeEndNotice();
 
@@ -73,7 +88,7 @@ private:
     int m_nextId = 0;
     std::vector<UndoStep> m_undo;
     std::optional<BandVerdict> m_verdict;
-    bool m_ended = false;
+    TestEnd m_end = TestEnd::Running;
     bool m_noticePending = false;
 };
 

@@ -112,6 +112,8 @@ bool MeasurementSession::WorkView(std::uint8_t mode) {
 
 void MeasurementSession::Accumulate() {
     const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
+    if (m_log.NSamples() < 0)
+        m_test.NewTest(); // a new log begins with this frame
     m_log.Accumulate(m_clock.Now(), m_status.Ui(), density);
 }
 
@@ -120,6 +122,7 @@ void MeasurementSession::Timer1Timer() {
         return;
     const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
+        UpdateTest();
         const int index = m_log.Count() - 1;
         if (m_host.TableVisible())
             m_host.AddRecordRow(index);
@@ -139,6 +142,7 @@ void MeasurementSession::Timer1Timer() {
 void MeasurementSession::ResetLog() {
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
+    m_test.NewTest();
     m_host.ClearRows();
     m_host.RedrawGraph();
     ReArmWatchdog();
@@ -232,6 +236,51 @@ void MeasurementSession::PortOpenFailed() {
     m_view.bbRestart = false;
     StopTimer(m_timer1);
     StopTimer(m_timer2);
+}
+
+// ---------------------------------------------------------------- fire test
+
+std::span<const MeasurementRecord> MeasurementSession::Records() const {
+    return {&m_log[0], static_cast<std::size_t>(m_log.Count())};
+}
+
+bool MeasurementSession::CanMark() const {
+    return m_recording.state != RecordingState::Unavailable && m_log.NSamples() >= 0;
+}
+
+double MeasurementSession::LogSecondsNow() const {
+    return LogSecondsAt(m_log, m_clock.Now());
+}
+
+bool MeasurementSession::StartFire() {
+    if (!CanMark())
+        return false;
+    m_test.StartFire(LogSecondsNow());
+    UpdateTest();
+    return true;
+}
+
+bool MeasurementSession::MarkAlarm(int index) {
+    if (!CanMark())
+        return false;
+    const float m = static_cast<float>(static_cast<double>(m_status.Di()) /
+                                       static_cast<double>(m_params.fDist));
+    if (!m_test.MarkAlarm(index, LogSecondsNow(), m))
+        return false;
+    UpdateTest();
+    return true;
+}
+
+void MeasurementSession::UpdateTest() {
+    m_test.Update(Records());
+}
+
+void MeasurementSession::LogLoaded(const TestMarks* marks) {
+    if (marks)
+        m_test.Load(*marks);
+    else
+        m_test.NewTest();
+    UpdateTest();
 }
 
 // ---------------------------------------------------------------- timers

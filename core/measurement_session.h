@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/clock.h"
+#include "core/fire_test.h"
 #include "core/link_receiver.h"
 #include "core/mode_view.h"
 #include "core/record_log.h"
@@ -140,6 +141,27 @@ public:
     /// disabled; the recording state is left as it was.
     void PortOpenFailed();
 
+    // --- Fire test of the current log
+    /// The test: its marks, verdict and end. Edits made directly on it (fire, detectors,
+    /// undo, a moved fire start) take effect with the next UpdateTest. A reset of the log
+    /// (ResetLog, or a new log beginning at Accumulate) starts a new test.
+    FireTest& Test() { return m_test; }
+    const FireTest& Test() const { return m_test; }
+    /// A fire start or an alarm can be marked now: a port is open and a log is being built.
+    bool CanMark() const;
+    /// The log time now, seconds to 0,1 (0 before the first record).
+    double LogSecondsNow() const;
+    /// "Пуск пожара": the fire starts now. False (nothing changes) when nothing can be marked.
+    bool StartFire();
+    /// "Сработал" of detector `index` now, its threshold m = Di / fDist of the latest status
+    /// frame. False when nothing can be marked or there is no such detector.
+    bool MarkAlarm(int index);
+    /// Re-evaluates the verdict and the end of the test against the log.
+    void UpdateTest();
+    /// A table file was loaded into the log: the marks read beside it replace the test, or,
+    /// with none, a new test begins.
+    void LogLoaded(const TestMarks* marks);
+
     // --- State the window shows
     const ModeView& View() const { return m_view; }
     const RecordingView& Recording() const { return m_recording; }
@@ -174,6 +196,7 @@ private:
     void StartTimer1();
     void StopTimer(TimerCommand& timer);
     void ReArmWatchdog();
+    std::span<const MeasurementRecord> Records() const;
 
     IMeasurementHost& m_host;
     const IClock& m_clock;
@@ -181,6 +204,7 @@ private:
     LinkReceiver m_receiver;
     RecordLog m_log;
     MeasurementParams m_params;
+    FireTest m_test;
     ModeView m_view;
     RecordingView m_recording;
     std::string m_timeText{session_text::kTimeZero};

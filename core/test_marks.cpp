@@ -3,6 +3,7 @@
 
 #include "core/cp1251.h"
 #include "core/format.h"
+#include "core/table_file.h"
 #include "core/test_fires.h"
 
 #include <algorithm>
@@ -25,22 +26,6 @@ std::string FileNumber(double value, int precision, int digits) {
     for (std::size_t at; (at = text.find(kThousandsSeparator)) != std::string::npos;)
         text.erase(at, kThousandsSeparator.size());
     return text;
-}
-
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
 }
 
 std::optional<double> LogSeconds(std::string_view text) {
@@ -157,7 +142,7 @@ std::string FormatMarksFile(const TestMarks& marks) {
 
 MarksLoad ParseMarksFile(std::string_view bytes) {
     const std::string text = Cp1251ToUtf8(bytes);
-    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::vector<std::string_view> lines = SplitFileLines(text);
     MarksLoad load;
     if (lines.empty() || lines.front() != kHeader) {
         load.line = 1;

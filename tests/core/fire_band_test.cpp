@@ -150,9 +150,42 @@ TEST(CheckTestFire, OnlyTheStretchFromTheStartToTheEndIsChecked) {
     EXPECT_TRUE(CheckTestFire(Fire("ТП1"), records, 500, 600).inside);
 }
 
-TEST(TestEndT, TheLastAlarmWinsOverTheEndValue) {
-    const auto records = Curve(0, MiddleOfTp1());
+TEST(CheckTestFire, TheRecordReachingTheEndValueEndsTheTestInsideTheBand) {
+    // ТП1's upper limit is m_E = 0,75 from 270 s on; the record that crosses it ends the test.
+    std::vector<float> m = MiddleOfTp1();
+    m[320] = 0.78f;
+    const auto records = Curve(0, m);
+    const double end = TestEndT(Fire("ТП1"), records, 0, std::nullopt);
+    EXPECT_DOUBLE_EQ(end, 320);
+    EXPECT_TRUE(CheckTestFire(Fire("ТП1"), records, 0, end).inside);
+    // Checked past the end on purpose, a later record above m_E does leave the band.
+    m[330] = 0.8f;
+    const BandVerdict past = CheckTestFire(Fire("ТП1"), Curve(0, m), 0, 370);
+    ASSERT_EQ(past.violations.size(), 1u);
+    EXPECT_EQ(past.violations[0], (BandViolation{BandSide::Upper, 330, 330, 0.8f}));
+}
+
+TEST(CheckTestFire, AFireReachingTheEndValueTooEarlyLeavesTheBand) {
+    // At 200 s ТП1's upper limit is 0,4: reaching 0,75 there is a fire growing too fast.
+    std::vector<float> m = MiddleOfTp1();
+    m[200] = 0.9f;
+    const auto records = Curve(0, m);
+    const double end = TestEndT(Fire("ТП1"), records, 0, std::nullopt);
+    EXPECT_DOUBLE_EQ(end, 200);
+    const BandVerdict v = CheckTestFire(Fire("ТП1"), records, 0, end);
+    ASSERT_EQ(v.violations.size(), 1u);
+    EXPECT_EQ(v.violations[0], (BandViolation{BandSide::Upper, 200, 200, 0.9f}));
+}
+
+TEST(TestEndT, TheEarlierOfTheLastAlarmAndTheEndValue) {
+    std::vector<float> m = MiddleOfTp1();
+    m[333] = 0.75f;
+    const auto records = Curve(0, m);
     EXPECT_DOUBLE_EQ(TestEndT(Fire("ТП1"), records, 0, 123.4), 123.4);
+    // Every detector alarmed only after m had reached m_E: the test ended at m_E.
+    EXPECT_DOUBLE_EQ(TestEndT(Fire("ТП1"), records, 0, 340.0), 333);
+    // An alarm marked before the fire start cannot end the test before it began.
+    EXPECT_DOUBLE_EQ(TestEndT(Fire("ТП1"), records, 50, 20.0), 50);
 }
 
 TEST(TestEndT, WithoutAlarmsTheFirstRecordReachingTheEndValue) {

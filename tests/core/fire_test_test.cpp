@@ -4,6 +4,7 @@
 #include "core/fire_test.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace core {
 namespace {
@@ -152,6 +153,44 @@ TEST(FireTestNotice, ComesWhenMReachesTheEndValueAfterTheStart) {
     EXPECT_FALSE(test.Marks().fireStartT);
 }
 
+TEST(FireTestNotice, SaysWhyTheTestEnded) {
+    FireTest test;
+    test.SetFire(1);
+    test.AddDetector("И1");
+    test.AddDetector("И2");
+    test.StartFire(0);
+    auto records = Ramp(100, 0.001f);
+    test.Update(records);
+    EXPECT_EQ(test.End(), TestEnd::Running);
+    EXPECT_EQ(test.EndText(), "");
+    // One of two detectors alarmed, then m reached 0,75 dB/m: the end by m_E, and the test
+    // was checked up to that record, not only to the one alarm.
+    test.MarkAlarm(0, 20, 0.02f);
+    records[90].m = 0.75f;
+    test.Update(records);
+    EXPECT_EQ(test.End(), TestEnd::EndValue);
+    EXPECT_EQ(test.EndText(), "Испытание завершено: m достигло 0,75 дБ/м");
+    EXPECT_DOUBLE_EQ(test.Verdict()->endSec, 90);
+    // The second alarm came before m_E was reached: the test ended there.
+    test.MarkAlarm(1, 60, 0.06f);
+    test.Update(records);
+    EXPECT_EQ(test.End(), TestEnd::AllAlarmed);
+    EXPECT_EQ(test.EndText(), "Испытание завершено: сработали все извещатели");
+    EXPECT_DOUBLE_EQ(test.Verdict()->endSec, 60);
+}
+
+TEST(FireTestMarks, AThresholdFromADamagedFrameIsKeptAsZero) {
+    FireTest test;
+    test.AddDetector("И1");
+    test.AddDetector("И2");
+    test.MarkAlarm(0, 10, std::numeric_limits<float>::quiet_NaN());
+    test.MarkAlarm(1, 11, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(test.Marks().detectors[0].thresholdDbPerM, 0.0f);
+    EXPECT_EQ(test.Marks().detectors[1].thresholdDbPerM, 0.0f);
+    // ... so that the marks file stays readable.
+    EXPECT_TRUE(ParseMarksFile(FormatMarksFile(test.Marks())));
+}
+
 TEST(FireTestLifecycle, ANewTestKeepsTheFireAndTheNames) {
     FireTest test;
     test.SetFire(6);
@@ -166,12 +205,17 @@ TEST(FireTestLifecycle, ANewTestKeepsTheFireAndTheNames) {
     EXPECT_FALSE(test.CanUndo());
 }
 
-TEST(LogSecondsAt, CountsTenthsFromTheLogStart) {
+TEST(LogSecondsAt, CountsTenthsFromTheFirstRecord) {
     RecordLog log;
-    const double start = EncodeDateTime({2026, 12, 8, 10, 0, 0, 0});
-    log.Accumulate(start, 4.9f, 0);
+    log.Accumulate(EncodeDateTime({2026, 12, 8, 9, 59, 59, 0}), 4.9f, 0);
+    // Before the first record the log has no time base yet.
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 0, 0, 500})), 0);
+    ASSERT_EQ(log.Tick(EncodeDateTime({2026, 12, 8, 10, 0, 0, 0}), 1, false).outcome,
+              TickOutcome::Written);
     EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 340})), 312.3);
     EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 350})), 312.4);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 9, 59, 0, 0})), 0);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 9, 10, 0, 0, 0})), 65'535);
 }
 
 TEST(MarksFile, RoundTripsEveryField) {
