@@ -2,6 +2,7 @@
 #include "core/graph_mouse.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 
@@ -12,6 +13,7 @@ constexpr int kHoverRightStrip = 20; ///< pixels at the right edge without the h
 constexpr int kHoverTopStrip = 5;    ///< pixels at the top edge without the hover cursor
 /// Pans are held within +-kPanLimit records, far beyond any log, so sums never overflow.
 constexpr int kPanLimit = 1 << 28;
+constexpr int kMaxLogT = 65'535; ///< a fire start stays on the records' time scale
 
 // trunc(pixels / plotWidth x spanSec) in extended precision, in that order; a plot without
 // width moves nothing.
@@ -43,6 +45,10 @@ MouseOutcome GraphMouse::Down(int x, int y, bool shift, const MouseContext& c) {
             return out;
         bPan = true;
         AnchorPan = x - PanX;
+    } else if (c.testBand) {
+        bDragStart = true;
+        AnchorStart = x;
+        StartAtPress = c.fireStartT;
     } else {
         if (c.overlay <= 0)
             return out;
@@ -69,6 +75,11 @@ MouseOutcome GraphMouse::Move(int x, int y, const MouseContext& c) {
         out.redraw = true;
         return out;
     }
+    if (bDragStart) {
+        out.fireStartT = DraggedStart(x, c);
+        out.redraw = true;
+        return out;
+    }
     if (bDragTP) {
         const int shift = x - AnchorTP;
         if (shift >= 0 && shift <= std::numeric_limits<std::int16_t>::max()) {
@@ -77,7 +88,7 @@ MouseOutcome GraphMouse::Move(int x, int y, const MouseContext& c) {
         }
         return out;
     }
-    const bool hover = c.overlay > 0 && c.unit == 0 && InPlot(x, y, c) &&
+    const bool hover = (c.overlay > 0 || c.testBand) && c.unit == 0 && InPlot(x, y, c) &&
                        x < c.width - kHoverRightStrip && y > kHoverTopStrip;
     out.cursor = hover ? ScreenCursor::OpenHand : ScreenCursor::Default;
     out.timerEnabled = hover;
@@ -90,6 +101,7 @@ MouseOutcome GraphMouse::Up() {
     PanX = 0;
     bPan = false;
     bDragTP = false;
+    bDragStart = false;
     MouseOutcome out;
     out.cursor = ScreenCursor::Default;
     return out;
@@ -98,7 +110,19 @@ MouseOutcome GraphMouse::Up() {
 bool GraphMouse::KeepWatching(int x, int y, const MouseContext& c) const {
     const bool inside =
         x >= c.leftMargin && x <= c.width && y >= 0 && y <= c.height - c.bottomMargin;
-    return inside || bDragTP;
+    return inside || bDragTP || bDragStart;
+}
+
+double GraphMouse::DraggedStart(int x, const MouseContext& c) const {
+    const int plotWidth = c.width - c.leftMargin;
+    if (plotWidth <= 0)
+        return StartAtPress;
+    const long double span = static_cast<long double>(c.numPoint) * c.timeStepSec;
+    const long double t =
+        StartAtPress + static_cast<long double>(x - AnchorStart) * span / plotWidth;
+    const long double tenths =
+        std::round(std::clamp(t, 0.0L, static_cast<long double>(kMaxLogT)) * 10);
+    return static_cast<double>(tenths / 10);
 }
 
 } // namespace core

@@ -59,14 +59,17 @@ void DrawAxes(PaintList& out, const GraphView& view, const GraphInput& in, const
     }
 }
 
-void DrawOverlay(PaintList& out, const GraphView& view, const GraphInput& in,
-                 const GraphMaps& maps) {
+void DrawOverlay(PaintList& out, const GraphView& view, const GraphInput& in, const GraphMaps& maps,
+                 std::int64_t t0) {
     if (view.Unit != kUnitDbPerM)
         return;
+    const bool anchored = in.test && in.test->HasBand();
     if (view.bVeiwTP == 10)
         DrawTemplate(out, maps, in.templatePoints, in.shiftTP, view.cBack);
-    else
+    else if (!anchored)
         DrawTestFire(out, maps, view.bVeiwTP, in.shiftTP, view.cBack);
+    if (anchored)
+        DrawTestBand(out, maps, *in.test, t0, in.width, view.cBack);
 }
 
 void DrawCurve(PaintList& out, const GraphView& view, const GraphInput& in, const GraphMaps& maps,
@@ -117,6 +120,11 @@ int GraphMaps::TimeToX(std::int64_t t) const {
     return ClampCoord(static_cast<long double>(m_leftMargin + (t * plotWidth) / m_spanSec));
 }
 
+int GraphMaps::TimeToXExact(double t) const {
+    const long double plotWidth = m_width - m_leftMargin;
+    return ClampCoord(m_leftMargin + static_cast<long double>(t) * plotWidth / m_spanSec);
+}
+
 RecordRange ChooseRecords(int count, int numPoint, int pan) {
     RecordRange r{0, count - 1};
     if (numPoint > r.last)
@@ -165,8 +173,12 @@ RecordRange GraphPlot::Redraw(GraphView& view, const GraphInput& in, const TextM
     const std::int64_t t0 = n > 0 ? in.records[static_cast<std::size_t>(range.first)].T : 0;
     const AxesFrame frame{view.wQx, view.wQy, m_yMax, m_yMin, t0 + maps.SpanSec(), t0};
     DrawAxes(out, view, in, frame, measure);
-    DrawOverlay(out, view, in, maps);
+    DrawOverlay(out, view, in, maps, t0);
+    if (in.test)
+        DrawTestMarks(out, maps, *in.test, t0, view, in.width, measure);
     DrawCurve(out, view, in, maps, range, t0);
+    if (in.test && view.Unit == kUnitDbPerM)
+        DrawViolations(out, maps, *in.test, in.records, range, t0, kCurveWidth);
     return range;
 }
 

@@ -2,6 +2,7 @@
 // the test-fire or template overlay and the measured curve.
 #pragma once
 
+#include "core/graph_test_marks.h"
 #include "core/graph_view.h"
 #include "core/paint_list.h"
 #include "core/record_log.h"
@@ -34,6 +35,9 @@ public:
     /// LeftMargin + (t x (W - LeftMargin)) div (NumPoint x wTimeStep), integer arithmetic
     /// truncated towards zero; `t` in seconds from the plot's left edge.
     int TimeToX(std::int64_t t) const;
+    /// The same map for a fractional `t` (a mark at 0,1 s), in extended precision, truncated
+    /// towards zero; equal to TimeToX for whole seconds.
+    int TimeToXExact(double t) const;
     /// The plot area's bottom row, H - BottomMargin (may be 0 or negative: nothing fits).
     int PlotBottom() const { return m_height - m_bottomMargin; }
     /// The seconds across the plot width, NumPoint x wTimeStep (at least 1).
@@ -76,6 +80,9 @@ struct GraphInput {
     int pan = 0;                                   ///< PanPoints + PanDrag, records
     int shiftTP = 0;                               ///< overlay shift, pixels
     std::span<const TemplatePoint> templatePoints; ///< the loaded template's NTempl points
+    /// The fire test of the log, or nullptr. With its band anchored at a fire start, the band
+    /// replaces a test-fire overlay; a template overlay stays.
+    const GraphTest* test = nullptr;
 };
 
 /// The graph's drawing: keeps the value range in use (YMin, YMax) between redraws.
@@ -89,9 +96,11 @@ public:
 
     /// Draws the whole picture into `out` (cleared first), in order: backgrounds, time labels
     /// and vertical grid, axis name, horizontal grid and value labels, the overlay (dB/m scale
-    /// only) and the curve. Takes the scale row of view.Unit into YMin, YMax and view.wQy
-    /// first; for a unit without a table they keep their previous values. A row index outside
-    /// its table is used as the nearest row. Returns the records chosen.
+    /// only), then with a fire test: its anchored band (dB/m only) and its mark lines; the
+    /// curve; and the stretches of it outside the band (dB/m only). Takes the scale row of
+    /// view.Unit into YMin, YMax and view.wQy first; for a unit without a table they keep their
+    /// previous values. A row index outside its table is used as the nearest row. Returns the
+    /// records chosen.
     RecordRange Redraw(GraphView& view, const GraphInput& input, const TextMeasure& measure,
                        PaintList& out);
 

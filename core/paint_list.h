@@ -47,6 +47,10 @@ enum class PaintRole : std::uint8_t {
     ValueLabel, ///< a value label left of the plot
     Overlay,    ///< a test-fire limit or the template
     Curve,      ///< the measured curve
+    TestBand,   ///< a limit of the fire test's band, anchored at the fire start
+    TestMark,   ///< the line of the fire start or of a detector's alarm
+    TestLabel,  ///< the label of such a line
+    Violation,  ///< a stretch of the curve outside the test's band
 };
 
 enum class PaintKind : std::uint8_t {

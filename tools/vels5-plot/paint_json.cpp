@@ -41,6 +41,14 @@ std::string_view RoleName(core::PaintRole role) {
         return "overlay";
     case core::PaintRole::Curve:
         return "curve";
+    case core::PaintRole::TestBand:
+        return "test-band";
+    case core::PaintRole::TestMark:
+        return "test-mark";
+    case core::PaintRole::TestLabel:
+        return "test-label";
+    case core::PaintRole::Violation:
+        return "violation";
     }
     return "?";
 }
