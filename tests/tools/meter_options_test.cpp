@@ -94,6 +94,42 @@ TEST(MeterOptions, UnknownMissingAndConflictingOptions) {
     EXPECT_TRUE(Parse({"-h"}).help);
 }
 
+TEST(MeterOptions, OutsideStretchAndDetectors) {
+    auto one = [](std::initializer_list<std::string_view> args) {
+        ParsedOptions p = Parse(args);
+        EXPECT_TRUE(p.options) << *args.begin() << ": " << p.error;
+        return p.options.value_or(meter::Options{});
+    };
+    using core::BandSide;
+    EXPECT_FALSE(one({}).scenario.outside);
+    EXPECT_EQ(one({"--outside", "upper@140+12"}).scenario.outside,
+              (meter::OutsideStretch{BandSide::Upper, 140, 12}));
+    EXPECT_EQ(one({"--outside=lower@5m"}).scenario.outside,
+              (meter::OutsideStretch{BandSide::Lower, 300, 32})); // ТП1's default length
+    // The default stretch is that of the fire, given before or after.
+    EXPECT_EQ(one({"--outside", "upper", "--fire", "TP2"}).scenario.outside,
+              meter::DefaultStretch(*core::FindTestFire(2), BandSide::Upper));
+    EXPECT_EQ(one({"--detectors", "4"}).scenario.detectors, 4);
+    EXPECT_DOUBLE_EQ(one({"--detectors", "4"}).scenario.thresholdDbPerM, 0.1);
+    EXPECT_NEAR(one({"--fire", "TP3A"}).scenario.thresholdDbPerM, 0.025, 1e-6);
+    EXPECT_DOUBLE_EQ(one({"--threshold", "0,2", "--fire", "TP3A"}).scenario.thresholdDbPerM, 0.2);
+
+    for (const std::vector<std::string_view>& bad :
+         std::vector<std::vector<std::string_view>>{{"--outside", "above"},
+                                                    {"--outside", "upper@"},
+                                                    {"--outside", "upper@10+0"},
+                                                    {"--outside", "lower@100"},
+                                                    {"--detectors", "0"},
+                                                    {"--detectors", "100"},
+                                                    {"--threshold", "0"}}) {
+        const ParsedOptions p = meter::ParseOptions(bad);
+        EXPECT_FALSE(p.options) << bad[1];
+        EXPECT_NE(p.error.find(bad[0]), std::string::npos) << p.error;
+    }
+    // ТП1's lower limit begins at 220 s: nothing can be below it earlier.
+    EXPECT_NE(Parse({"--outside", "lower@100"}).error.find("begins at 220 s"), std::string::npos);
+}
+
 TEST(MeterOptions, FaultSpecifications) {
     auto f = meter::ParseFault("em:0x02@30s+10s");
     ASSERT_TRUE(f);
@@ -134,10 +170,10 @@ TEST(MeterOptions, SecondsAndNumbers) {
 TEST(MeterOptions, HelpDocumentsEveryOption) {
     const std::string help = meter::HelpText();
     for (const char* option :
-         {"--port",        "--device", "--interval", "--start", "--stab",      "--adjust",
-          "--measuring",   "--fire",   "--speed",    "--dist",  "--seed",      "--fault",
-          "--line-errors", "--addr",   "--verbose",  "--help",  "C0 22 00 EE", "SIGTERM",
-          "COM5",          "ТП5Б",     "TP5B"})
+         {"--port",        "--device",    "--interval",  "--start", "--stab",      "--adjust",
+          "--measuring",   "--fire",      "--speed",     "--dist",  "--seed",      "--fault",
+          "--line-errors", "--addr",      "--verbose",   "--help",  "C0 22 00 EE", "SIGTERM",
+          "--outside",     "--detectors", "--threshold", "COM5",    "ТП5Б",        "TP5B"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

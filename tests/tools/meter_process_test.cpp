@@ -4,6 +4,7 @@
 #include "core/link_receiver.h"
 #include "tests/common/pty.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -220,6 +221,42 @@ TEST(MeterProcess, RunsThePhasesAnswersRestartAndRemovesItsEntryOnSigterm) {
     EXPECT_EQ(meter.Wait(), 0);
     EXPECT_NE(meter.Output().find("vels5-meter: stopped, COM5 removed"), std::string::npos);
     EXPECT_FALSE(fs::is_symlink(map.Entry(5)));
+}
+
+TEST(MeterProcess, TellsWhenTheFireLeavesItsBandAndWhenDetectorsAlarm) {
+    MapDir map;
+    Meter meter(map, Fast({"--fire", "TP5", "--speed", "20", "--detectors", "3", "--outside",
+                           "upper@10+10"}));
+    ASSERT_FALSE(meter
+                     .WaitLine(R"(^vels5-meter: COM5 -> \S+ \(fire ТП5, 50 ms, outside above )"
+                               R"(from 10 to 20 s, 3 detectors around 0,1 dB/m\)$)")
+                     .empty())
+        << meter.Output();
+    // 50 ms frames at 20 fire seconds per second: a frame every fire second.
+    std::smatch m;
+    const std::string leaves = meter.WaitLine("fire leaves its band above at ([0-9,]+) s", 8000);
+    ASSERT_TRUE(std::regex_search(leaves, m, std::regex("at ([0-9]+)(,[0-9]+)? s"))) << leaves;
+    EXPECT_EQ(m[1].str(), "10") << leaves;
+    const std::string back = meter.WaitLine("fire back inside its band at ([0-9,]+) s", 8000);
+    ASSERT_TRUE(std::regex_search(back, m, std::regex("at ([0-9]+)(,[0-9]+)? s"))) << back;
+    EXPECT_EQ(m[1].str(), "20") << back;
+    // By then m has passed every threshold (ТП5 starts at 0,1 dB/m and was 0,4 outside): each
+    // detector alarmed once, at an m at or above its threshold.
+    const std::string out = meter.Output();
+    const std::regex alarm(
+        R"(detector И([0-9]+) alarms: m=([0-9]),([0-9]{3}) dB/m \(threshold 0,([0-9]{3}) dB/m\))");
+    std::vector<int> detectors;
+    for (auto it = std::sregex_iterator(out.begin(), out.end(), alarm);
+         it != std::sregex_iterator(); ++it) {
+        const std::smatch& a = *it;
+        detectors.push_back(std::stoi(a[1].str()));
+        const int mThousandths = std::stoi(a[2].str()) * 1000 + std::stoi(a[3].str());
+        const int threshold = std::stoi(a[4].str());
+        EXPECT_EQ(threshold, 80 + 20 * (detectors.back() - 1)) << a.str();
+        EXPECT_GE(mThousandths, threshold) << a.str();
+    }
+    std::sort(detectors.begin(), detectors.end());
+    EXPECT_EQ(detectors, (std::vector<int>{1, 2, 3})) << out;
 }
 
 TEST(MeterProcess, RestartBeforeWorkIsLoggedAndIgnored) {

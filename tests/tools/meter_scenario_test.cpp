@@ -129,6 +129,19 @@ TEST(MeterScenario, SpeedScalesFireTimeAndHoldsTheEndOfTheBand) {
     EXPECT_NEAR(Scenario{c}.TargetDensityAt(kWork + 500), 0.025, 1e-6);
 }
 
+TEST(MeterScenario, TheFireLeavesItsBandForTheStretchAsked) {
+    ScenarioConfig c;
+    c.outside = meter::OutsideStretch{core::BandSide::Upper, 100, 20};
+    const Scenario s{c};
+    const double fireZero = kWork + 1;
+    EXPECT_FALSE(s.FireSecAt(kWork + 0.5)) << "measurement under way";
+    EXPECT_DOUBLE_EQ(*s.FireSecAt(fireZero + 105), 105);
+    const core::TestFireEnvelope& tp1 = *core::FindTestFire(1);
+    EXPECT_NEAR(s.TargetDensityAt(fireZero + 99.9), meter::InsideDensityAt(tp1, 99.9), 1e-9);
+    EXPECT_NEAR(s.TargetDensityAt(fireZero + 110), 1.3 * 0.05 + 0.02, 1e-6);
+    EXPECT_NEAR(s.TargetDensityAt(fireZero + 120), meter::InsideDensityAt(tp1, 120), 1e-9);
+}
+
 TEST(MeterScenario, RestartBeginsTheWorkPhaseAgainWithItsMeasurement) {
     Scenario s{ScenarioConfig{}};
     const double before = s.TargetDensityAt(kWork + 1 + 250);

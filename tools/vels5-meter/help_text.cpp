@@ -4,7 +4,7 @@
 namespace meter {
 
 std::string HelpText() {
-    return R"(Usage: vels5-meter [OPTION]...
+    return R"text(Usage: vels5-meter [OPTION]...
 Simulates the two blocks of the smoke optical-density meter on a serial line, for
 testing the monitor without the hardware.
 
@@ -30,8 +30,8 @@ following this scenario (times from the simulator's start):
   adjustment     mode 0x02, for --adjust: Ui below 0,8113 V, inside the range,
                  5 V and above, a stretch with AdjustBlank set, then settling
                  inside the range
-  work           mode 0x04: Di = m x distance, where m follows the middle of
-                 the band of the test fire --fire, time-scaled by --speed;
+  work           mode 0x04: Di = m x distance, where m follows the band of
+                 the test fire --fire (see below), time-scaled by --speed;
                  Ui = 4,985 V x 10^(-Di/10). Each work phase begins with
                  --measuring seconds of "measurement under way" (0x04|0x80).
 Both blocks report plausible RMS and peak voltage codes, temperatures, third
@@ -49,6 +49,26 @@ levels, Kt factors and attenuator steps for the technical panel.
                       comma or point); set the same distance in the monitor
   --seed N            seed of the measurement noise (default 1); the same seed
                       gives the same values at the same times
+
+Rehearsing a fire test:
+  The fire stays inside the band of its test fire: early on it follows the band's
+  middle, later it reaches the end-of-test value m_E half-way between the moments
+  the upper and the lower limit reach it (ТП1: 0,75 dB/m at 320 s), with 2 % plus
+  0,002 dB/m of noise.
+  --outside SIDE[@FROM[+DURATION]]
+                      leave the band for a stretch: SIDE upper (30 % plus
+                      0,02 dB/m above the upper limit) or lower (40 % below the
+                      lower limit); FROM and DURATION in seconds of the fire, as
+                      for --fault (default: a tenth of the time to m_E, above
+                      from 40 % of that time, below from 60 % of the way from
+                      the start of the lower limit to m_E); prints when the fire
+                      leaves the band and when it is back
+  --detectors N       N simulated detectors И1 ... ИN under test (1-99); each
+                      "alarms" once when m reaches its threshold, and a line
+                      "detector И2 alarms: m=0,101 dB/m (threshold 0,100 dB/m)"
+                      is printed: mark it in the monitor (Ctrl+2)
+  --threshold M       the thresholds spread evenly from 80 % to 120 % of M dB/m
+                      (default 0,1, at most half of m_E)
 
 Faults and line trouble:
   --fault BLOCK:FLAGS@TIME[+DURATION]
@@ -83,7 +103,7 @@ Other:
 Ctrl-C, SIGTERM or SIGHUP end the simulator and remove its port-map entry.
 Exit status: 0 after a signal, 1 on a device error, 2 on bad options or when the
 port cannot be registered.
-)";
+)text";
 }
 
 } // namespace meter

@@ -45,6 +45,14 @@ std::string Describe(const meter::Options& o) {
         "fire " + std::string(o.scenario.fire->name) + ", " + std::to_string(o.intervalMs) + " ms";
     if (o.address >= 0)
         text += ", address " + std::to_string(o.address);
+    if (const auto& out = o.scenario.outside)
+        text += std::string(", outside ") +
+                (out->side == core::BandSide::Upper ? "above" : "below") + " from " +
+                meter::SecondsText(out->fromSec) + " to " +
+                meter::SecondsText(out->fromSec + out->durationSec) + " s";
+    if (o.scenario.detectors > 0)
+        text += ", " + std::to_string(o.scenario.detectors) + " detectors around " +
+                meter::SecondsText(o.scenario.thresholdDbPerM) + " dB/m";
     return text;
 }
 

@@ -126,6 +126,69 @@ std::string AddFault(Options& o, std::string_view v) {
     return {};
 }
 
+// "upper" or "lower", optionally "@FROM" and "+DURATION" in fire seconds; times not given stay
+// negative until the fire is known (ResolveOutside).
+std::string SetOutside(Options& o, std::string_view v) {
+    const std::string bad = "--outside: expected upper|lower[@FROM[+DURATION]] such as "
+                            "upper@140+12, got " +
+                            Quote(v);
+    OutsideStretch s{core::BandSide::Upper, -1, -1};
+    std::string_view side = v.substr(0, v.find('@'));
+    if (side == "lower")
+        s.side = core::BandSide::Lower;
+    else if (side != "upper")
+        return bad;
+    if (side.size() < v.size()) {
+        std::string_view when = v.substr(side.size() + 1);
+        if (const auto plus = when.find('+'); plus != std::string_view::npos) {
+            const auto duration = ParseSeconds(when.substr(plus + 1));
+            if (!duration || *duration <= 0)
+                return bad;
+            s.durationSec = *duration;
+            when = when.substr(0, plus);
+        }
+        const auto from = ParseSeconds(when);
+        if (!from)
+            return bad;
+        s.fromSec = *from;
+    }
+    o.scenario.outside = s;
+    return {};
+}
+
+// Fills in the default times of --outside for the chosen fire and checks that a stretch below
+// the band lies where the band has a lower limit.
+std::string ResolveOutside(ScenarioConfig& c) {
+    if (!c.outside)
+        return {};
+    const OutsideStretch fallback = DefaultStretch(*c.fire, c.outside->side);
+    if (c.outside->fromSec < 0)
+        c.outside->fromSec = fallback.fromSec;
+    if (c.outside->durationSec < 0)
+        c.outside->durationSec = fallback.durationSec;
+    const int lowerStart = c.fire->lower.front().tSec;
+    if (c.outside->side == core::BandSide::Lower && c.outside->fromSec < lowerStart)
+        return "--outside lower: the lower limit of " + std::string(c.fire->name) + " begins at " +
+               std::to_string(lowerStart) + " s";
+    return {};
+}
+
+std::string SetDetectors(Options& o, std::string_view v) {
+    const auto n = ParseIntIn(v, 1, 99);
+    if (!n)
+        return "--detectors: expected 1-99, got " + Quote(v);
+    o.scenario.detectors = *n;
+    return {};
+}
+
+std::string SetThreshold(Options& o, std::string_view v) {
+    const auto x = ParseNumber(v);
+    if (!x || *x <= 0 || *x > 100)
+        return "--threshold: expected above 0 up to 100 dB/m, got " + Quote(v);
+    o.scenario.thresholdDbPerM = *x;
+    return {};
+}
+
 std::string SetLineErrors(Options& o, std::string_view v) {
     const auto x = ParseNumber(v);
     if (!x || *x < 0 || *x > 1)
@@ -158,21 +221,15 @@ struct ValueOption {
 };
 
 constexpr ValueOption kValueOptions[] = {
-    {"--port", SetPort},
-    {"--device", SetDevice},
-    {"--interval", SetInterval},
-    {"--stab", SetStab},
-    {"--start", SetStart},
-    {"--adjust", SetAdjust},
-    {"--measuring", SetMeasuring},
-    {"--fire", SetFire},
-    {"--speed", SetSpeed},
-    {"--dist", SetDist},
-    {"--seed", SetSeed},
-    {"--fault", AddFault},
-    {"--line-errors", SetLineErrors},
-    {"--addr", SetAddress},
-    {"--split", SetSplit},
+    {"--port", SetPort},           {"--device", SetDevice},
+    {"--interval", SetInterval},   {"--stab", SetStab},
+    {"--start", SetStart},         {"--adjust", SetAdjust},
+    {"--measuring", SetMeasuring}, {"--fire", SetFire},
+    {"--speed", SetSpeed},         {"--dist", SetDist},
+    {"--seed", SetSeed},           {"--fault", AddFault},
+    {"--outside", SetOutside},     {"--detectors", SetDetectors},
+    {"--threshold", SetThreshold}, {"--line-errors", SetLineErrors},
+    {"--addr", SetAddress},        {"--split", SetSplit},
 };
 
 const ValueOption* FindOption(std::string_view name) {
@@ -257,6 +314,7 @@ std::optional<FaultInjection> ParseFault(std::string_view text) {
 ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     ParsedOptions result;
     Options o;
+    bool thresholdGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view name = args[i];
         if (name == "--help" || name == "-h") {
@@ -289,6 +347,13 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
             result.error = std::move(error);
             return result;
         }
+        thresholdGiven |= name == "--threshold";
+    }
+    if (!thresholdGiven)
+        o.scenario.thresholdDbPerM = DefaultThreshold(*o.scenario.fire);
+    if (std::string error = ResolveOutside(o.scenario); !error.empty()) {
+        result.error = std::move(error);
+        return result;
     }
     if (o.port != 0 && !o.device.empty()) {
         result.error = "--port and --device exclude each other: a device is not registered";

@@ -133,13 +133,16 @@ bool Scenario::Restart(double tSec) {
     return true;
 }
 
-double Scenario::TargetDensityAt(double tSec) const {
+std::optional<double> Scenario::FireSecAt(double tSec) const {
     const double workSec = tSec - m_workStartSec;
     if (PhaseAt(tSec) != Phase::Work || workSec < m_config.measuringSec)
-        return 0;
-    const double fireSec = (workSec - m_config.measuringSec) * m_config.speed;
-    const core::TestFireEnvelope& fire = *m_config.fire;
-    return (core::EnvelopeAt(fire.upper, fireSec) + core::EnvelopeAt(fire.lower, fireSec)) / 2.0;
+        return std::nullopt;
+    return (workSec - m_config.measuringSec) * m_config.speed;
+}
+
+double Scenario::TargetDensityAt(double tSec) const {
+    const std::optional<double> fireSec = FireSecAt(tSec);
+    return fireSec ? FireDensityAt(*m_config.fire, m_config.outside, *fireSec) : 0.0;
 }
 
 core::StatusArea Scenario::StatusAt(double tSec) const {

@@ -4,8 +4,10 @@
 
 #include "core/status_area.h"
 #include "core/test_fires.h"
+#include "tools/vels5-meter/fire_curve.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace meter {
@@ -33,6 +35,9 @@ struct ScenarioConfig {
     double distM = 1;       ///< distance between the blocks, m, > 0
     std::uint64_t seed = 1; ///< noise seed
     std::vector<FaultInjection> faults;
+    std::optional<OutsideStretch> outside; ///< a stretch outside the band, fire seconds
+    int detectors = 0;                     ///< simulated detectors under test
+    double thresholdDbPerM = 0.1;          ///< the value their thresholds spread around
 };
 
 /// The nominal emitted signal level, V: the received voltage of a clear beam.
@@ -53,9 +58,13 @@ public:
     Phase PhaseAt(double tSec) const;
     /// The status payload (first kStatusPayloadSize bytes of the area) at `tSec`.
     core::StatusArea StatusAt(double tSec) const;
-    /// The band middle m (dB/m) the work phase follows at `tSec`, before noise and faults;
+    /// The m (dB/m) the work phase follows at `tSec`, before noise and faults: the fire's
+    /// curve inside its band (fire_curve.h), or outside it during the configured stretch;
     /// 0 outside the work phase and during a measurement.
     double TargetDensityAt(double tSec) const;
+    /// Seconds of the fire at `tSec` (work time after the measurement, times the speed), or
+    /// nothing outside the work phase and during a measurement.
+    std::optional<double> FireSecAt(double tSec) const;
 
     /// The restart command arrived at `tSec`: in the work phase the work phase begins
     /// again there (with its measurement episode). Returns false, changing nothing, in

@@ -36,6 +36,12 @@ std::string Number(double value) {
     return WithComma(text);
 }
 
+std::string Fixed3(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return WithComma(text);
+}
+
 std::string Countdown(int seconds) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
@@ -44,6 +50,10 @@ std::string Countdown(int seconds) {
 
 } // namespace
 
+std::string SecondsText(double value) {
+    return Number(value);
+}
+
 std::string ExactDecimal(float value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
@@ -51,7 +61,10 @@ std::string ExactDecimal(float value) {
 }
 
 Simulator::Simulator(const Options& options, MeterLine& line, std::FILE* log)
-    : m_options(options), m_line(line), m_log(log), m_scenario(options.scenario) {}
+    : m_options(options), m_line(line), m_log(log), m_scenario(options.scenario),
+      m_thresholds(
+          DetectorThresholds(options.scenario.detectors, options.scenario.thresholdDbPerM)),
+      m_alarmed(m_thresholds.size(), false) {}
 
 void Simulator::Logf(double tSec, const char* format, ...) {
     char stamp[32];
@@ -128,6 +141,7 @@ bool Simulator::Serve(short revents) {
 bool Simulator::SendFrame(double tSec) {
     const core::StatusArea status = m_scenario.StatusAt(tSec);
     LogPhase(tSec, status);
+    LogFireTest(tSec, status);
     std::array<std::uint8_t, core::kFrameBufferSize> frame{};
     const std::uint8_t address =
         m_options.address < 0 ? core::kNoAddress : static_cast<std::uint8_t>(m_options.address);
@@ -196,6 +210,31 @@ void Simulator::LogPhase(double tSec, const core::StatusArea& s) {
     m_lastPdFaults = pd;
 }
 
+void Simulator::LogFireTest(double tSec, const core::StatusArea& s) {
+    const std::optional<double> fireSec = m_scenario.FireSecAt(tSec);
+    if (!fireSec)
+        return;
+    if (const std::optional<OutsideStretch>& out = m_scenario.Config().outside) {
+        const bool outside = *fireSec >= out->fromSec && *fireSec < out->fromSec + out->durationSec;
+        if (outside && !m_outside)
+            Logf(tSec, "fire leaves its band %s at %s s of the fire",
+                 out->side == core::BandSide::Upper ? "above" : "below", Number(*fireSec).c_str());
+        else if (!outside && m_outside)
+            Logf(tSec, "fire back inside its band at %s s of the fire", Number(*fireSec).c_str());
+        m_outside = outside;
+    }
+    if (s.AnyFault())
+        return;
+    const double m = s.Di() / m_scenario.Config().distM;
+    for (std::size_t i = 0; i < m_thresholds.size(); ++i) {
+        if (m_alarmed[i] || m < m_thresholds[i])
+            continue;
+        m_alarmed[i] = true;
+        Logf(tSec, "detector И%zu alarms: m=%s dB/m (threshold %s dB/m)", i + 1, Fixed3(m).c_str(),
+             Fixed3(m_thresholds[i]).c_str());
+    }
+}
+
 bool Simulator::ReadInput(double tSec) {
     std::array<std::uint8_t, 512> buffer{};
     for (;;) {
@@ -222,9 +261,11 @@ void Simulator::OnReceived(double tSec, const RxEvent& event) {
         return;
     }
     const Phase phase = m_scenario.PhaseAt(tSec);
-    if (m_scenario.Restart(tSec))
+    if (m_scenario.Restart(tSec)) {
         Logf(tSec, "rx %s: restart: work phase begins again", hex.c_str());
-    else
+        m_alarmed.assign(m_alarmed.size(), false); // a new fire for the detectors
+        m_outside = false;
+    } else
         Logf(tSec, "rx %s: restart ignored in %s", hex.c_str(), PhaseName(phase));
 }
 

@@ -34,6 +34,9 @@ private:
     bool Serve(short revents);
     bool SendFrame(double tSec);
     void LogPhase(double tSec, const core::StatusArea& status);
+    /// The fire test seen from the meter: the fire leaving and re-entering its band, and the
+    /// simulated detectors' alarms.
+    void LogFireTest(double tSec, const core::StatusArea& status);
     bool ReadInput(double tSec);
     void OnReceived(double tSec, const RxEvent& event);
     bool FlushPending();
@@ -54,7 +57,13 @@ private:
     std::uint8_t m_lastEmFaults = 0;
     std::uint8_t m_lastPdFaults = 0;
     bool m_lineFull = false;
+    std::vector<double> m_thresholds; ///< of the simulated detectors, dB/m
+    std::vector<bool> m_alarmed;      ///< per detector, in the current work phase
+    bool m_outside = false;           ///< the fire is in its stretch outside the band
 };
+
+/// A number in the shortest "%g" form with a decimal comma ("12,8", "320").
+std::string SecondsText(double value);
 
 /// printf-style "%.9g" of a float with a decimal comma: enough digits to give back the
 /// exact 32-bit value.
