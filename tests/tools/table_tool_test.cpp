@@ -1,6 +1,7 @@
 // vels5-table run on files written here: JSON lines, CSV, templates, refusals, exit status.
 #include "core/cp1251.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -93,7 +94,8 @@ TEST_F(TableTool, DelimiterAndUnitsShapeTheRows) {
 
 TEST_F(TableTool, RefusedFilesPrintTheWindowsMessage) {
     const std::string good = "10:00:00;    1;   4,985;    1,000;    0,100";
-    ToolRun run = Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
+    ToolRun run =
+        Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "{\"error\":\"Файл таблицы повреждён\",\"line\":4}\n");
     run = Tool("--csv '" + Write("empty.txt", {}) + "'");
@@ -146,6 +148,88 @@ TEST_F(TableTool, StandardInputAndUnreadableFiles) {
     EXPECT_NE(run.err.find("cannot read"), std::string::npos);
 }
 
+// Table rows of a curve: one record a second from T 0, m from `values` (dB/m).
+std::vector<std::string> CurveRows(const std::vector<double>& values) {
+    std::vector<std::string> rows;
+    for (std::size_t t = 0; t < values.size(); ++t) {
+        char m[32];
+        std::snprintf(m, sizeof m, "%.3f", values[t]);
+        std::string text = m;
+        text.replace(text.find('.'), 1, ",");
+        char row[96];
+        std::snprintf(row, sizeof row, "10:%02zu:%02zu;%5zu;   4,985;    4,900;    %s", t / 60,
+                      t % 60, t, text.c_str());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// ТП1 from a start at 10 s: clean air, then 0,3 dB/m from 30 to 32 s (the upper limit there
+// is 0,05), then a rise that reaches 0,75 dB/m at 300 s after the start.
+std::vector<double> Tp1Curve() {
+    std::vector<double> m(330, 0.01);
+    for (int t = 30; t <= 32; ++t)
+        m[static_cast<std::size_t>(t)] = 0.3 - 0.01 * (t - 30);
+    for (int t = 200; t < 330; ++t)
+        m[static_cast<std::size_t>(t)] = std::min(0.75, 0.01 + (t - 200) * 0.0074);
+    return m;
+}
+
+TEST_F(TableTool, CheckPrintsTheVerdictOfTheBand) {
+    const std::string path = Write("fire.txt", CurveRows(Tp1Curve()));
+    ToolRun run = Tool("--check ТП1 --start 10 '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // m reaches 0,75 at log 300 s: 290 s after the start.
+    EXPECT_EQ(run.out, R"({"fire":"ТП1","start":10.0,"inside":false,"end":290.0,"checked":291,)"
+                       R"("violations":[{"from":20,"to":22,"side":"upper","extreme":0.3}],)"
+                       R"x("verdict":"ТП1: выше границы с 20 по 22 с (макс. 0,300 дБ/м)"})x"
+                       "\n");
+    // Started after the excursion and ended early: inside.
+    run = Tool("--check TP1 --start 32,5 --end 100.5 '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, R"({"fire":"ТП1","start":32.5,"inside":true,"end":68.0,"checked":68,)"
+                       R"("violations":[],"verdict":"ТП1: в допуске"})"
+                       "\n");
+}
+
+TEST_F(TableTool, CheckTakesTheStartAndTheEndFromAMarksFile) {
+    const std::string table = Write("fire.txt", CurveRows(Tp1Curve()));
+    // Both detectors alarmed by 25,4 s: the check ends there, before the excursion at 30 s.
+    const std::string marks =
+        Write("fire.txt.test.txt", {"ВЕЛС-5 испытание", "Пожар=ТП1", "Пуск=10,0",
+                                    "Извещатель=И1;21,0;0,120", "Извещатель=И2;25,4;0,200"});
+    ToolRun run = Tool("--marks '" + marks + "' '" + table + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("start":10.0,"inside":true,"end":15.4,"checked":16,)"),
+              std::string::npos)
+        << run.out;
+    // --check and --end take precedence over the file.
+    run = Tool("--check TP2 --end 20 --marks '" + marks + "' '" + table + "'");
+    EXPECT_NE(run.out.find(R"({"fire":"ТП2","start":10.0,"inside":true,"end":10.0,)"),
+              std::string::npos)
+        << run.out;
+    // A marks file without a fire start cannot be checked; a damaged one is refused.
+    run = Tool("--marks '" + Write("nostart.txt", {"ВЕЛС-5 испытание", "Пожар=ТП1"}) + "' '" +
+               table + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("no fire start"), std::string::npos) << run.err;
+    run =
+        Tool("--marks '" + Write("bad.txt", {"ВЕЛС-5 испытание", "Пуск=x"}) + "' '" + table + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"error\":\"Файл испытания повреждён\",\"line\":2}\n");
+}
+
+TEST_F(TableTool, CheckArguments) {
+    const std::string path = Write("t.txt", {kUnitRow});
+    EXPECT_EQ(Tool("--check TP1 '" + path + "'").status, 2);           // no start
+    EXPECT_EQ(Tool("--check TP9 --start 1 '" + path + "'").status, 2); // no such fire
+    EXPECT_EQ(Tool("--start 1 '" + path + "'").status, 2);             // no check
+    EXPECT_EQ(Tool("--check TP1 --start 1.2.3 '" + path + "'").status, 2);
+    EXPECT_EQ(Tool("--check TP1 --start 70000 '" + path + "'").status, 2);
+    EXPECT_EQ(Tool("--check TP1 --start 0 --template '" + path + "'").status, 2);
+    EXPECT_EQ(Tool("--check TP1 --start 0 '" + path + "'").status, 0);
+}
+
 TEST_F(TableTool, ArgumentsAndHelp) {
     const std::string path = Write("t.txt", {kUnitRow});
     EXPECT_EQ(Tool("").status, 2);
@@ -156,6 +240,8 @@ TEST_F(TableTool, ArgumentsAndHelp) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("vels5-table --template [--csv] TEMPLATE-FILE"), std::string::npos);
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+    EXPECT_NE(help.out.find("vels5-table --check FIRE --start SECONDS"), std::string::npos);
+    EXPECT_NE(help.out.find("--marks"), std::string::npos);
 }
 
 } // namespace

@@ -2,11 +2,14 @@
 // records as JSON lines or CSV.
 #include "core/table_file.h"
 #include "core/template_file.h"
+#include "core/test_marks.h"
+#include "tools/vels5-table/check_output.h"
 #include "tools/vels5-table/table_output.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,9 +21,11 @@ constexpr int kExitInput = 2;
 constexpr int kExitOutput = 3;
 
 constexpr const char* kHelp =
-    R"(Usage:
+    R"help(Usage:
   vels5-table [--delim C] [--units on|off] [--csv] TABLE-FILE
   vels5-table --template [--csv] TEMPLATE-FILE
+  vels5-table --check FIRE --start SECONDS [--end SECONDS] TABLE-FILE
+  vels5-table [--check FIRE] --marks MARKS-FILE [--end SECONDS] TABLE-FILE
   vels5-table --help
 
 Reads a table file of the monitor (as "Сохранить таблицу" and the save offer write it:
@@ -47,6 +52,29 @@ Options:
                   in any locale
 TABLE-FILE or TEMPLATE-FILE "-" reads standard input.
 
+The fire test:
+  --check FIRE    check the records against the band of test fire FIRE (ТП1 ... ТП5Б or
+                  TP1 ... TP5B) as the window "Испытание" does, and print the verdict as
+                  one JSON object instead of the records:
+
+  {"fire":"ТП1","start":12.0,"inside":false,"end":270.0,"checked":259,"violations":
+   [{"from":140,"to":152,"side":"upper","extreme":0.31}],"verdict":"ТП1: выше границы
+   с 140 по 152 с (макс. 0,310 дБ/м)"}
+
+                  start: the fire start in seconds of the log (the records' T); end, from
+                  and to: seconds from the fire start. Every record from the start to the
+                  end is checked; a violation is a run of records on one side of the band,
+                  with its largest m above it or smallest below it (extreme, dB/m). The
+                  record at which m first reaches the fire's end-of-test value ends the
+                  test and counts as that value against the upper limit.
+  --start S       the fire start, seconds of the log (comma or point)
+  --end S         the end of the check, seconds of the log (default: where m first reaches
+                  the fire's end-of-test value, otherwise the last record)
+  --marks FILE    take the fire, the start and the end from a marks file ("<table>.test.txt",
+                  as the monitor saves it beside the table file): the end is the last alarm
+                  when every detector has alarmed before m reached the end-of-test value;
+                  --check and --end given as well take precedence
+
 A file the window would refuse prints one object instead (also with --csv), with the
 message exactly as the window shows it and the line where reading stopped (0 when the
 file as a whole is refused):
@@ -55,7 +83,7 @@ file as a whole is refused):
 
 Exit status: 0 the file was read, 1 the window would refuse it, 2 wrong arguments or the
 file cannot be read, 3 the output could not be written.
-)";
+)help";
 
 struct Options {
     std::string delim = ";";
@@ -63,6 +91,11 @@ struct Options {
     bool isTemplate = false;
     table_tool::Format format = table_tool::Format::Json;
     std::string path;
+    const core::TestFireEnvelope* checkFire = nullptr; ///< --check
+    std::optional<double> startT;                      ///< --start
+    std::optional<double> endT;                        ///< --end
+    std::string marksPath;                             ///< --marks
+    bool Check() const { return checkFire || !marksPath.empty(); }
 };
 
 int Usage(const std::string& problem) {
@@ -85,6 +118,18 @@ int Parse(int argc, char** argv, Options& options) {
             options.format = table_tool::Format::Csv;
         } else if (arg == "--delim" && hasValue) {
             options.delim = core::DelimiterFromSetting(argv[++i]);
+        } else if (arg == "--check" && hasValue) {
+            options.checkFire = core::FindTestFire(argv[++i]);
+            if (!options.checkFire)
+                return Usage("--check: no test fire '" + std::string(argv[i]) +
+                             "' (ТП1 ... ТП5Б or TP1 ... TP5B)");
+        } else if ((arg == "--start" || arg == "--end") && hasValue) {
+            const std::optional<double> t = table_tool::ParseLogSeconds(argv[++i]);
+            if (!t)
+                return Usage(std::string(arg) + " takes seconds 0 to 65535, not '" + argv[i] + "'");
+            (arg == "--start" ? options.startT : options.endT) = t;
+        } else if (arg == "--marks" && hasValue) {
+            options.marksPath = argv[++i];
         } else if (arg == "--units" && hasValue) {
             const std::string_view value = argv[++i];
             if (value != "on" && value != "off")
@@ -97,7 +142,15 @@ int Parse(int argc, char** argv, Options& options) {
             havePath = true;
         }
     }
-    return havePath ? -1 : Usage("no file given");
+    if (!havePath)
+        return Usage("no file given");
+    if ((options.startT || options.endT) && !options.Check())
+        return Usage("--start and --end belong to --check or --marks");
+    if (options.Check() && options.isTemplate)
+        return Usage("--check reads a table file, not a template");
+    if (options.checkFire && options.marksPath.empty() && !options.startT)
+        return Usage("--check needs --start SECONDS (or --marks FILE)");
+    return -1;
 }
 
 bool ReadInput(const std::string& path, std::string& bytes) {
@@ -112,6 +165,45 @@ bool ReadInput(const std::string& path, std::string& bytes) {
     if (in != stdin)
         std::fclose(in);
     return ok;
+}
+
+int Print(const std::string& text, int status);
+
+bool Read(const std::string& path, std::string& bytes) {
+    errno = 0;
+    if (ReadInput(path, bytes))
+        return true;
+    std::fprintf(stderr, "vels5-table: cannot read %s: %s\n", path.c_str(),
+                 std::strerror(errno != 0 ? errno : EIO));
+    return false;
+}
+
+// The verdict of the records against the fire of --check or of the marks file.
+int Check(const Options& options, const core::TableFileLoad& table) {
+    core::TestMarks marks;
+    if (!options.marksPath.empty()) {
+        std::string bytes;
+        if (!Read(options.marksPath, bytes))
+            return kExitInput;
+        const core::MarksLoad load = core::ParseMarksFile(bytes);
+        if (!load)
+            return Print(
+                table_tool::FormatRefusal({core::FileRefusal::Kind::Notice, load.error, load.line}),
+                kExitRefused);
+        marks = *load.marks;
+    }
+    const core::TestFireEnvelope* fire =
+        options.checkFire ? options.checkFire : core::FindTestFire(marks.fireId);
+    const std::optional<double> start = options.startT ? options.startT : marks.fireStartT;
+    if (!fire)
+        return Usage("the marks file names no test fire: give --check FIRE");
+    if (!start)
+        return Usage("the marks file has no fire start: give --start SECONDS");
+    const std::optional<double> allAlarmed = marks.AllAlarmed() ? marks.LastAlarmT() : std::nullopt;
+    const double end =
+        options.endT ? *options.endT : core::TestEndT(*fire, table.records, *start, allAlarmed);
+    const core::BandVerdict verdict = core::CheckTestFire(*fire, table.records, *start, end);
+    return Print(table_tool::FormatCheck(*fire, *start, verdict), kExitOk);
 }
 
 int Print(const std::string& text, int status) {
@@ -131,12 +223,8 @@ int main(int argc, char** argv) {
     if (const int status = Parse(argc, argv, options); status >= 0)
         return status;
     std::string bytes;
-    errno = 0;
-    if (!ReadInput(options.path, bytes)) {
-        std::fprintf(stderr, "vels5-table: cannot read %s: %s\n", options.path.c_str(),
-                     std::strerror(errno != 0 ? errno : EIO));
+    if (!Read(options.path, bytes))
         return kExitInput;
-    }
     if (options.isTemplate) {
         const core::TemplateFileLoad load = core::ReadTemplateFile(bytes);
         if (!load)
@@ -146,5 +234,7 @@ int main(int argc, char** argv) {
     const core::TableFileLoad load = core::ReadTableFile(bytes, options.delim, options.isUnit);
     if (!load)
         return Print(table_tool::FormatRefusal(*load.refusal), kExitRefused);
+    if (options.Check())
+        return Check(options, load);
     return Print(table_tool::FormatRecords(load, options.format), kExitOk);
 }
