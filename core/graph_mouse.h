@@ -33,7 +33,7 @@ struct MouseOutcome {
     std::optional<ScreenCursor> cursor;
     std::optional<bool> timerEnabled; ///< the 500 ms cursor timer
     bool redraw = false;
-    std::optional<double> fireStartT; ///< the fire start dragged to, log seconds to 0,1 s
+    std::optional<double> fireStartT{}; ///< the fire start dragged to, log seconds to 0,1 s
     bool operator==(const MouseOutcome&) const = default;
 };
 

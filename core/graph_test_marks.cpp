@@ -29,6 +29,16 @@ void Mark(PaintList& out, const GraphMaps& maps, double t, std::int64_t t0, int 
 
 } // namespace
 
+GraphTest GraphTestOf(const FireTest& test) {
+    GraphTest graph;
+    graph.fire = test.Fire();
+    graph.fireStartT = test.Marks().fireStartT;
+    graph.detectors = test.Marks().detectors;
+    if (test.Verdict())
+        graph.violations = test.Verdict()->violations;
+    return graph;
+}
+
 void DrawTestBand(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,
                   int width, std::uint32_t gapColour) {
     if (!test.HasBand())

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/fire_band.h"
+#include "core/fire_test.h"
 #include "core/paint_list.h"
 #include "core/record_log.h"
 #include "core/test_marks.h"
@@ -36,6 +37,10 @@ struct GraphTest {
     /// its start is set.
     bool HasBand() const { return fire != nullptr && fireStartT.has_value(); }
 };
+
+/// What the graph draws of `test` after its latest Update: its fire, start, alarms and the
+/// violations of its verdict. The spans point into `test`, valid until it changes.
+GraphTest GraphTestOf(const FireTest& test);
 
 /// The band of the test's fire with its time zero at the fire start, `t0` being the log time
 /// at the plot's left edge: the upper and then the lower limit, each through its corners and

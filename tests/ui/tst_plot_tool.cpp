@@ -2,6 +2,7 @@
 // of the same table file; the JSON description, the options, refusals and exit statuses.
 #include "core/cp1251.h"
 #include "core/table_file.h"
+#include "core/test_marks.h"
 #include "fake_prompts.h"
 #include "test_main.h"
 #include "tests/core/fake_measurement_host.h"
@@ -121,6 +122,51 @@ private slots:
         QVERIFY(bytes.startsWith("BM"));
         QCOMPARE(qFromLittleEndian<quint16>(bytes.constData() + 28), quint16(24));
         QCOMPARE(QImage::fromData(bytes, "BMP").convertToFormat(QImage::Format_RGB32), g.iImg);
+    }
+
+    void marksAreDrawnAsTheWindowDrawsTheTest() {
+        QTemporaryDir dir;
+        const QByteArray table = TableFile(300);
+        const QString path = Write(dir, QStringLiteral("t.txt"), table);
+        core::TestMarks marks;
+        marks.fireId = 1;
+        marks.fireStartT = 150.5;
+        marks.detectors = {{"И1", 170.0, 0.05f}, {"Дым", 190.2, 0.1f}, {"И3", {}, 0}};
+        const std::string marksBytes = core::FormatMarksFile(marks);
+        const QString marksPath =
+            Write(dir, QStringLiteral("t.txt.test.txt"), QByteArray::fromStdString(marksBytes));
+        // The window with the same log and marks.
+        test::SessionRig rig;
+        const core::TableFileLoad load = core::ReadTableFile(table.toStdString(), ";", false);
+        QVERIFY(core::ApplyTableLoad(load, rig.session.Log()));
+        rig.session.LogLoaded(&marks);
+        QVERIFY(rig.session.Test().Verdict());
+        QVERIFY(!rig.session.Test().Verdict()->inside); // the curve rises faster than ТП1
+        ui::TFormGraph g(m_prompts, rig.session);
+        g.show();
+        g.OverlayAction(2)->trigger(); // replaced by the test's band
+        g.bbContYClick();
+        const QString size = QStringLiteral("%1x%2").arg(g.iImg.width()).arg(g.iImg.height());
+        const QString png = dir.filePath(QStringLiteral("p.png"));
+        Run run = Plot({path, "--marks", marksPath, "--overlay", "TP2", "--scale-row", "3",
+                        "--size", size, "-o", png});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), g.iImg);
+        run = Plot({path, "--marks", marksPath, "--json"});
+        QCOMPARE(run.status, 0);
+        const QList<QJsonObject> items = Objects(run.out);
+        QCOMPARE(OfRole(items, QStringLiteral("test-band")).size(), 2);
+        QCOMPARE(OfRole(items, QStringLiteral("test-mark")).size(), 3);
+        QStringList labels;
+        for (const QJsonObject& o : OfRole(items, QStringLiteral("test-label")))
+            labels << o.value("text").toString();
+        QCOMPARE(labels, (QStringList{"Пуск", "И1", "Дым"}));
+        QVERIFY(!OfRole(items, QStringLiteral("violation")).isEmpty());
+        // A damaged marks file is refused like a damaged table file.
+        run = Plot({path, "--marks", Write(dir, QStringLiteral("bad.txt"), "x\r\n"), "--json"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("Файл испытания повреждён (line 1)")),
+                 qPrintable(run.err));
     }
 
     void jsonDescribesEveryPrimitive() {

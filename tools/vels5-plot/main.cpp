@@ -1,8 +1,10 @@
 // vels5-plot: the graph window's picture of a table file, drawn without a display, as PNG or
 // BMP, or its paint description as JSON lines.
 #include "core/atomic_file.h"
+#include "core/graph_test_marks.h"
 #include "core/table_file.h"
 #include "core/template_file.h"
+#include "core/test_marks.h"
 #include "tools/vels5-plot/paint_json.h"
 #include "tools/vels5-plot/plot_options.h"
 #include "ui/graph/graph_painter.h"
@@ -89,10 +91,12 @@ int main(int argc, char** argv) {
         return parsed.exitStatus;
     }
     PlotOptions o = *parsed.options;
-    std::string tableBytes, templateBytes;
+    std::string tableBytes, templateBytes, marksBytes;
     if (!Read(o.tablePath, tableBytes))
         return kExitInput;
     if (!o.templatePath.empty() && !Read(o.templatePath, templateBytes))
+        return kExitInput;
+    if (!o.marksPath.empty() && !Read(o.marksPath, marksBytes))
         return kExitInput;
     const core::TableFileLoad table = core::ReadTableFile(tableBytes, ";", false);
     if (!table)
@@ -100,6 +104,16 @@ int main(int argc, char** argv) {
     core::TemplateFileLoad templ;
     if (!o.templatePath.empty() && !(templ = core::ReadTemplateFile(templateBytes)))
         return Refused(o.templatePath, *templ.refusal);
+    // The test as the window runs it on a loaded log with these marks.
+    core::FireTest test;
+    if (!o.marksPath.empty()) {
+        const core::MarksLoad marks = core::ParseMarksFile(marksBytes);
+        if (!marks)
+            return Refused(o.marksPath, {core::FileRefusal::Kind::Notice, marks.error, marks.line});
+        test.Load(*marks.marks);
+        test.Update(table.records);
+    }
+    const core::GraphTest graphTest = core::GraphTestOf(test);
 
     qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed
     QGuiApplication app(argc, argv);
@@ -110,6 +124,7 @@ int main(int argc, char** argv) {
     input.pan = o.pan;
     input.shiftTP = o.shift;
     input.templatePoints = templ.points;
+    input.test = o.marksPath.empty() ? nullptr : &graphTest;
     core::GraphPlot plot;
     core::PaintList list;
     ui::RenderGraph(image, plot, o.view, input, list);

@@ -34,6 +34,11 @@ View:
                         (or ТП1 ... ТП5Б), drawn in the dB/m scale only
   --template FILE       a template file (read as "Загрузить шаблон" reads it) as the overlay
   --shift PX            the overlay's time zero moved right by PX pixels, 0-32767 (default 0)
+  --marks FILE          a fire test's marks file ("<table>.test.txt", as the monitor saves it):
+                        lines at the fire start and at each alarm; with a fire and its start,
+                        the fire's band anchored at the start (in place of a test-fire
+                        overlay) and the records outside it redrawn in red, as the window
+                        shows the test
   --size WxH            the picture, 1-8192 each (default 1064x394)
   --margins LEFT,BOTTOM pixels left of and below the plot area (default 75,25)
   --back-colour C       plot background   ("FormGraph cBack",   default 0x00000000)
@@ -52,11 +57,12 @@ Output:
   {"kind":"polyline","role":"curve","colour":"0x0000FFFF","width":3,"style":"solid","points":[[75,332],[79,330]]}
   {"kind":"text","role":"value-label","text":"0,025дБ/м","x1":7,"y1":325,"x2":70,"y2":340,"anchor":"middle-right","ax":70,"ay":332,"colour":"0x00000000","background":"0x00808080"}
                         kinds fill, line, polyline, text; roles margin, plot-area, grid,
-                        time-label, axis-name, value-label, overlay, curve; a dashed pen
+                        time-label, axis-name, value-label, overlay, curve, and of a test
+                        test-band, test-mark, test-label, violation; a dashed pen
                         ("style":"dash") also names the colour of its gaps ("gap")
 
-Exit status: 0 done, 1 the window would refuse the table or template file (its message
-on standard error), 2 wrong arguments or a file cannot be read, 3 the output could not
+Exit status: 0 done, 1 the window would refuse the table, template or marks file (its
+message on standard error), 2 wrong arguments or a file cannot be read, 3 the output could not
 be written.
 )";
 
@@ -151,6 +157,8 @@ bool Apply(const std::string& name, const std::string& value, PlotOptions& o, Pe
         p.overlay = value;
     else if (name == "--template")
         o.templatePath = value;
+    else if (name == "--marks")
+        o.marksPath = value;
     else if (name == "-o")
         o.outputPath = value;
     else if (name == "--size") {

@@ -24,6 +24,7 @@ struct PlotOptions {
     int height = 394;
     std::string tablePath;    ///< "-": standard input
     std::string templatePath; ///< --template
+    std::string marksPath;    ///< --marks: a fire test's marks file
     std::string outputPath;   ///< -o
     bool json = false;        ///< --json
 };

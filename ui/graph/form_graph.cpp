@@ -261,6 +261,8 @@ void TFormGraph::RedrawGraph() {
                               Template.TemplatePoints.size());
     input.templatePoints =
         std::span<const core::TemplatePoint>(Template.TemplatePoints.data(), points);
+    const core::GraphTest test = core::GraphTestOf(m_session.Test());
+    input.test = &test;
     RenderGraph(iImg, m_plot, View, input, m_paint);
     if (!iImg.isNull())
         iDisplay->SetPicture(iImg);

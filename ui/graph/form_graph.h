@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class QAction;
 class QActionGroup;
@@ -50,6 +51,9 @@ public:
     core::GraphMouse Mouse;
     /// The loaded template (overlay 10): filled by "Загрузить шаблон", drawn by the redraw.
     core::TemplateStore Template;
+    /// Called with the new fire start (log seconds) while the fire test's anchored band is
+    /// dragged; the owner of the session moves the start. The picture is redrawn afterwards.
+    std::function<void(double)> FireStartDragged;
 
     QToolBar* ToolBar1;
     QToolButton* bbSave;

@@ -22,6 +22,9 @@ core::MouseContext TFormGraph::MouseState() const {
     c.timeStepSec = m_session.Params().wTimeStep;
     c.overlay = View.bVeiwTP;
     c.unit = View.Unit;
+    const core::FireTest& test = m_session.Test();
+    c.testBand = core::GraphTestOf(test).HasBand() && View.Unit == 0;
+    c.fireStartT = test.Marks().fireStartT.value_or(0);
     return c;
 }
 
@@ -34,6 +37,8 @@ void TFormGraph::ApplyMouse(const core::MouseOutcome& outcome) {
         else if (!*outcome.timerEnabled)
             Timer1->stop();
     }
+    if (outcome.fireStartT && FireStartDragged)
+        FireStartDragged(*outcome.fireStartT);
     if (outcome.redraw)
         RedrawGraph();
 }

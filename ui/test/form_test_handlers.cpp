@@ -1,0 +1,81 @@
+// The window "Испытание": what its controls and shortcuts do to the test.
+#include "core/measurement_session.h"
+#include "ui/graph/form_graph.h"
+#include "ui/test/form_test.h"
+
+#include <QComboBox>
+#include <QTableWidget>
+
+namespace ui {
+
+void TFormTest::Changed() {
+    m_session.UpdateTest();
+    ShowTest();
+    emit TestChanged();
+}
+
+void TFormTest::TakeGraphFire() {
+    if (m_session.Test().Fire() || !m_graph)
+        return;
+    if (core::FindTestFire(m_graph->View.bVeiwTP)) {
+        m_session.Test().SetFire(m_graph->View.bVeiwTP);
+        Changed();
+    }
+}
+
+void TFormTest::cbFireChange(int index) {
+    m_session.Test().SetFire(cbFire->itemData(index).toInt());
+    Changed();
+}
+
+void TFormTest::bbStartClick() {
+    TakeGraphFire();
+    if (m_session.StartFire())
+        Changed();
+}
+
+void TFormTest::bbAlarmClick(int row) {
+    if (m_session.MarkAlarm(row))
+        Changed();
+}
+
+void TFormTest::bbAddClick() {
+    core::FireTest& test = m_session.Test();
+    test.AddDetector(core::NextDetectorName(test.Marks()));
+    Changed();
+    tvDetectors->setCurrentCell(tvDetectors->rowCount() - 1, 0);
+    ShowTest();
+}
+
+void TFormTest::bbRenameClick() {
+    if (QTableWidgetItem* name = tvDetectors->item(tvDetectors->currentRow(), 0))
+        tvDetectors->editItem(name);
+}
+
+void TFormTest::bbRemoveClick() {
+    const int row = tvDetectors->currentRow();
+    if (row < 0)
+        return;
+    m_session.Test().RemoveDetector(row);
+    Changed();
+}
+
+void TFormTest::bbUndoClick() {
+    if (m_session.Test().Undo())
+        Changed();
+}
+
+void TFormTest::tvDetectorsItemChanged(QTableWidgetItem* item) {
+    if (m_applying || item->column() != 0)
+        return;
+    const bool renamed = m_session.Test().RenameDetector(item->row(), item->text().toStdString());
+    // The name as kept: cleaned, or the old one when the new one was refused.
+    m_applying = true;
+    item->setText(QString::fromStdString(
+        m_session.Test().Marks().detectors[static_cast<std::size_t>(item->row())].name));
+    m_applying = false;
+    if (renamed)
+        Changed();
+}
+
+} // namespace ui
