@@ -1,7 +1,9 @@
 // Cost of one graph redraw on a 1072 x 469 picture: the paint list alone, and the whole redraw
 // as the window does it (list, QPainter replay, the copy for the visible picture), with 3200
-// records across and a full log, with the ТП2 band and with a 3,000-point template.
+// records across and a full log, with the ТП2 band, with a 3,000-point template, and with a
+// fire test (the band anchored at its start, six alarm lines, stretches outside the band).
 // Heap allocations per redraw are counted (operator new, and every malloc-family call).
+#include "core/fire_test.h"
 #include "core/graph_plot.h"
 #include "ui/graph/graph_painter.h"
 
@@ -12,6 +14,7 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -56,7 +59,7 @@ namespace {
 
 constexpr int kWidth = 1072, kHeight = 469;
 
-enum Overlay { kNone, kBand, kTemplate };
+enum Overlay { kNone, kBand, kTemplate, kTest };
 
 // A log of `count` records one second apart with a smoke curve; 3200 records across.
 struct Scene {
@@ -64,6 +67,8 @@ struct Scene {
     std::vector<core::TemplatePoint> templ;
     core::GraphView view;
     core::GraphInput input;
+    core::FireTest test;
+    core::GraphTest graphTest;
 
     Scene(int count, Overlay overlay) : records(static_cast<std::size_t>(count)) {
         for (int i = 0; i < count; ++i) {
@@ -83,6 +88,17 @@ struct Scene {
         input.templatePoints = templ;
         input.width = kWidth;
         input.height = kHeight;
+        if (overlay == kTest) {
+            test.SetFire(1);
+            test.StartFire(count / 4.0);
+            for (int i = 0; i < 6; ++i) {
+                test.AddDetector("И" + std::to_string(i + 1));
+                test.MarkAlarm(i, count / 4.0 + 100 + 37 * i, 0.1f + 0.01f * i);
+            }
+            test.Update(records);
+            graphTest = core::GraphTestOf(test);
+            input.test = &graphTest;
+        }
     }
 };
 
@@ -125,11 +141,16 @@ void RedrawGraph(benchmark::State& state) {
 
 // {records in the log, overlay}: a full log of 3,201 points, and a short one of 26 points
 // whose allocation counts show that none is made per point.
-BENCHMARK(PaintListOnly)->Args({3201, kNone})->Args({26, kNone})->Args({3201, kTemplate});
+BENCHMARK(PaintListOnly)
+    ->Args({3201, kNone})
+    ->Args({26, kNone})
+    ->Args({3201, kTemplate})
+    ->Args({3201, kTest});
 BENCHMARK(RedrawGraph)
     ->Args({3201, kNone})
     ->Args({3201, kBand})
     ->Args({3201, kTemplate})
+    ->Args({3201, kTest})
     ->Args({26, kNone})
     ->Unit(benchmark::kMicrosecond);
 

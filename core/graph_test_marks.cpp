@@ -5,7 +5,6 @@
 #include "core/graph_view.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace core {
 namespace {
@@ -15,14 +14,13 @@ constexpr int kLabelGap = 3;   ///< pixels between a mark line and its label
 constexpr int kSquareHalf = 3; ///< a one-record violation: a square of 2 x 3 + 1 pixels
 
 // A vertical line at log time `t` with its label; nothing when it lies outside the plot.
-void Mark(PaintList& out, const GraphMaps& maps, double t, std::int64_t t0, int width, int row,
+void Mark(PaintList& out, const GraphMaps& maps, double t, std::int64_t t0, int width, int y,
           std::string_view label, std::uint32_t colour, const GraphView& view,
           const TextMeasure& measure) {
     const int x = maps.TimeToXExact(t - static_cast<double>(t0));
     if (x < view.LeftMargin || x >= width)
         return;
     out.Line(PaintRole::TestMark, PaintPen{colour, 1, PenStyle::Solid}, x, 0, x, maps.PlotBottom());
-    const int y = kLabelGap + row * measure.Measure(label).height;
     out.Text(PaintRole::TestLabel, label, TextAnchor::TopLeft, x + kLabelGap, y, colour, view.cBack,
              measure);
 }
@@ -63,20 +61,22 @@ void DrawTestBand(PaintList& out, const GraphMaps& maps, const GraphTest& test, 
 
 void DrawTestMarks(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,
                    const GraphView& view, int width, const TextMeasure& measure) {
+    const int rowHeight = measure.Measure(kFireStartLabel).height;
+    const auto rowY = [&](int row) { return kLabelGap + row * rowHeight; };
     if (test.fireStartT)
-        Mark(out, maps, *test.fireStartT, t0, width, 0, kFireStartLabel, kFireStartColour, view,
-             measure);
-    std::vector<const DetectorMark*> alarms;
-    for (const DetectorMark& d : test.detectors)
-        if (d.alarmT)
-            alarms.push_back(&d);
-    std::stable_sort(
-        alarms.begin(), alarms.end(),
-        [](const DetectorMark* a, const DetectorMark* b) { return *a->alarmT < *b->alarmT; });
-    int row = 1;
-    for (const DetectorMark* d : alarms) {
-        Mark(out, maps, *d->alarmT, t0, width, row, d->name, kAlarmColour, view, measure);
-        row = row % (kLabelRows - 1) + 1;
+        Mark(out, maps, *test.fireStartT, t0, width, rowY(0), kFireStartLabel, kFireStartColour,
+             view, measure);
+    // Labels step down a row per alarm in time order (equal times in list order); counting
+    // the earlier alarms of each keeps the redraw free of allocations.
+    for (const DetectorMark& d : test.detectors) {
+        if (!d.alarmT)
+            continue;
+        int earlier = 0;
+        for (const DetectorMark& other : test.detectors)
+            earlier += other.alarmT &&
+                       (*other.alarmT < *d.alarmT || (*other.alarmT == *d.alarmT && &other < &d));
+        Mark(out, maps, *d.alarmT, t0, width, rowY(earlier % (kLabelRows - 1) + 1), d.name,
+             kAlarmColour, view, measure);
     }
 }
 
@@ -88,25 +88,40 @@ void DrawViolations(PaintList& out, const GraphMaps& maps, const GraphTest& test
     const double start = *test.fireStartT;
     const int last = std::min(range.last, static_cast<int>(records.size()) - 1);
     const PaintPen pen{kViolationColour, curveWidth, PenStyle::Solid};
-    for (const BandViolation& v : test.violations) {
-        out.BeginPolyline(PaintRole::Violation, pen);
-        int points = 0;
-        PaintPoint only;
-        for (int r = std::max(range.first, 0); r <= last; ++r) {
-            const MeasurementRecord& record = records[static_cast<std::size_t>(r)];
-            const double fromStart = record.T - start;
-            if (fromStart < v.fromSec || fromStart > v.toSec)
-                continue;
-            only = {maps.TimeToX(std::int64_t{record.T} - t0),
-                    std::min(maps.ValueToY(record.m), maps.PlotBottom())};
-            out.AddPoint(only.x, only.y);
-            ++points;
-        }
+    // One pass: the records and the violations are both in time order.
+    std::size_t v = 0;
+    std::size_t open = test.violations.size(); // the violation whose run is being drawn
+    int points = 0;
+    PaintPoint only;
+    const auto close = [&] {
         out.EndPolyline(); // drops a run of fewer than two points
         if (points == 1)
             out.FillRect(PaintRole::Violation, kViolationColour, only.x - kSquareHalf,
                          only.y - kSquareHalf, only.x + kSquareHalf + 1, only.y + kSquareHalf + 1);
+        points = 0;
+        open = test.violations.size();
+    };
+    for (int r = std::max(range.first, 0); r <= last; ++r) {
+        const MeasurementRecord& record = records[static_cast<std::size_t>(r)];
+        const double fromStart = record.T - start;
+        while (v < test.violations.size() && fromStart > test.violations[v].toSec)
+            ++v;
+        const bool inside = v < test.violations.size() && fromStart >= test.violations[v].fromSec;
+        if (open != test.violations.size() && (!inside || open != v))
+            close();
+        if (!inside)
+            continue;
+        if (open != v) {
+            out.BeginPolyline(PaintRole::Violation, pen);
+            open = v;
+        }
+        only = {maps.TimeToX(std::int64_t{record.T} - t0),
+                std::min(maps.ValueToY(record.m), maps.PlotBottom())};
+        out.AddPoint(only.x, only.y);
+        ++points;
     }
+    if (open != test.violations.size())
+        close();
 }
 
 } // namespace core

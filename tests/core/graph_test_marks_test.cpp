@@ -171,8 +171,9 @@ TEST(GraphTestMarks, LinesAtTheStartAndEachAlarmWithStaggeredLabels) {
     p.marks.detectors = {{"И2", 61.5, 0.1f}, {"И1", 40.0, 0.08f}, {"И3", std::nullopt, 0},
                          {"И4", 70.0, 0.1f}, {"И5", 80.0, 0.1f},  {"И6", 90.0, 0.1f}};
     p.Draw();
+    // Drawn in list order; the label rows follow the order in time.
     EXPECT_EQ(p.Texts(PaintRole::TestLabel),
-              (std::vector<std::string>{"Пуск", "И1", "И2", "И4", "И5", "И6"}));
+              (std::vector<std::string>{"Пуск", "И2", "И1", "И4", "И5", "И6"}));
     const auto lines = p.Items(PaintRole::TestMark);
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[0]->x1, 75 + static_cast<int>(20.3 * 989 / 200));
@@ -180,11 +181,12 @@ TEST(GraphTestMarks, LinesAtTheStartAndEachAlarmWithStaggeredLabels) {
     EXPECT_EQ(lines[0]->y1, 0);
     EXPECT_EQ(lines[0]->y2, 369);
     EXPECT_EQ(lines[0]->pen.colour, core::kFireStartColour);
-    EXPECT_EQ(lines[1]->x1, 75 + 40 * 989 / 200);
+    EXPECT_EQ(lines[1]->x1, 75 + static_cast<int>(61.5 * 989 / 200));
+    EXPECT_EQ(lines[2]->x1, 75 + 40 * 989 / 200);
     EXPECT_EQ(lines[1]->pen.colour, core::kAlarmColour);
     const auto labels = p.Items(PaintRole::TestLabel);
-    // Each label right of its line; rows 0 for the start, then 1, 2, 3, 1, 2.
-    const int rows[] = {0, 1, 2, 3, 1, 2};
+    // Each label right of its line; row 0 for the start, the alarms by time 1, 2, 3, 1, 2.
+    const int rows[] = {0, 2, 1, 3, 1, 2};
     for (std::size_t i = 0; i < labels.size(); ++i) {
         EXPECT_EQ(labels[i]->x1, lines[i]->x1 + 3);
         EXPECT_EQ(labels[i]->y1, 3 + rows[i] * test::FixedTextMeasure::kHeight) << i;
@@ -220,6 +222,22 @@ TEST(GraphViolations, RedrawTheCurveOutsideTheBand) {
     EXPECT_EQ(marked[1]->x2, curve[50].x + 4);
     EXPECT_EQ(marked[1]->y1, curve[50].y - 3);
     EXPECT_GT(p.Order(PaintRole::Violation), p.Order(PaintRole::Curve));
+}
+
+TEST(GraphViolations, AdjacentStretchesStayApartAndOnlyTheVisiblePartIsDrawn) {
+    TestPicture p(300); // the plot shows 100 to 300 s
+    p.marks.fireStartT = 0;
+    p.violations = {{core::BandSide::Upper, 90, 104, 0.2f},
+                    {core::BandSide::Lower, 105, 106, 0.0f},
+                    {core::BandSide::Upper, 107, 107, 0.2f}};
+    p.Draw();
+    const auto marked = p.Items(PaintRole::Violation);
+    ASSERT_EQ(marked.size(), 3u);
+    const auto curve = p.Points(p.Items(PaintRole::Curve)[0]); // records 100 ... 299
+    EXPECT_EQ(p.Points(marked[0]), std::vector<PaintPoint>(curve.begin(), curve.begin() + 5));
+    EXPECT_EQ(p.Points(marked[1]), std::vector<PaintPoint>(curve.begin() + 5, curve.begin() + 7));
+    EXPECT_EQ(marked[2]->kind, core::PaintKind::FillRect);
+    EXPECT_EQ(marked[2]->x1, curve[7].x - 3);
 }
 
 core::MouseContext BandContext(double fireStartT) {
