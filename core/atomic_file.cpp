@@ -102,6 +102,13 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::string_view by
     return {true, 0, {}, {}};
 }
 
+FileWriteResult RemoveFileIfPresent(const std::string& path) {
+    if (unlink(path.c_str()) == 0 || errno == ENOENT)
+        return {true, 0, {}, {}};
+    const int code = errno;
+    return {false, code, "Cannot delete file " + path, ErrorText(code)};
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

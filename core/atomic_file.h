@@ -22,6 +22,10 @@ struct FileWriteResult {
 /// path each leave one complete version.
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+/// Removes `path`; a file that is not there counts as removed. On failure `error` is
+/// "Cannot delete file <path>".
+FileWriteResult RemoveFileIfPresent(const std::string& path);
+
 /// Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 

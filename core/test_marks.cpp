@@ -7,7 +7,9 @@
 #include "core/test_fires.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <sys/stat.h>
 
 namespace core {
 namespace {
@@ -138,6 +140,33 @@ std::string FormatMarksFile(const TestMarks& marks) {
     if (marks.closed)
         text += std::string(kClosedLine) + "\r\n";
     return Utf8ToCp1251(text);
+}
+
+bool HasMarks(const TestMarks& marks) {
+    return marks.fireId != 0 || marks.fireStartT || !marks.detectors.empty();
+}
+
+FileWriteResult SaveMarksBeside(const std::string& tablePath, const TestMarks& marks) {
+    const std::string path = MarksPathFor(tablePath);
+    if (HasMarks(marks))
+        return WriteFileAtomically(path, FormatMarksFile(marks));
+    return RemoveFileIfPresent(path);
+}
+
+MarksBeside LoadMarksBeside(const std::string& tablePath) {
+    MarksBeside beside;
+    beside.path = MarksPathFor(tablePath);
+    struct stat info {};
+    if (stat(beside.path.c_str(), &info) != 0 && errno == ENOENT)
+        return beside;
+    std::string bytes;
+    if (!ReadWholeFile(beside.path, bytes)) {
+        beside.status = MarksBeside::Status::Unreadable;
+        return beside;
+    }
+    beside.load = ParseMarksFile(bytes);
+    beside.status = beside.load ? MarksBeside::Status::Loaded : MarksBeside::Status::Damaged;
+    return beside;
 }
 
 MarksLoad ParseMarksFile(std::string_view bytes) {

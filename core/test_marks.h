@@ -2,6 +2,9 @@
 // table file, "<table>.test.txt".
 #pragma once
 
+#include "core/atomic_file.h"
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +57,9 @@ std::string MarksPathFor(const std::string& tablePath);
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks);
 
+/// Whether a test has anything to keep: a fire chosen, a fire start or a detector.
+bool HasMarks(const TestMarks& marks);
+
 /// Reading result: the marks, or the 1-based line and the reason of a refusal.
 struct MarksLoad {
     std::optional<TestMarks> marks;
@@ -67,5 +73,25 @@ struct MarksLoad {
 /// a number that does not convert, a time outside 0 to 65 535 s or an empty detector name
 /// refuse the file.
 MarksLoad ParseMarksFile(std::string_view bytes);
+
+/// The marks saved beside a table file: `marks` at MarksPathFor(tablePath), written
+/// atomically. With nothing to keep, a marks file left there by an earlier save is removed
+/// instead: it belongs to the table file now replaced. The result of the write (or of the
+/// removal; a file that is not there is no failure).
+FileWriteResult SaveMarksBeside(const std::string& tablePath, const TestMarks& marks);
+
+/// The marks beside a table file as a load finds them.
+struct MarksBeside {
+    enum class Status : std::uint8_t {
+        Absent,     ///< no marks file: the log is loaded without a test
+        Loaded,     ///< `marks` holds them
+        Unreadable, ///< the file is there but cannot be read
+        Damaged,    ///< `load` says where and why
+    };
+    Status status = Status::Absent;
+    std::string path; ///< the marks file's path
+    MarksLoad load;
+};
+MarksBeside LoadMarksBeside(const std::string& tablePath);
 
 } // namespace core

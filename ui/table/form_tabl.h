@@ -73,9 +73,11 @@ public:
     void SetLoadEnabled(bool enabled);
 
     // Files (form_tabl_files.cpp). A refused load changes neither the log nor the list.
-    /// "Загрузить таблицу": a table file into the log and the list.
+    /// "Загрузить таблицу": a table file into the log and the list; the fire test's marks
+    /// from "<file>.test.txt" when that is present, otherwise a new test.
     void bbLoadTabClick();
     /// "Сохранить таблицу": the list to TableFileName, or as bbSaveAsClick when there is none.
+    /// Both also write the fire test's marks to "<file>.test.txt".
     void bbSaveTabClick();
     /// "Сохранить таблицу как ...": asks for the file, then writes the list.
     void bbSaveAsClick();
@@ -97,6 +99,10 @@ public:
     /// "Закрыть": hides the window; its rows and settings stay.
     void miCloseClick();
 
+signals:
+    /// A table file was loaded into the log (its marks into the fire test).
+    void LogLoaded();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -111,8 +117,11 @@ private:
     void ShowRows(const QStringList& rows);
     /// Positions of the selected rows, ascending.
     std::vector<int> SelectedRows() const;
-    /// Writes every row of the list to `path`; false (after telling the user) on failure.
+    /// Writes every row of the list to `path`, and the marks beside it; false (after telling
+    /// the user) on failure.
     bool WriteRows(const QString& path);
+    /// The marks beside a loaded table file into the session's test.
+    void LoadMarks(const QString& tablePath);
 
     IPrompts& m_prompts;
     core::MeasurementSession& m_session;

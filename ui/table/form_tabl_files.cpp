@@ -3,11 +3,13 @@
 #include "core/measurement_session.h"
 #include "core/table_file.h"
 #include "core/template_file.h"
+#include "core/test_marks.h"
 #include "ui/common/file_prompts.h"
 #include "ui/graph/form_graph.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 
+#include <QFile>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -65,6 +67,7 @@ void TFormTabl::bbLoadTabClick() {
         return;
     }
     core::ApplyTableLoad(load, m_session.Log());
+    LoadMarks(*path);
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(load.rows.size()));
     for (const std::string& row : load.rows)
@@ -72,6 +75,18 @@ void TFormTabl::bbLoadTabClick() {
     ShowRows(rows);
     if (m_graph && m_graph->isVisible())
         m_graph->RedrawGraph();
+    emit LogLoaded();
+}
+
+void TFormTabl::LoadMarks(const QString& tablePath) {
+    const core::MarksBeside beside = core::LoadMarksBeside(LocalPath(tablePath));
+    m_session.LogLoaded(beside.status == core::MarksBeside::Status::Loaded ? &*beside.load.marks
+                                                                           : nullptr);
+    // The log is loaded whatever became of its marks: they are told about, not refused with it.
+    if (beside.status == core::MarksBeside::Status::Unreadable)
+        ShowOpenFailure(m_prompts, this, QFile::decodeName(beside.path.c_str()));
+    else if (beside.status == core::MarksBeside::Status::Damaged)
+        m_prompts.Information(this, AppTitle(), QString::fromStdString(beside.load.error));
 }
 
 void TFormTabl::bbSaveTabClick() {
@@ -95,7 +110,14 @@ bool TFormTabl::WriteRows(const QString& path) {
     rows.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i)
         rows.push_back(ListBox1->item(i)->text().toStdString());
-    return Write(m_prompts, this, path, core::FormatTableFile(rows));
+    if (!Write(m_prompts, this, path, core::FormatTableFile(rows)))
+        return false;
+    // The fire test's marks beside the table file, which itself stays as it is.
+    const core::FileWriteResult marks =
+        core::SaveMarksBeside(LocalPath(path), m_session.Test().Marks());
+    if (!marks)
+        ShowWriteFailure(m_prompts, this, marks);
+    return marks.ok;
 }
 
 void TFormTabl::bbSaveTemplClick() {
