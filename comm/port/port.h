@@ -21,6 +21,9 @@ enum class WaitStatus {
     Failed     ///< the wait itself failed (errno)
 };
 
+/// Most cancel events one Write can watch besides the device.
+inline constexpr std::size_t kMaxWriteCancel = 4;
+
 /// How a write ended: `written` bytes went out in every case.
 struct WriteResult {
     enum Status {
@@ -64,8 +67,9 @@ public:
     /// (0 when nothing is waiting or the device has vanished), -1 on another failure.
     virtual long Read(void* buf, size_t count) = 0;
     /// Writes without ever blocking in the kernel: while the device has no room it waits
-    /// up to `timeoutMs` (INFINITE for no limit) for room or for one of `cancel`.
-    /// `whole` false returns as soon as some bytes went out and the device is full.
+    /// up to `timeoutMs` (INFINITE for no limit) for room or for one of `cancel` (at most
+    /// kMaxWriteCancel; more fail with EINVAL before anything is written). `whole` false
+    /// returns as soon as some bytes went out and the device is full.
     virtual WriteResult Write(const void* buf, size_t count,
                               std::initializer_list<const TVaEvent*> cancel, uint32_t timeoutMs,
                               bool whole) = 0;
