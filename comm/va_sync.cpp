@@ -79,12 +79,15 @@ TVaEventWaitResult TVaEvent::WaitFor(uint32_t timeoutMs) {
 }
 
 int WaitForAny(std::initializer_list<const TVaEvent*> events, uint32_t timeoutMs) {
-    pollfd fds[8];
+    if (events.size() > kMaxWaitEvents) {
+        errno = EINVAL;
+        return -2;
+    }
+    pollfd fds[kMaxWaitEvents];
     size_t n = 0;
     for (const TVaEvent* e : events) {
-        if (n == std::size(fds))
-            break;
-        fds[n++] = pollfd{e->Handle(), POLLIN, 0};
+        fds[n] = pollfd{e->Handle(), POLLIN, 0};
+        ++n;
     }
     const int rc = PollWithDeadline(fds, n, timeoutMs);
     if (rc < 0)

@@ -39,7 +39,7 @@ struct WriteResult {
 };
 
 /// One open device. Failures return false (or -1) with errno set; errno is the code
-/// that the component's error messages carry.
+/// that the component's error messages carry. Nothing raises.
 ///
 /// Threads: the main thread configures and reads; one event thread at a time may wait in
 /// WaitCommEvent, one writer at a time may Write; Lost/MarkLost/TakeLostReport are safe
@@ -98,6 +98,8 @@ public:
     /// so the device can be opened again at once. Idempotent.
     virtual void Close() = 0;
 };
+
+// The functions below may be called on any thread and raise nothing but std::bad_alloc.
 
 /// Opens `path` exclusively for reading and writing (no other opener, root included).
 /// On failure returns nullptr with `error` set to an errno value.

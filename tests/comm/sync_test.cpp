@@ -44,6 +44,17 @@ TEST(TVaWaitEvent, WaitForAnyPrefersTheEarlierAndWakesAcrossThreads) {
     setter.join();
 }
 
+TEST(TVaWaitEvent, WaitForAnyRefusesMoreEventsThanItWatches) {
+    TVaWaitEvent e[kMaxWaitEvents + 1];
+    e[kMaxWaitEvents].SetEvent(); // the one that would be left out
+    static_assert(kMaxWaitEvents == 8, "the list below holds one event more");
+    errno = 0;
+    EXPECT_EQ(WaitForAny({&e[0], &e[1], &e[2], &e[3], &e[4], &e[5], &e[6], &e[7], &e[8]}, 0), -2);
+    EXPECT_EQ(errno, EINVAL);
+    e[7].SetEvent();
+    EXPECT_EQ(WaitForAny({&e[0], &e[1], &e[2], &e[3], &e[4], &e[5], &e[6], &e[7]}, 0), 7);
+}
+
 TEST(TVaCommBuffer, IsALinearQueue) {
     TVaCommBuffer b(8);
     b.Write("abcdef", 6);
