@@ -22,8 +22,9 @@ int PollWithDeadline(pollfd* fds, size_t count, uint32_t timeoutMs) {
     for (;;) {
         int wait = -1;
         if (timeoutMs != INFINITE) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            // Rounded up: a wait never ends before its time (a timed-out wait of 30 ms has
+            // lasted 30 ms).
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
         const int rc = poll(fds, count, wait);

@@ -266,8 +266,9 @@ WriteResult::Status TermiosPort::WriteFailure(int error, WriteResult& result) {
 WriteResult::Status TermiosPort::AwaitRoom(WriteWait& wait, WriteResult& result) {
     int timeout = -1;
     if (wait.timeoutMs != INFINITE) {
+        // Rounded up, so the time limit is never cut short.
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(wait.deadline - Clock::now());
+            std::chrono::ceil<std::chrono::milliseconds>(wait.deadline - Clock::now());
         if (left.count() <= 0)
             return WriteResult::Timeout;
         timeout = static_cast<int>(left.count());
