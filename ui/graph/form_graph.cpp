@@ -108,6 +108,7 @@ void TFormGraph::BuildToolBar() {
 void TFormGraph::BuildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
     miLoadTempl = AddAction(file, "miLoadTempl", QStringLiteral("Загрузить шаблон"));
+    connect(miLoadTempl, &QAction::triggered, this, &TFormGraph::miLoadTemplClick);
     mSave = AddAction(file, "mSave", QStringLiteral("Сохранить"));
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
     QMenu* axisX = view->addMenu(QStringLiteral("Ось X"));

@@ -92,6 +92,8 @@ public:
     void sbVClick() { SelectScale(2); }
     /// A scale menu item (tag 1-3).
     void miDB1Click(int tag);
+    /// "Загрузить шаблон": a template file into Template; enables sbTMPL (form_graph_template.cpp).
+    void miLoadTemplClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
