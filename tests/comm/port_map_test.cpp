@@ -4,6 +4,7 @@
 #include "comm/port_map.h"
 #include "comm/va_utils.h"
 #include "tests/common/pty.h"
+#include "tests/common/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,15 +19,11 @@ namespace fs = std::filesystem;
 class PortMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() /
-                 ("vels5-map-" + std::to_string(getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_root);
+        m_root = m_tmp.Path();
         for (const char* d :
              {"sys/devices/virtual/tty", "sys/class/tty", "dev/serial/by-id", "map"})
             fs::create_directories(m_root / d);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     // A tty in the fake sysfs: `device` link unless virtual, optional 8250 `type` file.
     void AddTty(const std::string& name, bool hardware, int type = -1) {
@@ -50,6 +47,7 @@ protected:
         return fs::read_symlink(m_root / "map" / ("COM" + std::to_string(n))).string();
     }
 
+    test::TempDir m_tmp{"vels5-map-"};
     fs::path m_root;
 };
 
