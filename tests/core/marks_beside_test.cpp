@@ -2,6 +2,7 @@
 // keep, found, missing, unreadable or damaged on loading.
 #include "core/cp1251.h"
 #include "core/test_marks.h"
+#include "tests/common/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,16 +18,8 @@ using core::MarksBeside;
 
 class MarksBesideTable : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = testing::TempDir() + "vels5_marks_XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-        m_table = m_dir + "/опыт 1.txt";
-    }
-    void TearDown() override {
-        chmod(m_dir.c_str(), 0700);
-        fs::remove_all(m_dir);
-    }
+    void SetUp() override { m_table = m_dir + "/опыт 1.txt"; }
+    void TearDown() override { chmod(m_dir.c_str(), 0700); }
     static core::TestMarks Marks() {
         core::TestMarks marks;
         marks.fireId = 12;
@@ -34,7 +27,8 @@ protected:
         marks.detectors = {{"И1", 40.1, 0.125f}, {"И2", std::nullopt, 0}};
         return marks;
     }
-    std::string m_dir;
+    test::TempDir m_temp{"vels5-marks-"};
+    std::string m_dir = m_temp.Path().string();
     std::string m_table;
 };
 
