@@ -24,7 +24,7 @@ struct OutsideStretch {
 /// clear of both limits early on; the second reaches the end-of-test value m_E half-way
 /// between the limits, where the band is still wide, instead of where it closes. From then on
 /// it is m_E. With the simulator's noise (2 % plus 0,002 dB/m) it stays inside the band even
-/// when the fire start is marked a few seconds early or late.
+/// when the fire start is marked up to five seconds early or late.
 double InsideDensityAt(const core::TestFireEnvelope& fire, double fireSec);
 
 /// When InsideDensityAt first reaches m_E, fire seconds.
