@@ -10,6 +10,7 @@
 #include "ui/prompts/qt_prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
+#include "ui/test/form_test.h"
 #include "vels5_version.h"
 
 #include <QApplication>
@@ -33,7 +34,9 @@ int main(int argc, char** argv) {
     ui::TFormTime formTime(
         prompts, [&form1](std::uint16_t seconds) { form1.StoreTimeStep(seconds); }, &form1);
     ui::TFormTech formTech(session.Status());
-    form1.SetWindows({&formTabl, &formGraph, &formDist, &formAbout, &formTime, &formTech});
+    ui::TFormTest formTest(form1.Session());
+    form1.SetWindows(
+        {&formTabl, &formGraph, &formDist, &formAbout, &formTime, &formTech, &formTest});
 
     QObject::connect(&form1, &ui::TForm1::Closed, &app, &QApplication::quit);
     form1.show();

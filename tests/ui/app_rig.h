@@ -14,6 +14,7 @@
 #include "ui/main/form1.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
+#include "ui/test/form_test.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -55,6 +56,7 @@ struct WindowsRig {
     std::unique_ptr<ui::TFormAbout> about;
     std::unique_ptr<ui::TFormTime> time;
     std::unique_ptr<ui::TFormTech> tech;
+    std::unique_ptr<ui::TFormTest> test;
 
     template <typename... ClockArgs>
     explicit WindowsRig(const ConfigHome& home, ClockArgs&&... clockArgs)
@@ -70,11 +72,13 @@ struct WindowsRig {
         time = std::make_unique<ui::TFormTime>(
             prompts, [f](std::uint16_t seconds) { f->StoreTimeStep(seconds); }, f);
         tech = std::make_unique<ui::TFormTech>(session.Status());
+        test = std::make_unique<ui::TFormTest>(form1->Session());
         form1->SetWindows(
-            {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get()});
+            {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get(), test.get()});
     }
     ~WindowsRig() {
         form1->Comm().Close();
+        test.reset();
         tech.reset();
         time.reset();
         about.reset();

@@ -99,7 +99,12 @@ private slots:
         QCOMPARE(top.size(), 4);
         QCOMPARE(top[0]->text(), QStringLiteral("Управление"));
         QCOMPARE(MenuTexts(top[0]->menu()), (QStringList{"Запретить запись", "Выход"}));
-        QCOMPARE(MenuTexts(top[1]->menu()), (QStringList{"Таблица", "График"}));
+        QCOMPARE(MenuTexts(top[1]->menu()), (QStringList{"Таблица", "График", "Испытание"}));
+        QCOMPARE(f.mTest->objectName(), QStringLiteral("mTest"));
+        f.mTest->trigger();
+        QVERIFY(rig.test->isVisible());
+        f.mTest->trigger();
+        QVERIFY(!rig.test->isVisible());
         QCOMPARE(MenuTexts(top[2]->menu()),
                  (QStringList{"Дистанция", "Период опроса", "-", "Панель"}));
         QCOMPARE(MenuTexts(top[3]->menu()), (QStringList{"Справка", "О программе"}));

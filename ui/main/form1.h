@@ -32,12 +32,14 @@ class TFormDist;
 class TFormGraph;
 class TFormTabl;
 class TFormTech;
+class TFormTest;
 class TFormTime;
 
 class TForm1 final : public QMainWindow, private core::IMeasurementHost {
     Q_OBJECT
 public:
-    /// The other six windows, created after this one in this order. None is owned.
+    /// The other six windows, created after this one in this order, and the fire test's
+    /// window, created after them. None is owned.
     struct Windows {
         TFormTabl* tabl = nullptr;
         TFormGraph* graph = nullptr;
@@ -45,6 +47,7 @@ public:
         TFormAbout* about = nullptr;
         TFormTime* time = nullptr;
         TFormTech* tech = nullptr;
+        TFormTest* test = nullptr;
     };
 
     /// FormCreate: builds the window and the port menu from `portMap`. `prompts` and
@@ -105,6 +108,7 @@ public:
     QAction* N10;
     QAction* mTabl;
     QAction* mGraph;
+    QAction* mTest; ///< "Испытание": the fire test's window on/off
     QAction* miDist;
     QAction* miTimeStep;
     QAction* miTechPan;
@@ -130,6 +134,7 @@ public:
     void StatusBar1MouseDown(int clickX);
     void bbTablhFormClick();
     void bbGraphFormClick();
+    void mTestClick();
     void bbEnRecClick(bool down);
     void miLinkClick();
     void bbRestartClick();
@@ -190,6 +195,8 @@ private:
     void ApplyView(const core::ModeView& view);
     void ApplyRecording(const core::RecordingView& recording);
     void SetDistLabels();
+    /// The fire test's window, shortcuts and its links to the graph and the table.
+    void ConnectTest();
     void PlaceDialog(QWidget* dialog) const;
     // Settings (form1_settings.cpp)
     core::Settings CurrentSettings() const;

@@ -12,6 +12,7 @@
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
+#include "ui/test/form_test.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -61,6 +62,9 @@ void TForm1::bbTablhFormClick() {
 }
 void TForm1::bbGraphFormClick() {
     Toggle(m_windows.graph);
+}
+void TForm1::mTestClick() {
+    Toggle(m_windows.test);
 }
 
 void TForm1::miTechPanClick() {

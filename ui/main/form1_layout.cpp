@@ -132,6 +132,8 @@ void TForm1::BuildMenu() {
     connect(mTabl, &QAction::triggered, this, &TForm1::bbTablhFormClick);
     mGraph = AddItem(windows, "mGraph", QStringLiteral("График"));
     connect(mGraph, &QAction::triggered, this, &TForm1::bbGraphFormClick);
+    mTest = AddItem(windows, "mTest", QStringLiteral("Испытание"));
+    connect(mTest, &QAction::triggered, this, &TForm1::mTestClick);
     QMenu* options = menuBar()->addMenu(QStringLiteral("Опции"));
     miDist = AddItem(options, "miDist", QStringLiteral("Дистанция"));
     connect(miDist, &QAction::triggered, this, &TForm1::miDistClick);

@@ -7,6 +7,7 @@
 #include "ui/main/form1.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
+#include "ui/test/form_test.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -46,6 +47,29 @@ void TForm1::SetWindows(const Windows& windows) {
         m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
         m_windows.tabl->SetGraph(m_windows.graph);
     }
+    ConnectTest();
+}
+
+void TForm1::ConnectTest() {
+    TFormTest* test = m_windows.test;
+    if (!test)
+        return;
+    test->SetGraph(m_windows.graph);
+    // F2 and Ctrl+1 ... Ctrl+9 from every window: this window is shown for the whole run.
+    addActions(test->ShortcutActions());
+    if (TFormGraph* graph = m_windows.graph) {
+        connect(test, &TFormTest::TestChanged, graph, [graph] {
+            if (graph->isVisible())
+                graph->RedrawGraph();
+        });
+        graph->FireStartDragged = [this, test](double t) {
+            m_session->Test().MoveFireStart(t);
+            m_session->UpdateTest();
+            test->ShowTest();
+        };
+    }
+    if (m_windows.tabl)
+        connect(m_windows.tabl, &TFormTabl::LogLoaded, test, &TFormTest::ShowTest);
 }
 
 void TForm1::Refresh() {
@@ -55,6 +79,9 @@ void TForm1::Refresh() {
     lTime->adjustSize();
     ApplyTimer(Timer1, m_session->Timer1(), m_timer1Starts);
     ApplyTimer(Timer2, m_session->Timer2(), m_timer2Starts);
+    // The test follows every record and reset; its end notice beeps even while it is hidden.
+    if (m_windows.test)
+        m_windows.test->ShowTest();
 }
 
 void TForm1::ApplyView(const core::ModeView& v) {
