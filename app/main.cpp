@@ -1,4 +1,4 @@
-// The monitor program: the seven windows, created in their documented order, and the event
+// The monitor program: the seven windows, created in their fixed order, and the event
 // loop. Closing the main window ends the program.
 #include "comm/port_map.h"
 #include "ui/dialogs/form_about.h"

@@ -3,6 +3,8 @@
 #include "core/link_protocol.h"
 #include "core/link_receiver.h"
 #include "tests/common/pty.h"
+#include "tests/common/temp_dir.h"
+#include "tests/common/tools_dir.h"
 
 #include <chrono>
 #include <csignal>
@@ -24,23 +26,18 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const char* kMeter = VELS5_TOOLS_DIR "/vels5-meter/vels5-meter";
+const std::string kMeter = test::ToolsDir() + "/vels5-meter/vels5-meter";
 
 // A private port map: XDG_CONFIG_HOME points into a fresh temporary folder.
 class MapDir {
 public:
-    MapDir() {
-        char tmpl[] = "/tmp/vels5-meter-test-XXXXXX";
-        m_root = mkdtemp(tmpl);
-    }
-    ~MapDir() { fs::remove_all(m_root); }
-    const std::string& Root() const { return m_root; }
+    const std::string& Root() const { return m_dir.Path(); }
     fs::path Entry(int n) const {
-        return fs::path(m_root) / "vels5/ports" / ("COM" + std::to_string(n));
+        return fs::path(Root()) / "vels5/ports" / ("COM" + std::to_string(n));
     }
 
 private:
-    std::string m_root;
+    test::TempDir m_dir;
 };
 
 // A running simulator with its stdout and stderr in one pipe.
@@ -54,11 +51,11 @@ public:
             dup2(fds[1], 1);
             dup2(fds[1], 2);
             setenv("XDG_CONFIG_HOME", map.Root().c_str(), 1);
-            std::vector<char*> argv{const_cast<char*>(kMeter)};
+            std::vector<char*> argv{const_cast<char*>(kMeter.c_str())};
             for (std::string& a : args)
                 argv.push_back(a.data());
             argv.push_back(nullptr);
-            execv(kMeter, argv.data());
+            execv(kMeter.c_str(), argv.data());
             _exit(127);
         }
         close(fds[1]);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app_rig.h"
+#include "tests/common/tools_dir.h"
 #include "ui/main/wall_clock.h"
 
 #include <QAction>
@@ -24,7 +25,7 @@ public:
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&m_process, &QProcess::readyRead, [this] { Collect(); });
-        m_process.start(QStringLiteral(VELS5_TOOLS_DIR "/vels5-meter/vels5-meter"), args);
+        m_process.start(QString::fromStdString(ToolsDir() + "/vels5-meter/vels5-meter"), args);
     }
     ~MeterProcess() {
         if (m_process.state() != QProcess::NotRunning) {
@@ -49,7 +50,7 @@ public:
     QString WaitLine(const QString& pattern, int timeoutMs = 5000) {
         const QRegularExpression re(pattern);
         QString found;
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 for (; m_scan < m_lines.size(); ++m_scan) {
                     if (re.match(m_lines[m_scan]).hasMatch()) {
@@ -69,7 +70,7 @@ public:
     void Kill() { m_process.kill(); }
     /// Waits for the end; the exit code, or -1 after a crash or the timeout.
     int WaitExit(int timeoutMs = 5000) {
-        QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+        (void)QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         Collect();
         if (m_process.state() != QProcess::NotRunning ||
             m_process.exitStatus() != QProcess::NormalExit)

@@ -266,7 +266,7 @@ private slots:
         QVERIFY(!f.miTechPan->isChecked());
     }
 
-    void helpOpensTheDocumentInTheCurrentFolder() {
+    void helpOpensTheManualInTheCurrentFolder() {
         ConfigHome home;
         AppRig rig(home);
         UrlCatcher catcher;
