@@ -4,6 +4,7 @@
 
 #include "core/clock.h"
 #include "core/link_receiver.h"
+#include "core/measurement_params.h"
 #include "core/mode_view.h"
 #include "core/record_log.h"
 #include "core/status_area.h"
@@ -78,12 +79,6 @@ struct RecordingView {
     bool bbEnRecDown = false;
     bool enabled = false; ///< miLink and bbEnRec
     bool operator==(const RecordingView&) const = default;
-};
-
-/// Recording parameters owned by the main window and kept in the settings file.
-struct MeasurementParams {
-    float fDist = 1.0f;          ///< metres between the blocks (0.3 to 10 via the dialog)
-    std::uint16_t wTimeStep = 1; ///< seconds between records (1 to 30 via the dialog)
 };
 
 /// The main window's measurement logic. The window forwards its events to the handlers
