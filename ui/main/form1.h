@@ -193,9 +193,9 @@ private:
     void PlaceDialog(QWidget* dialog) const;
     // Settings (form1_settings.cpp)
     core::Settings CurrentSettings() const;
+    QWidget* SettingsWindowOf(core::SettingsWindow window);
     void ApplySettingsRow(int row, const core::Settings& s);
-    void ApplyTableRow(int row, const core::Settings::Table& t);
-    void ApplyGraphRow(int row, const core::Settings::Graph& g);
+    void ActOnSettingsValue(int row);
     void KeepWindowsReachable();
 
     IPrompts& m_prompts;
