@@ -10,6 +10,7 @@
 #include "tests/common/status_frame.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
@@ -212,6 +213,54 @@ private slots:
         f.bbRestartClick();
         QCOMPARE(f.Session().Log().Count(), 1);
         QVERIFY(m_pty->Read(4, 200).empty());
+    }
+
+    void enteringAdjustmentStopsTheTimersBeforeAsking() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        MakeRecord();
+        QVERIFY(f.Timer1->isActive());
+        QVERIFY(f.Timer2->isActive());
+        int asked = 0;
+        Prompts().onAsk = [&](const Prompt& p) {
+            ++asked;
+            QCOMPARE(p.text, QStringLiteral("Сохранить данные?"));
+            // A tick delivered by the question's modal loop must find its timer stopped.
+            QVERIFY(!f.Timer1->isActive());
+            QVERIFY(!f.Timer2->isActive());
+        };
+        Prompts().answers << PromptAnswer::No;
+        Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
+        Prompts().onAsk = nullptr;
+        QCOMPARE(asked, 1);
+        QVERIFY(f.pAdjust->isVisible());
+        QVERIFY(!f.pStart->isVisible());
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(f.Timer2->isActive()); // watched again once the log is reset
+        QCOMPARE(f.Session().Log().Count(), 0);
+    }
+
+    void enteringAdjustmentJournalsALogWhoseSaveDidNotHappen() {
+        ui::TForm1& f = Form();
+        m_rig->tabl->show();
+        OpenCom12();
+        MakeRecord();
+        QCOMPARE(m_rig->tabl->ListBox1->count(), 1);
+        Prompts().answers << PromptAnswer::Yes;
+        Prompts().fileNames.enqueue(std::nullopt); // the save dialog is cancelled
+        Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
+        QCOMPARE(f.Session().Log().Count(), 0);
+        QCOMPARE(m_rig->tabl->ListBox1->count(), 0);
+        const QStringList files = QDir(m_home->JournalDir()).entryList(QDir::Files);
+        QCOMPARE(files, QStringList{QStringLiteral("2026-01-01_12-00-01.txt")});
+        const QString path = m_home->JournalDir() + QLatin1Char('/') + files[0];
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("12:00:01;    0;   4,985;   4,500;   0,250\r\n"));
+        QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
+                                                 "Данные сохранены в журнал:\n" + path}));
+        QCOMPARE(Prompts().asked.last().kind, Prompt::Information);
+        m_rig->tabl->hide();
     }
 
     void pauseAndResume() {

@@ -52,7 +52,7 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A test fire cannot be repeated: closing the window by any way, not only "Выход",
     // offers to save a log that has records, and the answer "Отмена" keeps the program.
-    if (!m_saveOffered && OfferSaveLog() != core::SaveAnswer::GoOn) {
+    if (!m_saveOffered && OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn) {
         event->ignore();
         return;
     }
