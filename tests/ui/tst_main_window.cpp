@@ -210,6 +210,15 @@ private slots:
         ui::TForm1& f = *rig.form1;
         QCOMPARE(MenuTexts(f.pmTx),
                  (QStringList{"COM1", "COM3", "COM12", "-", "-", "Выкл", "Обновить"}));
+        // Both separators take room when the popup is shown: none is collapsed into the other.
+        const QList<QAction*> items = f.pmTx->actions();
+        const int separator = items.indexOf(f.TxOff) - 2;
+        QVERIFY(items[separator]->isSeparator() && items[separator + 1]->isSeparator());
+        const QRect first = f.pmTx->actionGeometry(items[separator]);
+        const QRect second = f.pmTx->actionGeometry(items[separator + 1]);
+        QVERIFY(first.height() > 0);
+        QVERIFY(second.height() > 0);
+        QVERIFY(second.top() >= first.bottom());
         QCOMPARE(f.PortItem(12)->objectName(), QStringLiteral("Port12"));
         QCOMPARE(f.PortItem(3)->data().toInt(), 3);
         QCOMPARE(f.TxOff->objectName(), QStringLiteral("TxOff"));

@@ -59,6 +59,8 @@ void TForm1::BuildPortMenu() {
     if (!pmTx) {
         pmTx = new QMenu(this);
         pmTx->setObjectName(QStringLiteral("pmTx"));
+        // Two separators above "Выкл": Qt would show adjacent ones as one.
+        pmTx->setSeparatorsCollapsible(false);
         m_portGroup = new QActionGroup(this);
         m_portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
         pmTx->addSeparator();
