@@ -16,6 +16,7 @@
 #include "ui/tech/form_tech.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 #include <utility>
@@ -42,6 +43,13 @@ struct ConfigHome {
                              (dir.path() + QStringLiteral("/by-id")).toStdString());
     }
     QString SettingsFile() const { return dir.path() + QStringLiteral("/vels5/vels5.ini"); }
+    /// An empty file in the folder that stands for a serial device behind a port-map entry
+    /// (the popup offers only entries whose device is present); its path.
+    std::string Device(const QString& name) const {
+        const QString path = dir.path() + QLatin1Char('/') + name;
+        QFile(path).open(QIODevice::WriteOnly);
+        return path.toStdString();
+    }
     QString DataHome() const { return dir.path() + QStringLiteral("/data"); }
     QString JournalDir() const { return DataHome() + QStringLiteral("/vels5/journal"); }
 };

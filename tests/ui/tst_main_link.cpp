@@ -354,9 +354,12 @@ private slots:
 
     void portThatCannotBeOpened() {
         ui::TForm1& f = Form();
-        QVERIFY(m_home->Map().RegisterAs("/nonexistent/ttyUSB9", 3));
+        // The device is there when the popup is built and gone when it is chosen.
+        const std::string device = m_home->Device(QStringLiteral("ttyUSB9"));
+        QVERIFY(m_home->Map().RegisterAs(device, 3));
         f.Update1->trigger();
         OpenCom12();
+        QVERIFY(QFile::remove(QString::fromStdString(device)));
         f.PortItem(3)->trigger();
         QCOMPARE(Prompts().asked.size(), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);

@@ -203,9 +203,10 @@ private slots:
     void portPopupFromThePortMap() {
         ConfigHome home;
         comm::PortMap map = home.Map();
-        QVERIFY(map.RegisterAs("/dev/null-12", 12));
-        QVERIFY(map.RegisterAs("/dev/null-1", 1));
-        QVERIFY(map.RegisterAs("/dev/null-3", 3));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty12")), 12));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty1")), 1));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty3")), 3));
+        QVERIFY(map.RegisterAs(home.dir.path().toStdString() + "/unplugged", 4));
         AppRig rig(home);
         ui::TForm1& f = *rig.form1;
         QCOMPARE(MenuTexts(f.pmTx),
@@ -229,11 +230,12 @@ private slots:
             QVERIFY(a->isCheckable());
             QCOMPARE(a->actionGroup(), f.TxOff->actionGroup());
         }
-        // "Обновить" picks up a port added meanwhile.
-        QVERIFY(map.RegisterAs("/dev/null-2", 2));
+        // "Обновить" picks up a port added meanwhile and one whose device came back.
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty2")), 2));
+        home.Device(QStringLiteral("unplugged"));
         f.Update1->trigger();
-        QCOMPARE(MenuTexts(f.pmTx),
-                 (QStringList{"COM1", "COM2", "COM3", "COM12", "-", "-", "Выкл", "Обновить"}));
+        QCOMPARE(MenuTexts(f.pmTx), (QStringList{"COM1", "COM2", "COM3", "COM4", "COM12", "-", "-",
+                                                 "Выкл", "Обновить"}));
         QVERIFY(f.TxOff->isChecked());
         QVERIFY(!f.TxOff->isEnabled());
     }
