@@ -1,6 +1,7 @@
 // The monitor program: the seven windows, created in their fixed order, and the event
 // loop. Closing the main window ends the program.
 #include "comm/port_map.h"
+#include "ui/common/application.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
@@ -15,13 +16,14 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    ui::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Monitor VELS5"));
     QApplication::setApplicationVersion(QStringLiteral(VELS5_VERSION));
     // The other windows stay open until the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
     ui::QtPrompts prompts;
+    app.SetPrompts(&prompts);
     ui::WallClock clock;
     ui::TForm1 form1(prompts, clock, comm::PortMap());
     const core::MeasurementSession& session = form1.Session();
@@ -37,5 +39,7 @@ int main(int argc, char** argv) {
 
     QObject::connect(&form1, &ui::TForm1::Closed, &app, &QApplication::quit);
     form1.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    app.SetPrompts(nullptr);
+    return status;
 }

@@ -17,7 +17,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <atomic>
+#include <cerrno>
+#include <fcntl.h>
 #include <thread>
+#include <unistd.h>
 
 using test::AppRig;
 using test::ConfigHome;
@@ -202,6 +205,36 @@ private slots:
         QVERIFY(bytes.contains(";   4,985;   4,500;   0,250\r\n"));
         QCOMPARE(f.Session().Log().Count(), 0);
         QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+    }
+
+    void restartThatCannotBeQueuedIsReportedAndTheProgramGoesOn() {
+        ui::TForm1& f = Form();
+        // The line is full before the port opens: nobody reads the meter's side, so nothing
+        // the program writes can leave its write queue.
+        const int line = open(m_pty->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(line >= 0);
+        const std::vector<char> block(4096, 'x');
+        while (write(line, block.data(), block.size()) > 0) {
+        }
+        QCOMPARE(errno, EAGAIN);
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        f.Comm().Buffers().WriteTimeout = 20; // ms to wait for room before giving up
+        while (f.Comm().WriteBufFree() > 0)
+            f.Comm().WriteBuf(block.data(), std::min<int>(4096, f.Comm().WriteBufFree()));
+        QTest::mouseClick(f.bbRestart, Qt::LeftButton);
+        QTRY_COMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
+        QCOMPARE(Prompts().asked[0].caption, QStringLiteral("Error"));
+        QCOMPARE(Prompts().asked[0].text,
+                 QStringLiteral("Output buffer is full. Please check comm status."));
+        // The restart itself went on: the log is reset and the record timer stopped.
+        QVERIFY(!f.Timer1->isActive());
+        QCOMPARE(f.lTime->text(), QStringLiteral("Ti= 00:00:00"));
+        Feed(StatusFrame(kWork, 2.0f, 0.5f));
+        QCOMPARE(f.lUi->text(), QStringLiteral("Ui=2,000В"));
+        f.TxOff->trigger();
+        close(line);
     }
 
     void cancelledSaveDialogKeepsTheLog() {
