@@ -2,6 +2,7 @@
 // loop. Closing the main window ends the program.
 #include "comm/port_map.h"
 #include "ui/common/application.h"
+#include "ui/common/translations.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
@@ -14,9 +15,14 @@
 #include "vels5_version.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     ui::Application app(argc, argv);
+    if (!ui::InstallQtTranslations(app))
+        std::fputs("vels5: Qt's Russian translations are missing (qt6-translations-l10n): "
+                   "standard buttons stay English\n",
+                   stderr);
     QApplication::setApplicationName(QStringLiteral("Monitor VELS5"));
     QApplication::setApplicationVersion(QStringLiteral(VELS5_VERSION));
     // The other windows stay open until the main window closes.

@@ -1,9 +1,17 @@
 // The application level: exceptions from handlers, timers and the serial component are shown
-// and the program goes on; Qt's standard buttons and dialogs speak Russian.
+// and the program goes on; Qt's standard buttons and dialogs read Russian.
 #include "comm/va_component.h"
 #include "fake_prompts.h"
 #include "test_main.h"
+#include "ui/common/translations.h"
+#include "ui/prompts/qt_prompts.h"
 
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 #include <stdexcept>
 
@@ -16,8 +24,42 @@ class TstApplication : public QObject {
 private:
     FakePrompts m_prompts;
     static ui::Application& App() { return *static_cast<ui::Application*>(qApp); }
+    static QString Plain(QString text) { return text.remove(QLatin1Char('&')); }
+    static QStringList ButtonTexts(const QWidget& dialog) {
+        QStringList texts;
+        for (const QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+            for (const QAbstractButton* b : box->buttons())
+                texts << Plain(b->text());
+        return texts;
+    }
 
 private slots:
+    void initTestCase() { QVERIFY(ui::InstallQtTranslations(*qApp)); }
+
+    void standardButtonsAndDialogsReadRussian() {
+        QMessageBox box(QMessageBox::Question, QString(), QStringLiteral("Сохранить данные?"),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(Plain(box.button(QMessageBox::Yes)->text()), QStringLiteral("Да"));
+        QCOMPARE(Plain(box.button(QMessageBox::No)->text()), QStringLiteral("Нет"));
+        QCOMPARE(Plain(box.button(QMessageBox::Cancel)->text()), QStringLiteral("Отмена"));
+        QFileDialog save;
+        ui::FileDialogOptions options;
+        options.title = QStringLiteral("Сохранить таблицу");
+        options.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        ui::QtPrompts::ConfigureFileDialog(save, options, true);
+        QVERIFY2(ButtonTexts(save).contains(QStringLiteral("Сохранить")),
+                 qPrintable(ButtonTexts(save).join(' ')));
+        QVERIFY(ButtonTexts(save).contains(QStringLiteral("Отмена")));
+        QCOMPARE(Plain(save.labelText(QFileDialog::FileName)), QStringLiteral("Имя файла:"));
+        QColorDialog colour;
+        colour.setOption(QColorDialog::DontUseNativeDialog);
+        QVERIFY(ButtonTexts(colour).contains(QStringLiteral("Отмена")));
+        QStringList labels;
+        for (const QLabel* l : colour.findChildren<QLabel*>())
+            labels << Plain(l->text());
+        QVERIFY2(labels.contains(QStringLiteral("Основные цвета")), qPrintable(labels.join(' ')));
+    }
+
     void init() {
         m_prompts.Clear();
         App().SetPrompts(&m_prompts);
