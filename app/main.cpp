@@ -16,8 +16,30 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt ends a program that finds no display with an abort that suggests reinstalling it.
+bool HasGraphicalSession() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (!HasGraphicalSession()) {
+        std::fputs("vels5: no graphical session: DISPLAY and WAYLAND_DISPLAY are not set.\n"
+                   "The monitor is a desktop program; start it from a terminal of the desktop,\n"
+                   "or under a virtual display: xvfb-run -a vels5\n",
+                   stderr);
+        return 1;
+    }
     ui::Application app(argc, argv);
     if (!ui::InstallQtTranslations(app))
         std::fputs("vels5: Qt's Russian translations are missing (qt6-translations-l10n): "

@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <stdexcept>
@@ -58,6 +59,21 @@ private slots:
         for (const QLabel* l : colour.findChildren<QLabel*>())
             labels << Plain(l->text());
         QVERIFY2(labels.contains(QStringLiteral("Основные цвета")), qPrintable(labels.join(' ')));
+    }
+
+    void withoutADisplayTheProgramSaysSoAndEnds() {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QString::fromLatin1(name));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VELS5_APP), QStringList());
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit); // not Qt's abort
+        QCOMPARE(program.exitCode(), 1);
+        const QString err = QString::fromUtf8(program.readAllStandardError());
+        QVERIFY2(err.startsWith(QStringLiteral("vels5: no graphical session")), qPrintable(err));
+        QVERIFY(err.contains(QStringLiteral("xvfb-run -a vels5")));
     }
 
     void init() {
