@@ -219,6 +219,22 @@ TEST(MeterProcess, RunsThePhasesAnswersRestartAndRemovesItsEntryOnSigterm) {
     EXPECT_FALSE(fs::is_symlink(map.Entry(5)));
 }
 
+TEST(MeterProcess, TheStartPhaseWaitsUntilTheMonitorOpensThePort) {
+    MapDir map;
+    Meter meter(map, Fast({"--verbose"})); // 0,2 s of start, a frame every 50 ms
+    ASSERT_FALSE(meter.WaitLine("^vels5-meter: COM5 ").empty()) << meter.Output();
+    // Twelve frames take well over the start phase, and all of them are start frames.
+    for (int i = 0; i < 12; ++i)
+        ASSERT_FALSE(meter.WaitLine(" tx mode=").empty()) << meter.Output();
+    EXPECT_EQ(meter.Output().find(" tx mode=01"), std::string::npos) << meter.Output();
+    FakeMonitor monitor(map.Entry(5).string());
+    EXPECT_TRUE(monitor.Follow(20000, [&] {
+        return monitor.Saw({0x08, 0x01, 0x02, 0x84, 0x04});
+    })) << meter.Output();
+    EXPECT_EQ(monitor.Modes().front(), 0x08);
+    EXPECT_FALSE(meter.WaitLine(" opened: the scenario starts$").empty()) << meter.Output();
+}
+
 TEST(MeterProcess, RestartBeforeWorkIsLoggedAndIgnored) {
     MapDir map;
     Meter meter(map, {"--stab", "30", "--interval", "50"});
