@@ -82,7 +82,8 @@ std::optional<MeterLine> MeterLine::OpenPty(std::string& error) {
 std::optional<MeterLine> MeterLine::OpenDevice(const std::string& path, std::string& error) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = ErrnoText(path);
+        // A terminal in exclusive mode refuses every open but root's with EBUSY.
+        error = errno == EBUSY ? path + ": in use by another program" : ErrnoText(path);
         return std::nullopt;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
