@@ -35,7 +35,7 @@ public:
     }
 
     /// Waits for the line telling where the simulator is reachable; its COM number, or 0.
-    int WaitReady(int timeoutMs = 5000) {
+    int WaitReady(int timeoutMs = 20000) {
         const QString line =
             WaitLine(QStringLiteral(R"(^vels5-meter: COM(\d+) -> (/dev/pts/\d+))"), timeoutMs);
         const QRegularExpressionMatch m =
@@ -47,7 +47,7 @@ public:
     }
     /// The first line from the current scan position on that matches, or "" after the timeout.
     /// Lines before the match are passed over for the next call.
-    QString WaitLine(const QString& pattern, int timeoutMs = 5000) {
+    QString WaitLine(const QString& pattern, int timeoutMs = 20000) {
         const QRegularExpression re(pattern);
         QString found;
         (void)QTest::qWaitFor(
@@ -69,7 +69,7 @@ public:
     void Terminate() { m_process.terminate(); }
     void Kill() { m_process.kill(); }
     /// Waits for the end; the exit code, or -1 after a crash or the timeout.
-    int WaitExit(int timeoutMs = 5000) {
+    int WaitExit(int timeoutMs = 20000) {
         (void)QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         Collect();
         if (m_process.state() != QProcess::NotRunning ||

@@ -49,13 +49,22 @@ private:
     // Every valid frame re-arms the watchdog (a mode change once more), so its start count
     // tells when the session has taken the frames.
     static void WaitForFrames(ui::TForm1& f, std::uint32_t before, std::uint32_t frames) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 20000);
     }
 
     void Feed(const std::vector<std::uint8_t>& bytes, std::uint32_t frames = 1) {
         const std::uint32_t before = Form().Session().Timer2().starts;
         m_pty->Write(bytes);
         WaitForFrames(Form(), before, frames);
+    }
+
+    // What the program has sent so far and not yet read: a marker queued through the same
+    // port now comes after everything the program wrote before.
+    std::vector<std::uint8_t> SentSoFar() {
+        const std::vector<std::uint8_t> marker{0x7E, 0x81, 0x7E, 0x42};
+        Form().Comm().WriteBuf(marker.data(), static_cast<int>(marker.size()));
+        std::vector<std::uint8_t> sent = m_pty->ReadUntil(marker);
+        return sent;
     }
 
     void OpenCom12() {
@@ -159,7 +168,7 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         QTest::mouseClick(f.bbRestart, Qt::LeftButton);
-        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
         QVERIFY(!f.Timer1->isActive());
         QVERIFY(Prompts().asked.isEmpty()); // an empty log is not offered for saving
     }
@@ -176,7 +185,7 @@ private slots:
         QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::YesNoCancel);
         QCOMPARE(Prompts().asked[0].caption, QString());
         QCOMPARE(f.Session().Log().Count(), 1);
-        QVERIFY(m_pty->Read(4, 200).empty());
+        QVERIFY(SentSoFar().empty());
         // Yes, then a file that exists and "No" to replacing it: nothing happens either.
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("/log.txt");
@@ -204,7 +213,7 @@ private slots:
         QCOMPARE(bytes.count("\r\n"), 1);
         QVERIFY(bytes.contains(";   4,985;   4,500;   0,250\r\n"));
         QCOMPARE(f.Session().Log().Count(), 0);
-        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
     }
 
     void restartThatCannotBeQueuedIsReportedAndTheProgramGoesOn() {
@@ -245,7 +254,7 @@ private slots:
         Prompts().fileNames.enqueue(std::nullopt);
         f.bbRestartClick();
         QCOMPARE(f.Session().Log().Count(), 1);
-        QVERIFY(m_pty->Read(4, 200).empty());
+        QVERIFY(SentSoFar().empty());
     }
 
     void enteringAdjustmentStopsTheTimersBeforeAsking() {
@@ -362,10 +371,12 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         m_pty->Hangup();
-        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 20000);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
         QVERIFY(Prompts().asked[0].text.startsWith(QStringLiteral("Порт COM12 недоступен")));
-        QTest::qWait(300);
+        // Told once per opening, however often the loss is reported.
+        f.MyCOMDeviceLost("COM12");
+        QCoreApplication::processEvents();
         QCOMPARE(Prompts().asked.size(), 1);
         f.Timer2Timer();
         QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
@@ -421,11 +432,11 @@ private slots:
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Receiver().Accepted() >= 20, 20000);
         QVERIFY(f.close());
         QVERIFY(!f.Comm().Active());
-        QTest::qWait(50);
-        m_rig.reset(); // the windows go while the line is still busy
+        QCoreApplication::processEvents(); // hand-offs queued before the close do nothing
+        m_rig.reset();                     // the windows go while the line is still busy
         stop.store(true);
         meter.join();
     }
@@ -444,7 +455,7 @@ private slots:
         QTRY_COMPARE(Prompts().asked.size(), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Information);
         QCOMPARE(Prompts().asked[0].text, QStringLiteral("Журнал заполнен, запись остановлена"));
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // a second notice would be posted by now
         QCOMPARE(Prompts().asked.size(), 1);
     }
 };
