@@ -16,7 +16,7 @@ enum class PromptButtons : std::uint8_t { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer : std::uint8_t { Ok, Cancel, Yes, No };
 
 /// What a save dialog shows. Texts are UTF-8.
-struct SaveDialogSpec {
+struct SaveDialogOptions {
     std::string title;
     std::string defaultSuffix; ///< appended to a name typed without extension, e.g. "txt"
     /// Pairs of description and patterns separated by "|", e.g.
@@ -39,7 +39,7 @@ public:
                                   PromptButtons buttons) = 0;
     /// The chosen file name (existing or not; the caller asks about replacing), or nullopt
     /// when cancelled.
-    virtual std::optional<std::string> SaveFileName(const SaveDialogSpec& spec) = 0;
+    virtual std::optional<std::string> SaveFileName(const SaveDialogOptions& dialog) = 0;
 };
 
 } // namespace core

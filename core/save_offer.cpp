@@ -24,11 +24,11 @@ void ReportWriteError(IPrompts& prompts, const FileWriteResult& result) {
 enum class UserSave : std::uint8_t { Saved, Refused, Failed };
 
 UserSave SaveWhereTheUserChooses(const RecordLog& log, const TableView& view, IPrompts& prompts) {
-    SaveDialogSpec spec;
-    spec.title = save_text::kSaveTable;
-    spec.defaultSuffix = "txt";
-    spec.filter = save_text::kFilter;
-    const std::optional<std::string> path = prompts.SaveFileName(spec);
+    SaveDialogOptions dialog;
+    dialog.title = save_text::kSaveTable;
+    dialog.defaultSuffix = "txt";
+    dialog.filter = save_text::kFilter;
+    const std::optional<std::string> path = prompts.SaveFileName(dialog);
     if (!path)
         return UserSave::Refused;
     if (Exists(*path) &&

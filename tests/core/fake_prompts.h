@@ -19,7 +19,7 @@ public:
         std::string caption;
         std::string text; ///< message text, or the dialog's title
         core::PromptButtons buttons = core::PromptButtons::Ok;
-        core::SaveDialogSpec spec;
+        core::SaveDialogOptions dialog;
     };
 
     std::deque<core::PromptAnswer> answers;           ///< empty: Cancel
@@ -47,8 +47,8 @@ public:
         answers.pop_front();
         return a;
     }
-    std::optional<std::string> SaveFileName(const core::SaveDialogSpec& spec) override {
-        asked.push_back({Kind::SaveFile, {}, spec.title, core::PromptButtons::Ok, spec});
+    std::optional<std::string> SaveFileName(const core::SaveDialogOptions& dialog) override {
+        asked.push_back({Kind::SaveFile, {}, dialog.title, core::PromptButtons::Ok, dialog});
         if (duringSaveDialog)
             duringSaveDialog();
         if (fileNames.empty())

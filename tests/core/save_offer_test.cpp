@@ -94,11 +94,11 @@ TEST_F(SaveOffer, YesWritesTheWholeLogAndEmptiesIt) {
     EXPECT_EQ(Read(path), expected);
     EXPECT_NE(expected.find("|   4,500|   0,250\r\n"), std::string::npos) << expected; // 3 spaces
     ASSERT_EQ(prompts.asked.size(), 2u);
-    const core::SaveDialogSpec& spec = prompts.asked[1].spec;
-    EXPECT_EQ(spec.title, "Сохранить таблицу");
-    EXPECT_EQ(spec.defaultSuffix, "txt");
-    EXPECT_EQ(spec.filter, "TXT (*.txt)|*.txt|all (*.*)|*.*");
-    EXPECT_EQ(spec.fileName, "");
+    const core::SaveDialogOptions& dialog = prompts.asked[1].dialog;
+    EXPECT_EQ(dialog.title, "Сохранить таблицу");
+    EXPECT_EQ(dialog.defaultSuffix, "txt");
+    EXPECT_EQ(dialog.filter, "TXT (*.txt)|*.txt|all (*.*)|*.*");
+    EXPECT_EQ(dialog.fileName, "");
 }
 
 TEST_F(SaveOffer, ReplacingAFileIsAskedAndMayBeRefused) {

@@ -23,12 +23,12 @@ core::PromptAnswer CorePrompts::Question(std::string_view caption, std::string_v
     return m_prompts.Question(m_parent, Text(caption), Text(text), buttons);
 }
 
-std::optional<std::string> CorePrompts::SaveFileName(const core::SaveDialogSpec& spec) {
+std::optional<std::string> CorePrompts::SaveFileName(const core::SaveDialogOptions& dialog) {
     FileDialogOptions options;
-    options.title = Text(spec.title);
-    options.defaultSuffix = Text(spec.defaultSuffix);
-    options.filter = Text(spec.filter);
-    options.fileName = Text(spec.fileName);
+    options.title = Text(dialog.title);
+    options.defaultSuffix = Text(dialog.defaultSuffix);
+    options.filter = Text(dialog.filter);
+    options.fileName = Text(dialog.fileName);
     const std::optional<QString> path = m_prompts.SaveFileName(m_parent, options);
     if (!path)
         return std::nullopt;

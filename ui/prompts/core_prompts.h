@@ -16,7 +16,7 @@ public:
     void Error(std::string_view caption, std::string_view text) override;
     core::PromptAnswer Question(std::string_view caption, std::string_view text,
                                 core::PromptButtons buttons) override;
-    std::optional<std::string> SaveFileName(const core::SaveDialogSpec& spec) override;
+    std::optional<std::string> SaveFileName(const core::SaveDialogOptions& dialog) override;
 
 private:
     ui::IPrompts& m_prompts;
