@@ -4,6 +4,7 @@
 
 #include "core/format.h"
 #include "core/settings_file.h"
+#include "core/table_file.h"
 
 #include <array>
 #include <cstdio>
@@ -41,7 +42,7 @@ enum class Codec : std::uint8_t {
     SignedByte, // Required, kept as a signed byte; the unsigned field takes the same bits
     True,       // "true" or "false", on only when "true" (exact words)
     NotFalse,   // "true" or "false", off only when "false"
-    Delim,      // the text unchanged; empty gives ";"
+    Delim,      // its first character; empty gives ";" (DelimiterFromSetting)
     Dist,       // FormatDecimal(5, 1); empty gives the default; not a number ends the reading;
                 // outside the distance range gives the default
     Colour,     // "0x" and 8 upper-case hex digits; anything else ends the reading
@@ -292,7 +293,7 @@ bool ReadSettingsRow(int row, std::string_view value, Settings& settings, std::s
         *std::get<bool*>(field) = value != "false";
         return true;
     case Codec::Delim:
-        *std::get<std::string*>(field) = value.empty() ? ";" : std::string(value);
+        *std::get<std::string*>(field) = DelimiterFromSetting(value);
         return true;
     case Codec::Dist:
         return ReadDist(value, *std::get<float*>(field), error);
