@@ -94,7 +94,8 @@ TEST_F(TableTool, DelimiterAndUnitsShapeTheRows) {
 
 TEST_F(TableTool, RefusedFilesPrintTheWindowsMessage) {
     const std::string good = "10:00:00;    1;   4,985;    1,000;    0,100";
-    ToolRun run = Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
+    ToolRun run =
+        Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "{\"error\":\"Файл таблицы повреждён\",\"line\":4}\n");
     run = Tool("--csv '" + Write("empty.txt", {}) + "'");
