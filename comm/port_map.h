@@ -1,5 +1,9 @@
 // The port map: COM names of this program mapped to serial devices of the machine.
 // Each entry is a symbolic link <map dir>/COMn -> device path.
+//
+// Every function may be called on any thread (a PortMap holds only its folders; the map
+// lives in the file system) and raises nothing but std::bad_alloc: failures come back as
+// nullopt, -1, false or entries left out.
 #pragma once
 
 #include <optional>

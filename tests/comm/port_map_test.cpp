@@ -60,8 +60,8 @@ protected:
         return fs::read_symlink(m_root / "map" / ("COM" + std::to_string(n))).string();
     }
 
-    test::TempDir m_dir;
-    fs::path m_root{m_dir.Path()};
+    test::TempDir m_tmp{"vels5-map-"};
+    fs::path m_root{m_tmp.Path()};
 };
 
 TEST_F(PortMapTest, RefreshEntersHardwareSerialPortsOnly) {

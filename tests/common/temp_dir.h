@@ -1,6 +1,6 @@
-// A fresh private folder for one test's files, so that parallel runs, other users and files
-// left behind never meet: made by mkdtemp under $TMPDIR (or /tmp), removed with everything
-// in it when the object goes. Qt-free.
+// A fresh temporary folder per test (mkdtemp under $TMPDIR or /tmp), removed with its
+// contents when the object goes, so parallel runs, other users and files left behind never
+// meet. Qt-free; the window tests use QTemporaryDir instead.
 #pragma once
 
 #include <cstdlib>
@@ -13,10 +13,9 @@ namespace test {
 
 class TempDir {
 public:
-    TempDir() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = (base && base[0] == '/' ? std::string(base) : std::string("/tmp")) +
-                              "/vels5-test-XXXXXX";
+    /// A new folder named `<prefix>XXXXXX` with a random suffix; nobody else has it.
+    explicit TempDir(const std::string& prefix = "vels5-test-") {
+        std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "XXXXXX"));
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed for " + pattern);
         m_path = pattern;
@@ -28,13 +27,12 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    /// The folder, without a trailing slash.
-    const std::string& Path() const { return m_path; }
+    const std::filesystem::path& Path() const { return m_path; }
     /// A path inside the folder.
-    std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+    std::string File(std::string_view name) const { return (m_path / name).string(); }
 
 private:
-    std::string m_path;
+    std::filesystem::path m_path;
 };
 
 } // namespace test

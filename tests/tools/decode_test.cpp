@@ -156,7 +156,7 @@ TEST(Vels5Decode, UnreadableInputExitsWithStatus2) {
     EXPECT_TRUE(run.lines.empty());
     EXPECT_NE(run.err.find("cannot read '" + missing + "'"), std::string::npos) << run.err;
 
-    const ToolRun directory = RunDecode("'" + dir.Path() + "'");
+    const ToolRun directory = RunDecode("'" + dir.Path().string() + "'");
     EXPECT_EQ(directory.status, 2);
     EXPECT_NE(directory.err.find("cannot read"), std::string::npos) << directory.err;
 }

@@ -31,7 +31,7 @@ const std::string kMeter = test::ToolsDir() + "/vels5-meter/vels5-meter";
 // A private port map: XDG_CONFIG_HOME points into a fresh temporary folder.
 class MapDir {
 public:
-    const std::string& Root() const { return m_dir.Path(); }
+    std::string Root() const { return m_dir.Path().string(); }
     fs::path Entry(int n) const {
         return fs::path(Root()) / "vels5/ports" / ("COM" + std::to_string(n));
     }
