@@ -17,7 +17,7 @@ public:
     void RedrawGraph() override {}
     void SetTableTime(std::string_view) override {}
     void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog() override { return core::SaveAnswer::GoOn; }
+    core::SaveAnswer OfferSaveLog(core::LogDiscard) override { return core::SaveAnswer::GoOn; }
     void SendFrame(std::span<const std::uint8_t>) override {}
     void NotifyLogFull(std::string_view) override {}
 };

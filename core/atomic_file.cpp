@@ -15,16 +15,8 @@
 namespace core {
 namespace {
 
-std::string ErrorText(int code) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text;
-}
-
 FileWriteResult Failure(const std::string& path, int code) {
-    return {false, code, "Cannot create file " + path, ErrorText(code)};
+    return {false, code, "Cannot create file " + path, SystemErrorText(code)};
 }
 
 std::string ParentDir(const std::string& path) {
@@ -70,6 +62,14 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 } // namespace
 
+std::string SystemErrorText(int code) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
+
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::string tempPath;
     const int fd = CreateTemp(path, tempPath);
@@ -106,7 +106,7 @@ FileWriteResult RemoveFileIfPresent(const std::string& path) {
     if (unlink(path.c_str()) == 0 || errno == ENOENT)
         return {true, 0, {}, {}};
     const int code = errno;
-    return {false, code, "Cannot delete file " + path, ErrorText(code)};
+    return {false, code, "Cannot delete file " + path, SystemErrorText(code)};
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {

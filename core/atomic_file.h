@@ -25,6 +25,9 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::string_view by
 /// Removes `path`; a file that is not there counts as removed. On failure `error` is
 /// "Cannot delete file <path>".
 FileWriteResult RemoveFileIfPresent(const std::string& path);
+/// The system's text for an errno value in the C locale, without a trailing full stop
+/// ("No space left on device").
+std::string SystemErrorText(int code);
 
 /// Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);

@@ -35,6 +35,8 @@ void MeasurementSession::OnStatusFrame() {
 }
 
 void MeasurementSession::Timer2Timer() {
+    if (!m_timer2.running)
+        return;
     // pStart lies in front of the other panels, so showing it hides whatever they show.
     m_view.pStart = true;
     m_view.lStart.text.assign(mode_text::kNoLink);
@@ -86,9 +88,9 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         StopTimer(m_timer1);
         StopTimer(m_timer2);
         m_view.bbRestart = false;
-        // Entering adjustment ends the measurement whatever the user answers, unless saving
-        // it failed: then the log stays for another try.
-        if (m_host.OfferSaveLog() != SaveAnswer::Failed)
+        // Entering adjustment ends the measurement: the log is saved or journalled unless the
+        // user said No; only when even that failed does it stay for another try.
+        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed)
             ResetLog();
         m_view.pError = true; // the adjustment view decides between pAdjust and pError
     }
@@ -118,7 +120,7 @@ void MeasurementSession::Accumulate() {
 }
 
 void MeasurementSession::Timer1Timer() {
-    if (m_recording.state != RecordingState::On)
+    if (!m_timer1.running || m_recording.state != RecordingState::On)
         return;
     const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
@@ -188,7 +190,7 @@ void MeasurementSession::Pause() {
 }
 
 void MeasurementSession::Resume() {
-    if (m_host.OfferSaveLog() != SaveAnswer::GoOn) {
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn) {
         m_recording.bbEnRecDown = true;
         return;
     }
@@ -201,7 +203,7 @@ void MeasurementSession::Resume() {
 }
 
 void MeasurementSession::bbRestartClick() {
-    if (m_host.OfferSaveLog() != SaveAnswer::GoOn)
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
         return;
     ResetLog();
     m_host.SendFrame(kRestartFrame);

@@ -21,7 +21,7 @@ public:
     void RedrawGraph() override {}
     void SetTableTime(std::string_view) override {}
     void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog() override {
+    core::SaveAnswer OfferSaveLog(core::LogDiscard) override {
         return (flags & 8) ? core::SaveAnswer::Stop : core::SaveAnswer::GoOn;
     }
     void SendFrame(std::span<const std::uint8_t>) override {}

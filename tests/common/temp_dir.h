@@ -1,11 +1,13 @@
 // A fresh temporary folder per test (mkdtemp under $TMPDIR or /tmp), removed with its
-// contents when the object goes. Qt-free; the window tests use QTemporaryDir instead.
+// contents when the object goes, so parallel runs, other users and files left behind never
+// meet. Qt-free; the window tests use QTemporaryDir instead.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace test {
 
@@ -26,6 +28,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
+    /// A path inside the folder.
+    std::string File(std::string_view name) const { return (m_path / name).string(); }
 
 private:
     std::filesystem::path m_path;

@@ -130,7 +130,7 @@ TEST(MeterOptions, OutsideStretchAndDetectors) {
     EXPECT_NE(Parse({"--outside", "lower@100"}).error.find("begins at 220 s"), std::string::npos);
 }
 
-TEST(MeterOptions, FaultSpecifications) {
+TEST(MeterOptions, FaultInjectionsAreParsed) {
     auto f = meter::ParseFault("em:0x02@30s+10s");
     ASSERT_TRUE(f);
     EXPECT_TRUE(f->emitter);
@@ -167,7 +167,7 @@ TEST(MeterOptions, SecondsAndNumbers) {
     EXPECT_FALSE(meter::ParseNumber(" 1"));
 }
 
-TEST(MeterOptions, HelpDocumentsEveryOption) {
+TEST(MeterOptions, HelpNamesEveryOption) {
     const std::string help = meter::HelpText();
     for (const char* option :
          {"--port",        "--device",    "--interval",  "--start", "--stab",      "--adjust",

@@ -1,5 +1,6 @@
 // vels5-table run on files written here: JSON lines, CSV, templates, refusals, exit status.
 #include "core/cp1251.h"
+#include "tests/common/tools_dir.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +14,7 @@
 
 namespace {
 
-const std::string kTool = std::string(VELS5_TOOLS_DIR) + "/vels5-table/vels5-table";
+const std::string kTool = test::ToolsDir() + "/vels5-table/vels5-table";
 
 struct ToolRun {
     int status = -1;

@@ -134,6 +134,23 @@ private slots:
         QVERIFY(!Marks().detectors[0].alarmT);
     }
 
+    void theSaveOfferWritesTheMarksBesideTheTable() {
+        Test().bbAddClick();
+        Record(0.0f);
+        Test().aStart->trigger();
+        Test().aAlarm[0]->trigger();
+        const core::TestMarks marks = Marks();
+        QTemporaryDir dir;
+        const QString table = dir.filePath(QStringLiteral("before-restart.txt"));
+        m_rig->prompts.answers.enqueue(ui::PromptAnswer::Yes);
+        m_rig->prompts.fileNames.enqueue(table);
+        Form().bbRestart->click();
+        QFile beside(table + QStringLiteral(".test.txt"));
+        QVERIFY(beside.open(QIODevice::ReadOnly));
+        QCOMPARE(beside.readAll(), QByteArray::fromStdString(core::FormatMarksFile(marks)));
+        QVERIFY(!Marks().fireStartT); // then the log and its test were reset
+    }
+
     void aLoadedTableShowsItsMarks() {
         Form().TxOff->trigger(); // loading needs the port closed
         QTemporaryDir dir;

@@ -56,7 +56,7 @@ public:
     void RedrawGraph() override {}
     void SetTableTime(std::string_view) override {}
     void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog() override { return core::SaveAnswer::GoOn; }
+    core::SaveAnswer OfferSaveLog(core::LogDiscard) override { return core::SaveAnswer::GoOn; }
     void SendFrame(std::span<const std::uint8_t>) override {}
     void NotifyLogFull(std::string_view) override { logFull = true; }
 };
@@ -223,12 +223,12 @@ std::optional<LogOptions> ParseOptions(const ModeContext& ctx) {
         const bool hasValue = i + 1 < a.size();
         if (a[i] == "--period" && hasValue) {
             const auto v = ParseNumber<int>(a[++i]);
-            if (!v || *v < 1 || *v > 30)
+            if (!v || !core::PeriodInRange(*v))
                 return Refuse(ctx, "--period takes whole seconds from 1 to 30");
             o.periodSec = *v;
         } else if (a[i] == "--dist" && hasValue) {
             const auto v = ParseNumber<float>(a[++i]);
-            if (!v || !(*v >= 0.3f && *v <= 10.0f))
+            if (!v || !core::DistInRange(*v))
                 return Refuse(ctx, "--dist takes metres from 0.3 to 10");
             o.distMetres = *v;
         } else if (a[i] == "--frame-ms" && hasValue) {

@@ -28,6 +28,8 @@ public:
 private:
     double Now() const;
     double NextDeadline() const;
+    /// Keeps the scenario at its beginning until the monitor opens the pseudo-terminal.
+    void HoldStartUntilOpened();
     /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
     bool RunTimers(double tSec);
     /// Handles what ppoll reported on the line.
@@ -60,6 +62,7 @@ private:
     std::vector<double> m_thresholds; ///< of the simulated detectors, dB/m
     std::vector<bool> m_alarmed;      ///< per detector, in the current work phase
     bool m_outside = false;           ///< the fire is in its stretch outside the band
+    bool m_holding = true; ///< the scenario waits for the monitor to open the port
 };
 
 /// A number in the shortest "%g" form with a decimal comma ("12,8", "320").

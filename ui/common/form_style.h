@@ -1,5 +1,5 @@
 // Look shared by every window: the form font, bold pixel-sized label fonts, centred labels
-// and the frame that the documented outer window sizes include.
+// and the frame that the windows' outer sizes include.
 #pragma once
 
 #include <QFont>
@@ -11,7 +11,7 @@ class QWidget;
 
 namespace ui {
 
-/// Documented window sizes are outer sizes; a standard frame (4-pixel borders, 26-pixel
+/// Window sizes are given as outer sizes; a standard frame (4-pixel borders, 26-pixel
 /// caption) takes this much of them, so the Qt widget gets the outer size minus this.
 inline constexpr QSize kFrameExtra{8, 34};
 

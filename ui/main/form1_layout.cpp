@@ -1,5 +1,6 @@
 // The main window's construction (FormCreate): toolbar, menu, mode panels, status bar.
 #include "comm/va_comm.h"
+#include "core/journal.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/main/cursors.h"
@@ -52,7 +53,8 @@ TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portM
       m_session(std::make_unique<core::MeasurementSession>(
           static_cast<core::IMeasurementHost&>(*this), clock)),
       m_mainThread(std::make_shared<QtMainThread>()),
-      m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())) {
+      m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())),
+      m_journalDir(core::JournalDir(core::DefaultDataHome())) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));
     setFont(FormFont());

@@ -77,6 +77,10 @@ void TForm1::Refresh() {
     ApplyRecording(m_session->Recording());
     lTime->setText(Text(m_session->TimeText()));
     lTime->adjustSize();
+    ApplyTimers();
+}
+
+void TForm1::ApplyTimers() {
     ApplyTimer(Timer1, m_session->Timer1(), m_timer1Starts);
     ApplyTimer(Timer2, m_session->Timer2(), m_timer2Starts);
     // The test follows every record and reset; its end notice beeps even while it is hidden.
