@@ -114,6 +114,9 @@ std::string CleanDetectorName(std::string_view name) {
     for (char c : name)
         if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F && c != ';' && c != '=')
             out += c;
+    // As the marks file will keep it: a character Windows-1251 lacks becomes '?' now, not
+    // only after a save and a load.
+    out = Cp1251ToUtf8(Utf8ToCp1251(out));
     const std::size_t first = out.find_first_not_of(' ');
     if (first == std::string::npos)
         return {};

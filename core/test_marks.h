@@ -41,7 +41,8 @@ struct TestMarks {
 std::optional<double> ThresholdRatio(const TestMarks& marks);
 
 /// A detector name as it may be kept: surrounding blanks removed, control characters, ";"
-/// and "=" (the file's separators) dropped. Empty when nothing is left.
+/// and "=" (the file's separators) dropped, a character that Windows-1251 lacks replaced by
+/// '?' (as the marks file would keep it). Empty when nothing is left.
 std::string CleanDetectorName(std::string_view name);
 
 /// "<tablePath>.test.txt".

@@ -46,6 +46,11 @@ TEST(FireTestMarks, NamesAreCleanedAndEmptyOnesRefused) {
     EXPECT_TRUE(test.RenameDetector(0, "ИП-212"));
     EXPECT_EQ(test.Marks().detectors[0].name, "ИП-212");
     EXPECT_FALSE(test.RenameDetector(3, "x"));
+    // A character the marks file cannot keep is '?' at once, so a save changes nothing.
+    EXPECT_TRUE(test.RenameDetector(0, "Дым\u2116\u20ac\U0001F525 5"));
+    EXPECT_EQ(test.Marks().detectors[0].name, "Дым\u2116\u20ac? 5");
+    EXPECT_EQ(ParseMarksFile(FormatMarksFile(test.Marks())).marks->detectors[0].name,
+              test.Marks().detectors[0].name);
 }
 
 TEST(FireTestUndo, TakesBackMarksInReverseOrder) {
