@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     ui::WallClock clock;
     ui::TForm1 form1(prompts, clock, comm::PortMap());
     const core::MeasurementSession& session = form1.Session();
-    ui::TFormTabl formTabl(prompts, session);
+    ui::TFormTabl formTabl(prompts, form1.Session());
     ui::TFormGraph formGraph(prompts, session);
     ui::TFormDist formDist(
         prompts, [&form1](float metres) { form1.StoreDist(metres); }, &form1);

@@ -3,6 +3,7 @@
 
 #include "core/cp1251.h"
 #include "core/format.h"
+#include "core/table_file.h"
 
 #include <array>
 #include <cstdio>
@@ -202,8 +203,7 @@ bool ReadMainAndTable(Reader& r, Settings& s) {
     t.height = r.IntOr(kTableHeight, 358);
     t.width = r.IntOr(kTableWidth, 549);
     t.ViewLastLine = r.IsTrue(kViewLastLine);
-    const std::string_view delim = r.Value(kDelim);
-    t.Delim = delim.empty() ? ";" : std::string(delim);
+    t.Delim = DelimiterFromSetting(r.Value(kDelim));
     t.IsUnit = r.Value(kIsUnit) != "false";
     s.graph.visible = r.IsTrue(kGraphVisible);
     return true;

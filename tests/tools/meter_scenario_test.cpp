@@ -205,3 +205,75 @@ TEST(MeterScenario, BlockValuesArePlausibleForTheTechnicalPanel) {
 }
 
 } // namespace
+
+namespace {
+
+// The photodetector's attenuator switches exactly while the adjustment view is blank and
+// only then; the emitter's never moves.
+TEST(MeterScenario, AttenuatorStepsUpWhileTheAdjustmentIsBlank) {
+    const Scenario s{ScenarioConfig{}};
+    int blank = 0;
+    for (double t = 0; t < 60; t += 0.2) {
+        SCOPED_TRACE(t);
+        const StatusArea a = s.StatusAt(t);
+        EXPECT_EQ(a.Photodetector().attenuatorStep, a.AdjustBlank() ? 5 : 4);
+        EXPECT_EQ(a.Emitter().attenuatorStep, 3);
+        blank += a.AdjustBlank() != 0;
+    }
+    // Two seconds of the twelve-second adjustment, at five frames a second.
+    EXPECT_GE(blank, 9);
+    EXPECT_LE(blank, 11);
+}
+
+TEST(MeterScenario, TemperaturesWarmUpThenDriftSlowly) {
+    const Scenario s{ScenarioConfig{}};
+    for (const auto block : {&StatusArea::Emitter, &StatusArea::Photodetector}) {
+        const double cold = (s.StatusAt(0).*block)().TempCelsius();
+        const double warm = (s.StatusAt(600).*block)().TempCelsius();
+        EXPECT_GT(warm - cold, 3.5);
+        double low = 100, high = -100, steepest = 0, previous = warm;
+        for (double t = 600; t < 1500; t += 0.2) {
+            const double c = (s.StatusAt(t).*block)().TempCelsius();
+            low = std::min(low, c);
+            high = std::max(high, c);
+            steepest = std::max(steepest, std::abs(c - previous));
+            previous = c;
+        }
+        // It drifts by about a degree over a quarter of an hour, never jumping.
+        EXPECT_GT(high - low, 1.0);
+        EXPECT_LT(high - low, 1.5);
+        EXPECT_LT(steepest, 0.15);
+    }
+    // The two blocks do not drift in step.
+    EXPECT_NE(s.StatusAt(900).Emitter().tempCode - s.StatusAt(0).Emitter().tempCode,
+              s.StatusAt(900).Photodetector().tempCode - s.StatusAt(0).Photodetector().tempCode);
+}
+
+TEST(MeterScenario, KtFollowsEachBlocksTemperature) {
+    const Scenario s{ScenarioConfig{}};
+    const StatusArea cold = s.StatusAt(0), warm = s.StatusAt(600);
+    EXPECT_LT(cold.Emitter().kt, warm.Emitter().kt);
+    EXPECT_LT(cold.Photodetector().kt, warm.Photodetector().kt);
+    EXPECT_NEAR(warm.Emitter().kt, 1.0213 * (1 + 0.0005 * (warm.Emitter().TempCelsius() - 25)),
+                2e-4);
+}
+
+// As the smoke thickens the measuring channel's RMS falls with the received signal, while
+// the control channel holds its level.
+TEST(MeterScenario, MeasuringRmsFollowsTheSmoke) {
+    ScenarioConfig c;
+    c.speed = 10;
+    const Scenario s{c};
+    const StatusArea clear = s.StatusAt(kWork + 2);
+    const StatusArea smoky = s.StatusAt(kWork + 1 + 60); // 600 s of ТП1
+    ASSERT_GT(smoky.Di(), clear.Di() + 0.2f);
+    const auto rms = [](const core::BlockStatus& b) {
+        return core::BlockStatus::CodeToVolts(b.rmsCode);
+    };
+    EXPECT_LT(rms(smoky.Photodetector()), rms(clear.Photodetector()) - 0.1);
+    for (const StatusArea* a : {&clear, &smoky})
+        EXPECT_NEAR(rms(a->Photodetector()), a->Ui() * 0.707, 0.02);
+    EXPECT_NEAR(rms(smoky.Emitter()), rms(clear.Emitter()), 0.03);
+}
+
+} // namespace

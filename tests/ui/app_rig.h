@@ -61,7 +61,7 @@ struct WindowsRig {
         : clock(std::forward<ClockArgs>(clockArgs)...) {
         form1 = std::make_unique<ui::TForm1>(prompts, clock, home.Map());
         const core::MeasurementSession& session = form1->Session();
-        tabl = std::make_unique<ui::TFormTabl>(prompts, session);
+        tabl = std::make_unique<ui::TFormTabl>(prompts, form1->Session());
         graph = std::make_unique<ui::TFormGraph>(prompts, session);
         ui::TForm1* f = form1.get();
         dist = std::make_unique<ui::TFormDist>(

@@ -144,7 +144,8 @@ private slots:
         QCOMPARE(g.View.LeftMargin, std::int16_t(61));
         QCOMPARE(g.View.BottomMargin, std::int16_t(31));
         QCOMPARE(g.View.wQx, std::int16_t(10));
-        QCOMPARE(g.View.wQy, std::int16_t(12));
+        // wQy is read back, but every redraw takes it from the scale row in use (volts row 1).
+        QCOMPARE(g.View.wQy, std::int16_t(10));
         QCOMPARE(g.View.bVeiwTP, std::int8_t(11));
         QVERIFY(g.OverlayAction(11)->isChecked());
         QVERIFY(g.OverlayButton(11)->isChecked());

@@ -182,10 +182,10 @@ private slots:
     void graphOverlayChoice() {
         test::SessionRig rig;
         ui::TFormGraph g(m_prompts, rig.session);
-        g.ShiftTP = 40;
+        g.Mouse.ShiftTP = 40;
         g.OverlayAction(8)->trigger(); // "Показать ТП3А"
         QCOMPARE(g.View.bVeiwTP, std::int8_t(8));
-        QCOMPARE(g.ShiftTP, std::int16_t(0));
+        QCOMPARE(g.Mouse.ShiftTP, std::int16_t(0));
         QVERIFY(g.OverlayAction(8)->isChecked());
         for (int id = 1; id <= 12; ++id)
             QCOMPARE(g.OverlayButton(id)->isChecked(), id == 8);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <utility>
 
 namespace meter {
@@ -41,6 +42,36 @@ std::int16_t CelsiusToCode(double celsius) {
 
 double Lerp(double a, double b, double f) {
     return a + (b - a) * f;
+}
+
+// The photodetector's attenuator step outside its switching during the adjustment.
+constexpr std::uint8_t kPdAttenuatorStep = 4;
+
+// The emitter's output relative to its working level: low at start, rising through the
+// stabilisation (`stabProgress` 0 to 1), full from the adjustment on.
+double EmitterLevel(Phase phase, double stabProgress) {
+    switch (phase) {
+    case Phase::Start:
+        return 0.15;
+    case Phase::Stabilisation:
+        return Lerp(0.3, 1.0, std::clamp(stabProgress, 0.0, 1.0));
+    default:
+        return 1.0;
+    }
+}
+
+// A block's temperature without noise: `coldC` at power-on, warming by `riseC` over the
+// first minutes, then drifting by +-0,6 degC over a quarter of an hour (`driftPhaseSec`
+// keeps the two blocks from drifting in step).
+double BlockCelsius(double tSec, double coldC, double riseC, double driftPhaseSec) {
+    const double warm = 1 - std::exp(-tSec / 120.0);
+    const double drift = 0.6 * std::sin(2 * std::numbers::pi * (tSec + driftPhaseSec) / 900.0);
+    return coldC + riseC * warm + drift * warm;
+}
+
+// Kt corrects a block's reading for its temperature: 0,05 % per degC from 25 degC.
+double KtAt(double kt25, double celsius) {
+    return kt25 * (1 + 0.0005 * (celsius - 25.0));
 }
 
 } // namespace
@@ -179,30 +210,32 @@ void Scenario::FillWork(core::StatusArea& s, double tSec) const {
     s.SetUi(static_cast<float>(kUoVolts * std::pow(10.0, -di / 10.0)));
 }
 
-// Values for the technical panel: the emitter (control channel) sends a steady level,
-// the photodetector (measuring channel) follows the received signal; both warm up.
+// Values for the technical panel: the emitter (control channel) sends a steady level once
+// stabilised; the photodetector (measuring channel) gets what the smoke lets through, so its
+// RMS and peak follow the received signal. Both blocks warm up and then drift slowly, and Kt
+// follows each block's temperature. While the adjustment view is blank the photodetector's
+// attenuator switches: one step up for that short while, then back.
 void Scenario::FillBlocks(core::StatusArea& s, double tSec, double uiVolts, Phase phase) const {
-    const double warm = 1 - std::exp(-tSec / 120.0);
-    const double stabProgress = (tSec - m_config.startSec) / std::max(1, m_config.stabSec);
-    const double emLevel = phase == Phase::Start           ? 0.15
-                           : phase == Phase::Stabilisation ? Lerp(0.3, 1.0, stabProgress)
-                                                           : 1.0;
+    const double emLevel =
+        EmitterLevel(phase, (tSec - m_config.startSec) / std::max(1, m_config.stabSec));
     core::BlockStatus em;
     em.rmsCode = VoltsToCode(emLevel * 3.53 + 0.01 * Noise(tSec, kNoiseEmRms));
     em.peakCode = VoltsToCode(emLevel * 4.99 + 0.01 * Noise(tSec, kNoiseEmPeak));
-    em.tempCode = CelsiusToCode(21.0 + 6.0 * warm + 0.05 * Noise(tSec, kNoiseEmTemp));
+    const double emCelsius = BlockCelsius(tSec, 21.0, 6.0, 0) + 0.05 * Noise(tSec, kNoiseEmTemp);
+    em.tempCode = CelsiusToCode(emCelsius);
     em.thirdLevel = static_cast<float>(2.5 + 0.02 * Noise(tSec, kNoiseThird));
-    em.kt = static_cast<float>(1.0213 + 0.0002 * Noise(tSec, kNoiseKt));
+    em.kt = static_cast<float>(KtAt(1.0213, emCelsius) + 0.00005 * Noise(tSec, kNoiseKt));
     em.attenuatorStep = 3;
     s.SetEmitter(em);
 
     core::BlockStatus pd;
     pd.rmsCode = VoltsToCode(uiVolts * 0.707 + 0.01 * Noise(tSec, kNoisePdRms));
     pd.peakCode = VoltsToCode(uiVolts + 0.01 * Noise(tSec, kNoisePdPeak));
-    pd.tempCode = CelsiusToCode(20.5 + 4.5 * warm + 0.05 * Noise(tSec, kNoisePdTemp));
+    const double pdCelsius = BlockCelsius(tSec, 20.5, 4.5, 300) + 0.05 * Noise(tSec, kNoisePdTemp);
+    pd.tempCode = CelsiusToCode(pdCelsius);
     pd.thirdLevel = static_cast<float>(0.4 + 0.2 * uiVolts);
-    pd.kt = static_cast<float>(0.9874 + 0.0002 * Noise(tSec, kNoiseKt + 1));
-    pd.attenuatorStep = static_cast<std::uint8_t>(std::clamp(uiVolts * 1.2, 0.0, 7.0));
+    pd.kt = static_cast<float>(KtAt(0.9874, pdCelsius) + 0.00005 * Noise(tSec, kNoiseKt + 1));
+    pd.attenuatorStep = s.AdjustBlank() ? kPdAttenuatorStep + 1 : kPdAttenuatorStep;
     s.SetPhotodetector(pd);
 }
 

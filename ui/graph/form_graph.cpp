@@ -1,21 +1,24 @@
-// The graph window's layout, view state, scale and overlay choice, and the picture.
+// The graph window's layout, its events, and the redraw of the picture and the readout.
 #include "ui/graph/form_graph.h"
 
-#include "core/format.h"
+#include "core/graph_scale.h"
 #include "core/measurement_session.h"
 #include "core/test_fires.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/common/picture_box.h"
+#include "ui/graph/graph_painter.h"
 
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
+#include <QMouseEvent>
 #include <QShowEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace ui {
 namespace {
@@ -24,8 +27,11 @@ namespace {
 constexpr std::array<int, 12> kButtonOrder{10, 1, 2, 6, 7, 3, 8, 9, 4, 5, 11, 12};
 constexpr std::array<int, 13> kMenuOrder{10, 1, 2, 3, 4, 5, 6, 7, 8, 9, 11, 12, 0};
 
-// Readout prefix and suffix by Unit.
-const char* const kReadout[3][2] = {{"m=", " дБ/м"}, {"k=", " %"}, {"U=", " В"}};
+constexpr int kToolBarHeight = 41;
+
+QString Utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 QAction* AddAction(QMenu* menu, const char* name, const QString& text, int tag = 0) {
     QAction* action = menu->addAction(text);
@@ -48,14 +54,28 @@ TFormGraph::TFormGraph(IPrompts& prompts, const core::MeasurementSession& sessio
     BuildMenu();
     iDisplay = new PictureBox(this);
     iDisplay->setObjectName(QStringLiteral("iDisplay"));
+    iDisplay->setMouseTracking(true);
+    iDisplay->installEventFilter(this);
     setCentralWidget(iDisplay);
+    setMouseTracking(true);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, &TFormGraph::Timer1Timer);
+    ConnectControls();
+}
+
+TFormGraph::~TFormGraph() {
+    SetScreenCursor(core::ScreenCursor::Default);
 }
 
 void TFormGraph::BuildToolBar() {
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
-    ToolBar1->setFixedHeight(41);
+    ToolBar1->setFixedHeight(kToolBarHeight);
+    ToolBar1->setMouseTracking(true);
+    ToolBar1->installEventFilter(this);
     auto add = [this](const char* name, const QString& hint, const QIcon& icon, bool toggle) {
         return AddToolButton(ToolBar1, QString::fromLatin1(name), hint, icon, toggle);
     };
@@ -74,9 +94,6 @@ void TFormGraph::BuildToolBar() {
     for (QToolButton* b : {sbDB, sbPER, sbV})
         scales->addButton(b);
     sbDB->setChecked(true);
-    connect(sbDB, &QToolButton::clicked, this, &TFormGraph::sbDBClick);
-    connect(sbPER, &QToolButton::clicked, this, &TFormGraph::sbPERClick);
-    connect(sbV, &QToolButton::clicked, this, &TFormGraph::sbVClick);
     ToolBar1->addSeparator();
     for (int id : kButtonOrder) {
         const core::TestFireEnvelope* fire = core::FindTestFire(id);
@@ -108,6 +125,7 @@ void TFormGraph::BuildToolBar() {
 void TFormGraph::BuildMenu() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
     miLoadTempl = AddAction(file, "miLoadTempl", QStringLiteral("Загрузить шаблон"));
+    connect(miLoadTempl, &QAction::triggered, this, &TFormGraph::miLoadTemplClick);
     mSave = AddAction(file, "mSave", QStringLiteral("Сохранить"));
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
     QMenu* axisX = view->addMenu(QStringLiteral("Ось X"));
@@ -164,45 +182,25 @@ QToolButton* TFormGraph::OverlayButton(int id) const {
     return id >= 0 && id < kOverlayCount ? m_overlayButtons[static_cast<std::size_t>(id)] : nullptr;
 }
 
-void TFormGraph::miTPn_Click(int tag) {
-    View.bVeiwTP = static_cast<std::int8_t>(tag);
-    if (QAction* action = OverlayAction(tag))
-        action->setChecked(true);
-    ShiftTP = 0;
-    RedrawGraph();
-    for (int id = 1; id < kOverlayCount; ++id)
-        OverlayButton(id)->setChecked(id == tag);
-}
-
-void TFormGraph::sbTP2Click(int tag) {
-    View.bVeiwTP = static_cast<std::int8_t>(tag);
-    const QToolButton* button = OverlayButton(tag);
-    miTPn_Click(button && button->isChecked() ? tag : 0);
-}
-
-void TFormGraph::miDB1Click(int tag) {
-    if (tag >= 1 && tag <= 3)
-        SelectScale(tag - 1);
-}
-
-void TFormGraph::SelectScale(int unit) {
-    const std::array<QAction*, 3> items{miDB, miPER, miV};
-    const std::array<QToolButton*, 3> buttons{sbDB, sbPER, sbV};
-    items[static_cast<std::size_t>(unit)]->setChecked(true);
-    buttons[static_cast<std::size_t>(unit)]->setChecked(true);
-    View.Unit = static_cast<std::uint8_t>(unit);
-    const int row = unit == 0 ? View.NScaleDB : unit == 1 ? View.NScalePER : View.NScaleV;
-    const int limit = unit == 0 ? 9 : unit == 1 ? 4 : 2;
-    bbExpY->setEnabled(row > 0);
-    miSizeXExpY->setEnabled(row > 0);
-    bbContY->setEnabled(row < limit);
-    miSizeXContY->setEnabled(row < limit);
-    RedrawGraph();
-}
-
-void TFormGraph::FormShow() {
-    if (View.Unit <= 2)
-        SelectScale(View.Unit);
+void TFormGraph::ConnectControls() {
+    connect(bbSave, &QToolButton::clicked, this, &TFormGraph::mSaveClick);
+    connect(mSave, &QAction::triggered, this, &TFormGraph::mSaveClick);
+    connect(bbExp, &QToolButton::clicked, this, &TFormGraph::miSizeXExp_Click);
+    connect(miSizeXExp, &QAction::triggered, this, &TFormGraph::miSizeXExp_Click);
+    connect(bbCont, &QToolButton::clicked, this, &TFormGraph::miSizeXCont_Click);
+    connect(miSizeXCont, &QAction::triggered, this, &TFormGraph::miSizeXCont_Click);
+    connect(bbExpY, &QToolButton::clicked, this, &TFormGraph::bbExpYClick);
+    connect(miSizeXExpY, &QAction::triggered, this, &TFormGraph::bbExpYClick);
+    connect(bbContY, &QToolButton::clicked, this, &TFormGraph::bbContYClick);
+    connect(miSizeXContY, &QAction::triggered, this, &TFormGraph::bbContYClick);
+    connect(sbDB, &QToolButton::clicked, this, &TFormGraph::sbDBClick);
+    connect(sbPER, &QToolButton::clicked, this, &TFormGraph::sbPERClick);
+    connect(sbV, &QToolButton::clicked, this, &TFormGraph::sbVClick);
+    connect(miGrid, &QAction::triggered, this, &TFormGraph::miGridClick);
+    connect(miBack, &QAction::triggered, this, &TFormGraph::miBackClick);
+    connect(miScale, &QAction::triggered, this, &TFormGraph::miScaleClick);
+    connect(miGrap, &QAction::triggered, this, &TFormGraph::miGrapClick);
+    connect(miFont, &QAction::triggered, this, &TFormGraph::miFontClick);
 }
 
 void TFormGraph::showEvent(QShowEvent* event) {
@@ -216,36 +214,69 @@ void TFormGraph::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+void TFormGraph::mouseMoveEvent(QMouseEvent* event) {
+    QMainWindow::mouseMoveEvent(event);
+    FormMouseMove();
+}
+
+bool TFormGraph::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (watched == iDisplay && (type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+                                type == QEvent::MouseButtonRelease)) {
+        const auto* mouse = static_cast<const QMouseEvent*>(event);
+        const QPoint at = mouse->position().toPoint();
+        if (type == QEvent::MouseButtonPress)
+            iDisplayMouseDown(mouse->modifiers().testFlag(Qt::ShiftModifier), at.x(), at.y());
+        else if (type == QEvent::MouseMove)
+            iDisplayMouseMove(at.x(), at.y());
+        else
+            iDisplayMouseUp();
+        return true; // handled here: not passed on to the form as a move over the form
+    } else if (watched == ToolBar1 && type == QEvent::MouseMove) {
+        ToolBar1MouseMove();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TFormGraph::FormShow() {
+    if (View.Unit <= 2)
+        SelectScale(View.Unit);
+}
+
 void TFormGraph::FormResize() {
     iImg = QImage(iDisplay->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     RedrawGraph();
 }
 
 void TFormGraph::RedrawGraph() {
-    if (!iImg.isNull()) {
-        QPainter p(&iImg);
-        p.fillRect(iImg.rect(), ColourFromBgr(View.cMargin));
-        p.fillRect(QRect(QPoint(View.LeftMargin, 0),
-                         QPoint(iImg.width(), iImg.height() - View.BottomMargin)),
-                   ColourFromBgr(View.cBack));
-        p.end();
+    const core::RecordLog& log = m_session.Log();
+    core::GraphInput input;
+    input.records =
+        std::span<const core::MeasurementRecord>(&log[0], static_cast<std::size_t>(log.Count()));
+    input.timeStepSec = m_session.Params().wTimeStep;
+    input.pan = Mouse.Pan();
+    input.shiftTP = Mouse.ShiftTP;
+    const std::size_t points =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(Template.NTempl, 0)),
+                              Template.TemplatePoints.size());
+    input.templatePoints =
+        std::span<const core::TemplatePoint>(Template.TemplatePoints.data(), points);
+    RenderGraph(iImg, m_plot, View, input, m_paint);
+    if (!iImg.isNull())
         iDisplay->SetPicture(iImg);
-    }
-    const std::string dist = core::FormatDecimal(m_session.Params().fDist, 5, 1);
-    lDist->setText(QStringLiteral("Li=") + QString::fromStdString(dist) + QStringLiteral(" м"));
+    ShowReadout();
+}
+
+void TFormGraph::ShowReadout() {
+    lDist->setText(Utf8(core::DistanceText(m_session.Params().fDist)));
     lDist->adjustSize();
     const core::RecordLog& log = m_session.Log();
-    if (log.Count() < 1 || View.Unit > 2) {
-        lVal->setVisible(log.Count() >= 1);
+    if (log.Count() < 1) {
+        lVal->hide();
         return;
     }
-    const core::MeasurementRecord r = log[log.Count() - 1];
-    const double value = View.Unit == 0   ? r.m
-                         : View.Unit == 1 ? 100.0 - r.Ui * (1.0L / 4.985L) * 100
-                                          : r.Ui;
-    lVal->setText(QString::fromUtf8(kReadout[View.Unit][0]) +
-                  QString::fromStdString(core::FormatDecimal(value, 5, 3)) +
-                  QString::fromUtf8(kReadout[View.Unit][1]));
+    const float value = core::PlottedValue(log[log.Count() - 1], View.Unit);
+    lVal->setText(Utf8(core::ReadoutText(View.Unit, value)));
     lVal->adjustSize();
     lVal->show();
 }

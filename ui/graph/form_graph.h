@@ -1,10 +1,14 @@
 // The graph window: the record log plotted against time, with its view state, scale and
-// overlay choice.
+// overlay choice, zoom, pan and overlay drag, picture saving and colours.
 #pragma once
 
+#include "core/graph_mouse.h"
+#include "core/graph_plot.h"
 #include "core/graph_view.h"
+#include "core/paint_list.h"
 #include "core/template_store.h"
 
+#include <QColor>
 #include <QImage>
 #include <QMainWindow>
 #include <array>
@@ -13,12 +17,14 @@
 class QAction;
 class QActionGroup;
 class QLabel;
+class QTimer;
 class QToolBar;
 class QToolButton;
 
 namespace core {
 class MeasurementSession;
-}
+struct ZoomStep;
+} // namespace core
 
 namespace ui {
 
@@ -35,11 +41,13 @@ public:
     /// outlives this window). GUI thread only.
     TFormGraph(IPrompts& prompts, const core::MeasurementSession& session,
                QWidget* parent = nullptr);
+    ~TFormGraph() override;
 
     /// Stored view state (scale, margins, overlay, colours), with the values a new window
     /// starts from; the settings file reads and writes it.
     core::GraphView View;
-    std::int16_t ShiftTP = 0; ///< overlay shift, pixels; each overlay choice resets it
+    /// Pan and overlay drag state (PanPoints, ShiftTP ...); not stored.
+    core::GraphMouse Mouse;
     /// The loaded template (overlay 10): filled by "Загрузить шаблон", drawn by the redraw.
     core::TemplateStore Template;
 
@@ -56,8 +64,9 @@ public:
     QLabel* lVal;
     QLabel* lTime;
     QLabel* lDist;
-    QImage iImg;
+    QImage iImg; ///< the off-screen picture, W x H
     PictureBox* iDisplay;
+    QTimer* Timer1; ///< 500 ms cursor watch
 
     QAction* miLoadTempl;
     QAction* mSave;
@@ -78,34 +87,80 @@ public:
     /// speed button (none for 0) of an identifier; nullptr outside 0-12.
     QAction* OverlayAction(int id) const;
     QToolButton* OverlayButton(int id) const;
+    /// The value range of the last redraw.
+    float YMin() const { return m_plot.YMin(); }
+    float YMax() const { return m_plot.YMax(); }
+    /// The primitives of the last redraw.
+    const core::PaintList& Paint() const { return m_paint; }
 
     /// Redraws the picture from the log and the view state and shows it.
     void RedrawGraph();
     /// Performs the scale action of Unit and shows its button down.
     void FormShow();
-    /// An overlay menu item (tag = identifier).
-    void miTPn_Click(int tag);
-    /// An overlay speed button, after the click has toggled it.
-    void sbTP2Click(int tag);
+    /// Sizes the pictures to the area below the toolbar and redraws.
+    void FormResize();
+
+    // Zoom (time: "Ось X"; value: "Ось Y").
+    void miSizeXExp_Click();
+    void miSizeXCont_Click();
+    void bbExpYClick();
+    void bbContYClick();
+    // Scale.
     void sbDBClick() { SelectScale(0); }
     void sbPERClick() { SelectScale(1); }
     void sbVClick() { SelectScale(2); }
     /// A scale menu item (tag 1-3).
     void miDB1Click(int tag);
+    // Overlay.
+    /// An overlay menu item (tag = identifier).
+    void miTPn_Click(int tag);
+    /// An overlay speed button, after the click has toggled it.
+    void sbTP2Click(int tag);
+    // Picture and colours.
+    void mSaveClick();
+    void miGridClick() { ChooseColour(View.cGrid); }
+    void miBackClick() { ChooseColour(View.cBack); }
+    void miScaleClick() { ChooseColour(View.cMargin); }
+    void miGrapClick() { ChooseColour(View.cGrap); }
+    void miFontClick() { ChooseColour(View.cFont); }
+    /// The colour the colour dialog opens with: the one last chosen in it.
+    QColor ColorDialog1Colour() const { return m_dialogColour; }
+    // Mouse (picture pixels) and cursor watch.
+    void iDisplayMouseDown(bool shift, int x, int y);
+    void iDisplayMouseMove(int x, int y);
+    void iDisplayMouseUp();
+    void ToolBar1MouseMove();
+    void FormMouseMove();
+    void Timer1Timer();
+    /// "Загрузить шаблон": a template file into Template; enables sbTMPL (form_graph_template.cpp).
+    void miLoadTemplClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildToolBar();
     void BuildMenu();
     void BuildOverlayMenu(QMenu* menu);
+    void ConnectControls();
     void SelectScale(int unit);
-    void FormResize();
+    void ApplyTimeZoom(const core::ZoomStep& step);
+    void ApplyValueZoom(const core::ZoomStep& step);
+    void ChooseColour(std::uint32_t& field);
+    core::MouseContext MouseState() const;
+    void ApplyMouse(const core::MouseOutcome& outcome);
+    void SetScreenCursor(core::ScreenCursor cursor);
+    void ShowReadout();
 
     IPrompts& m_prompts;
     const core::MeasurementSession& m_session;
+    core::GraphPlot m_plot;
+    core::PaintList m_paint;
+    QColor m_dialogColour{Qt::black};
+    bool m_cursorSet = false; ///< this window's override cursor is on the application's stack
     std::array<QAction*, kOverlayCount> m_overlayActions{};
     std::array<QToolButton*, kOverlayCount> m_overlayButtons{};
 };

@@ -42,8 +42,10 @@ void ApplyTimer(QTimer* timer, const core::TimerCommand& command, std::uint32_t&
 
 void TForm1::SetWindows(const Windows& windows) {
     m_windows = windows;
-    if (m_windows.tabl)
+    if (m_windows.tabl) {
         m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
+        m_windows.tabl->SetGraph(m_windows.graph);
+    }
 }
 
 void TForm1::Refresh() {

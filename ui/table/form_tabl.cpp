@@ -1,4 +1,4 @@
-// The table window's layout, live rows, follow mode and distance label.
+// The table window's layout, live rows, follow mode, editing and distance label.
 #include "ui/table/form_tabl.h"
 
 #include "core/format.h"
@@ -8,6 +8,7 @@
 #include "ui/common/glyphs.h"
 
 #include <QAction>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -15,10 +16,21 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ui {
+namespace {
 
-TFormTabl::TFormTabl(IPrompts& prompts, const core::MeasurementSession& session, QWidget* parent)
+// Where a row ends up once the selected rows (ascending) before it are removed; for a
+// removed row, where the next row that stays ends up.
+int PositionAfterErase(const std::vector<int>& selected, int row) {
+    return row - static_cast<int>(std::lower_bound(selected.begin(), selected.end(), row) -
+                                  selected.begin());
+}
+
+} // namespace
+
+TFormTabl::TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidget* parent)
     : QMainWindow(parent), m_prompts(prompts), m_session(session) {
     setObjectName(QStringLiteral("FormTabl"));
     setWindowTitle(QStringLiteral("Таблица"));
@@ -50,6 +62,29 @@ TFormTabl::TFormTabl(IPrompts& prompts, const core::MeasurementSession& session,
     ListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 22px; }"));
     layout->addWidget(ListBox1);
     setCentralWidget(central);
+    ConnectHandlers();
+}
+
+void TFormTabl::ConnectHandlers() {
+    connect(bbLoadTab, &QToolButton::clicked, this, &TFormTabl::bbLoadTabClick);
+    connect(bbSaveTab, &QToolButton::clicked, this, &TFormTabl::bbSaveTabClick);
+    connect(bbSaveAs, &QToolButton::clicked, this, &TFormTabl::bbSaveAsClick);
+    connect(bbSaveTempl, &QToolButton::clicked, this, &TFormTabl::bbSaveTemplClick);
+    connect(BitBtn2, &QToolButton::clicked, this, &TFormTabl::mEraseClick);
+    connect(sbLastLine, &QToolButton::clicked, this, &TFormTabl::sbLastLineClick);
+    connect(miLoadTab, &QAction::triggered, this, &TFormTabl::miLoadTabClick);
+    connect(miSave, &QAction::triggered, this, &TFormTabl::miSaveClick);
+    connect(miSaveAs, &QAction::triggered, this, &TFormTabl::miSaveAsClick);
+    connect(miSaveTempl, &QAction::triggered, this, &TFormTabl::miSaveTemplClick);
+    connect(miClose, &QAction::triggered, this, &TFormTabl::miCloseClick);
+    connect(mErase, &QAction::triggered, this, &TFormTabl::mEraseClick);
+    connect(mSelAll, &QAction::triggered, this, &TFormTabl::mSelAllClick);
+    // The check marks follow the handlers, not the click: the handlers decide.
+    connect(mViewLastLine, &QAction::triggered, this, [this] { mViewLastLineClick(); });
+    connect(mAllRec, &QAction::triggered, this, [this](bool checked) {
+        mAllRec->setChecked(!checked);
+        mAllRecClick();
+    });
 }
 
 void TFormTabl::BuildToolBar() {
@@ -73,7 +108,6 @@ void TFormTabl::BuildToolBar() {
     sbLastLine = AddToolButton(ToolBar1, QStringLiteral("sbLastLine"),
                                QStringLiteral("Показывать последнюю строку"),
                                GlyphIcon(Glyph::LastLine), true);
-    connect(sbLastLine, &QToolButton::clicked, this, &TFormTabl::sbLastLineClick);
 
     auto* panel = new QWidget(ToolBar1);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -105,8 +139,6 @@ void TFormTabl::BuildMenu() {
     mViewLastLine->setCheckable(true);
     mAllRec = add(view, "mAllRec", QStringLiteral("Все записи"));
     mAllRec->setCheckable(true);
-    // The check mark follows the flag, not the click: the handler decides.
-    connect(mViewLastLine, &QAction::triggered, this, [this] { mViewLastLineClick(); });
 }
 
 QWidget* TFormTabl::BuildHeader() {
@@ -155,6 +187,82 @@ void TFormTabl::mViewLastLineClick() {
     SetViewLastLine(!View.ViewLastLine);
     if (View.ViewLastLine)
         MakeLastRowCurrent();
+}
+
+void TFormTabl::mEraseClick() {
+    const std::vector<int> selected = SelectedRows();
+    if (selected.empty())
+        return;
+    const int current = ListBox1->currentRow();
+    const QModelIndex top = ListBox1->indexAt(QPoint(0, 0));
+    // One rebuild instead of a removal per row: removing rows one at a time moves the rest
+    // of the list each time, which is quadratic in the number of rows.
+    QStringList kept;
+    kept.reserve(ListBox1->count() - static_cast<int>(selected.size()));
+    auto next = selected.begin();
+    for (int i = 0; i < ListBox1->count(); ++i) {
+        if (next != selected.end() && *next == i)
+            ++next;
+        else
+            kept << ListBox1->item(i)->text();
+    }
+    ShowRows(kept);
+    if (current >= 0 && !std::binary_search(selected.begin(), selected.end(), current))
+        ListBox1->setCurrentRow(PositionAfterErase(selected, current),
+                                QItemSelectionModel::NoUpdate);
+    if (top.isValid() && PositionAfterErase(selected, top.row()) < ListBox1->count())
+        ListBox1->scrollToItem(ListBox1->item(PositionAfterErase(selected, top.row())),
+                               QAbstractItemView::PositionAtTop);
+}
+
+void TFormTabl::mSelAllClick() {
+    ListBox1->selectAll();
+}
+
+void TFormTabl::mAllRecClick() {
+    if (mAllRec->isChecked()) {
+        mAllRec->setChecked(false);
+        return;
+    }
+    mAllRec->setChecked(true);
+    // The rows AddRecordRow would add one by one, shown in one step.
+    const core::RecordLog& log = m_session.Log();
+    QStringList rows;
+    rows.reserve(log.Count());
+    for (int i = 0; i < log.Count(); ++i)
+        rows << QString::fromStdString(core::FormatTableRow(log[i], View.Delim, View.IsUnit));
+    ShowRows(rows);
+    if (log.Count() == 0)
+        return;
+    if (View.ViewLastLine)
+        MakeLastRowCurrent();
+    SetDistLabel();
+}
+
+void TFormTabl::miCloseClick() {
+    hide();
+}
+
+void TFormTabl::ShowRows(const QStringList& rows) {
+    ListBox1->setUpdatesEnabled(false);
+    ListBox1->clear();
+    ListBox1->addItems(rows);
+    ListBox1->setUpdatesEnabled(true);
+}
+
+std::vector<int> TFormTabl::SelectedRows() const {
+    // From the selection's ranges: asking each row whether it is selected walks every range
+    // for every row.
+    std::vector<char> marked(static_cast<std::size_t>(ListBox1->count()), 0);
+    for (const QItemSelectionRange& range : ListBox1->selectionModel()->selection())
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            if (row >= 0 && row < ListBox1->count())
+                marked[static_cast<std::size_t>(row)] = 1;
+    std::vector<int> rows;
+    for (std::size_t i = 0; i < marked.size(); ++i)
+        if (marked[i])
+            rows.push_back(static_cast<int>(i));
+    return rows;
 }
 
 void TFormTabl::SetLoadEnabled(bool enabled) {

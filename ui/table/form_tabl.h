@@ -1,9 +1,11 @@
-// The table window: the record log as fixed-layout text rows, fed live by the main window.
+// The table window: the record log as fixed-layout text rows, fed live by the main window,
+// with the table file (save, load) and the template file (save).
 #pragma once
 
 #include "core/table_view.h"
 
 #include <QMainWindow>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -18,14 +20,17 @@ class MeasurementSession;
 namespace ui {
 
 class IPrompts;
+class TFormGraph;
 
 class TFormTabl final : public QMainWindow {
     Q_OBJECT
 public:
-    /// Reads the record log and the distance of `session` (owned by the main window, which
-    /// outlives this window). GUI thread only.
-    TFormTabl(IPrompts& prompts, const core::MeasurementSession& session,
-              QWidget* parent = nullptr);
+    /// Reads the distance of `session` and reads and, when a table file is loaded, replaces
+    /// its record log (owned by the main window, which outlives this window). GUI thread only.
+    TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidget* parent = nullptr);
+
+    /// The graph window, redrawn after a table file was loaded while it is visible.
+    void SetGraph(TFormGraph* graph) { m_graph = graph; }
 
     QToolBar* ToolBar1;
     QToolButton* bbLoadTab;
@@ -67,6 +72,31 @@ public:
     /// The file-load controls bbLoadTab and miLoadTab (enabled exactly while no port is open).
     void SetLoadEnabled(bool enabled);
 
+    // Files (form_tabl_files.cpp). A refused load changes neither the log nor the list.
+    /// "Загрузить таблицу": a table file into the log and the list.
+    void bbLoadTabClick();
+    /// "Сохранить таблицу": the list to TableFileName, or as bbSaveAsClick when there is none.
+    void bbSaveTabClick();
+    /// "Сохранить таблицу как ...": asks for the file, then writes the list.
+    void bbSaveAsClick();
+    /// "Сохранить как шаблон": the records of the selected rows as a template file.
+    void bbSaveTemplClick();
+    void miLoadTabClick();
+    void miSaveClick();
+    void miSaveAsClick();
+    void miSaveTemplClick();
+
+    // Editing and view.
+    /// "Вырезать" and BitBtn2: removes the selected rows from the list (not from the log).
+    void mEraseClick();
+    /// "Выделить всё".
+    void mSelAllClick();
+    /// "Все записи": a set check mark is cleared; otherwise it is set and the list refilled
+    /// from the whole log.
+    void mAllRecClick();
+    /// "Закрыть": hides the window; its rows and settings stay.
+    void miCloseClick();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -76,9 +106,17 @@ private:
     QWidget* BuildHeader();
     void SetDistLabel();
     void MakeLastRowCurrent();
+    void ConnectHandlers();
+    /// Replaces the list's rows in one step.
+    void ShowRows(const QStringList& rows);
+    /// Positions of the selected rows, ascending.
+    std::vector<int> SelectedRows() const;
+    /// Writes every row of the list to `path`; false (after telling the user) on failure.
+    bool WriteRows(const QString& path);
 
     IPrompts& m_prompts;
-    const core::MeasurementSession& m_session;
+    core::MeasurementSession& m_session;
+    TFormGraph* m_graph = nullptr;
 };
 
 } // namespace ui

@@ -1,45 +1,65 @@
-// The technical panel's window and the values it takes from each status frame.
+// The technical panel's window: the face, the redraw timer and the values of each frame.
 #include "ui/tech/form_tech.h"
 
 #include "core/status_area.h"
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
+#include "ui/tech/dial_painter.h"
+
+#include <QPainter>
+#include <QTimer>
 
 namespace ui {
-namespace {
-
-TFormTech::Dial FromBlock(const core::BlockStatus& b) {
-    // 10 / 8191 with the second factor in extended precision: code 8191 reads as 10 V.
-    constexpr long double kVoltsPerCode = 10 * (1.0L / 8191);
-    TFormTech::Dial d;
-    d.urmsVolts = static_cast<float>(b.rmsCode * kVoltsPerCode);
-    d.upVolts = static_cast<float>(b.peakCode * kVoltsPerCode);
-    d.tempCelsius = static_cast<float>(b.TempCelsius());
-    d.thirdLevel = b.thirdLevel;
-    d.kt = b.kt;
-    d.faulty = b.Faulty();
-    d.attenuatorStep = b.attenuatorStep;
-    return d;
-}
-
-} // namespace
 
 TFormTech::TFormTech(const core::StatusArea& status, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      m_status(status) {
+      iScale(DrawDialFace()), m_status(status) {
     setObjectName(QStringLiteral("FormTech"));
     setWindowTitle(QStringLiteral("Техническая панель"));
     setFont(FormFont());
     setFixedSize(InnerSize(538, 388));
     FaceV = new PictureBox(this);
     FaceV->setObjectName(QStringLiteral("FaceV"));
-    FaceV->setGeometry(0, 0, 530, 354);
+    FaceV->setGeometry(0, 0, core::kTechWidth, core::kTechHeight);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(core::kTechFrameMs);
+    connect(Timer1, &QTimer::timeout, this, &TFormTech::Timer1Timer);
+    Timer1->start();
 }
 
 void TFormTech::UpdateTech() {
-    m_left = FromBlock(m_status.Emitter());
-    m_right = FromBlock(m_status.Photodetector());
+    m_panel.Update(m_status);
+}
+
+void TFormTech::Timer1Timer() {
+    DrawTech();
+}
+
+void TFormTech::DrawTech() {
+    m_panel.Step();
+    // Hidden, the panel costs nothing but the smoothing: there is nothing to see.
+    if (isVisible())
+        ComposeAndShow();
+}
+
+void TFormTech::ComposeAndShow() {
+    m_panel.Compose(m_status.Mode(), m_frame);
+    // A fresh copy of the face for every frame; FaceV shares the finished picture, so the
+    // visible image changes in one step and never shows a half-drawn frame.
+    FaceNV = iScale;
+    {
+        QPainter painter(&FaceNV);
+        PaintTechFrame(painter, m_frame);
+    }
+    FaceV->SetPicture(FaceNV);
+}
+
+void TFormTech::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The current state at once rather than a black window until the next tick.
+    ComposeAndShow();
 }
 
 } // namespace ui

@@ -1,8 +1,13 @@
-// The technical panel: the service view of both blocks, fed by the main window with each
-// status frame while it is visible.
+// The technical panel: two dials, one per block, redrawn every 200 ms from the values the
+// main window hands it with each status frame while it is visible.
 #pragma once
 
+#include "core/tech_panel.h"
+
+#include <QImage>
 #include <QWidget>
+
+class QTimer;
 
 namespace core {
 class StatusArea;
@@ -16,32 +21,43 @@ class TFormTech final : public QWidget {
     Q_OBJECT
 public:
     /// The values of one dial, taken from one block's status.
-    struct Dial {
-        float urmsVolts = 0;
-        float upVolts = 0;
-        float tempCelsius = 0;
-        float thirdLevel = 0;
-        float kt = 0;
-        bool faulty = false;
-        int attenuatorStep = 0;
-    };
+    using Dial = core::DialValues;
 
-    /// Reads `status` (owned by the main window, which outlives this window). GUI thread only.
+    /// FormCreate: builds the window, draws the dial face and starts Timer1, which runs for
+    /// the window's whole life. Reads `status` (owned by the main window, which outlives
+    /// this window). GUI thread only.
     explicit TFormTech(const core::StatusArea& status, QWidget* parent = nullptr);
 
+    /// The dial face, drawn once.
+    const QImage iScale;
+    /// The visible picture; each finished frame is copied onto it in one step.
     PictureBox* FaceV;
+    QTimer* Timer1; ///< 200 ms redraw timer
 
     /// Takes both blocks' values from the status area; does not draw.
     void UpdateTech();
+    void Timer1Timer();
+    /// Moves the pointers one frame on and, while the window is visible, composes the frame
+    /// on FaceNV over a fresh copy of iScale and copies it onto FaceV.
+    void DrawTech();
 
     /// Left dial: the emitter block; right dial: the photodetector block.
-    const Dial& Left() const { return m_left; }
-    const Dial& Right() const { return m_right; }
+    const Dial& Left() const { return m_panel.Left().Values(); }
+    const Dial& Right() const { return m_panel.Right().Values(); }
+    const core::TechPanel& Panel() const { return m_panel; }
+    /// The last frame composed.
+    const core::TechFrame& Frame() const { return m_frame; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
+    void ComposeAndShow();
+
     const core::StatusArea& m_status;
-    Dial m_left;
-    Dial m_right;
+    core::TechPanel m_panel;
+    core::TechFrame m_frame;
+    QImage FaceNV;
 };
 
 } // namespace ui

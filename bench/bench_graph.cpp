@@ -1,0 +1,145 @@
+// Cost of one graph redraw on a 1072 x 469 picture: the paint list alone, and the whole redraw
+// as the window does it (list, QPainter replay, the copy for the visible picture), with 3200
+// records across and a full log, with the ТП2 band and with a 3,000-point template.
+// Heap allocations per redraw are counted (operator new, and every malloc-family call).
+#include "core/graph_plot.h"
+#include "ui/graph/graph_painter.h"
+
+#include <QGuiApplication>
+#include <atomic>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
+#include <vector>
+
+namespace {
+std::atomic<long long> g_news{0};
+std::atomic<long long> g_mallocs{0};
+} // namespace
+
+// Every C++ allocation goes through here.
+void* operator new(std::size_t size) {
+    g_news.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+// Qt allocates with malloc; glibc lets a program replace the malloc family.
+extern "C" {
+void* __libc_malloc(std::size_t);
+void* __libc_calloc(std::size_t, std::size_t);
+void* __libc_realloc(void*, std::size_t);
+void* malloc(std::size_t size) {
+    g_mallocs.fetch_add(1, std::memory_order_relaxed);
+    return __libc_malloc(size);
+}
+void* calloc(std::size_t n, std::size_t size) {
+    g_mallocs.fetch_add(1, std::memory_order_relaxed);
+    return __libc_calloc(n, size);
+}
+void* realloc(void* p, std::size_t size) {
+    g_mallocs.fetch_add(1, std::memory_order_relaxed);
+    return __libc_realloc(p, size);
+}
+}
+
+namespace {
+
+constexpr int kWidth = 1072, kHeight = 469;
+
+enum Overlay { kNone, kBand, kTemplate };
+
+// A log of `count` records one second apart with a smoke curve; 3200 records across.
+struct Scene {
+    std::vector<core::MeasurementRecord> records;
+    std::vector<core::TemplatePoint> templ;
+    core::GraphView view;
+    core::GraphInput input;
+
+    Scene(int count, Overlay overlay) : records(static_cast<std::size_t>(count)) {
+        for (int i = 0; i < count; ++i) {
+            records[static_cast<std::size_t>(i)].T = static_cast<std::uint16_t>(i);
+            records[static_cast<std::size_t>(i)].m =
+                static_cast<float>(0.9 * (1 - std::exp(-i / 900.0)) + 0.01 * std::sin(i * 0.7));
+            records[static_cast<std::size_t>(i)].Ui = 3.0f;
+        }
+        for (int i = 0; i < 3000; ++i)
+            templ.push_back({static_cast<std::uint16_t>(i), static_cast<float>(i) / 3000.0f});
+        view.NumPoint = 3200;
+        view.NScaleDB = 3;
+        view.bVeiwTP = overlay == kBand ? 2 : overlay == kTemplate ? 10 : 0;
+        input.records = records;
+        input.timeStepSec = 1;
+        input.shiftTP = 40;
+        input.templatePoints = templ;
+        input.width = kWidth;
+        input.height = kHeight;
+    }
+};
+
+void Report(benchmark::State& state, long long news, long long mallocs) {
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["new/redraw"] = static_cast<double>(news) / n;
+    state.counters["malloc/redraw"] = static_cast<double>(mallocs) / n;
+}
+
+void PaintListOnly(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<Overlay>(state.range(1)));
+    const QFont font = ui::GraphFont();
+    const ui::QtTextMeasure measure(font);
+    core::GraphPlot plot;
+    core::PaintList list;
+    plot.Redraw(scene.view, scene.input, measure, list); // storage for the later redraws
+    const long long news = g_news, mallocs = g_mallocs;
+    for (auto _ : state) {
+        plot.Redraw(scene.view, scene.input, measure, list);
+        benchmark::DoNotOptimize(list.Items().data());
+    }
+    Report(state, g_news - news, g_mallocs - mallocs);
+}
+
+void RedrawGraph(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<Overlay>(state.range(1)));
+    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
+    QImage shown; // the visible picture shares the off-screen one until the next redraw
+    core::GraphPlot plot;
+    core::PaintList list;
+    ui::RenderGraph(picture, plot, scene.view, scene.input, list);
+    const long long news = g_news, mallocs = g_mallocs;
+    for (auto _ : state) {
+        ui::RenderGraph(picture, plot, scene.view, scene.input, list);
+        shown = picture;
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+    Report(state, g_news - news, g_mallocs - mallocs);
+}
+
+// {records in the log, overlay}: a full log of 3,201 points, and a short one of 26 points
+// whose allocation counts show that none is made per point.
+BENCHMARK(PaintListOnly)->Args({3201, kNone})->Args({26, kNone})->Args({3201, kTemplate});
+BENCHMARK(RedrawGraph)
+    ->Args({3201, kNone})
+    ->Args({3201, kBand})
+    ->Args({3201, kTemplate})
+    ->Args({26, kNone})
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,70 @@
+// Reading a full table file (32,767 lines) and a long template in the core, and writing them.
+#include "core/date_time.h"
+#include "core/record_log.h"
+#include "core/table_file.h"
+#include "core/table_row.h"
+#include "core/template_file.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// A full log as the save offer writes it, with the unit suffixes.
+const std::string& FullTableFile() {
+    static const std::string bytes = [] {
+        static core::RecordLog log;
+        const double start = core::EncodeDateTime({2026, 1, 1, 9, 0, 0, 0});
+        for (int i = 0; i < core::RecordLog::kMaxRecords; ++i) {
+            log[i].T = static_cast<std::uint16_t>(i);
+            log[i].Time = start + i / core::kSecondsPerDay;
+            log[i].Ui = static_cast<float>(4.9 - (i % 3000) * 0.001);
+            log[i].m = static_cast<float>((i % 900) * 0.011 - 0.2);
+        }
+        log.SetCount(core::RecordLog::kMaxRecords);
+        return core::FormatLogFile(log, ";", true);
+    }();
+    return bytes;
+}
+
+void ReadFullTableFile(benchmark::State& state) {
+    const std::string& bytes = FullTableFile();
+    for (auto _ : state) {
+        const core::TableFileLoad load = core::ReadTableFile(bytes, ";", false);
+        if (load.records.size() != static_cast<std::size_t>(core::RecordLog::kMaxRecords))
+            state.SkipWithError("the file was refused");
+        benchmark::DoNotOptimize(load.rows.data());
+    }
+    state.SetItemsProcessed(state.iterations() * core::RecordLog::kMaxRecords);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
+}
+BENCHMARK(ReadFullTableFile)->Unit(benchmark::kMillisecond);
+
+void ReadAndApplyFullTableFile(benchmark::State& state) {
+    const std::string& bytes = FullTableFile();
+    static core::RecordLog log;
+    for (auto _ : state) {
+        core::ApplyTableLoad(core::ReadTableFile(bytes, ";", true), log);
+        benchmark::DoNotOptimize(log.Count());
+    }
+}
+BENCHMARK(ReadAndApplyFullTableFile)->Unit(benchmark::kMillisecond);
+
+void ReadLongTemplate(benchmark::State& state) {
+    std::vector<core::MeasurementRecord> records(core::TemplateStore::kMaxPoints);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        records[i].T = static_cast<std::uint16_t>(i);
+        records[i].m = static_cast<float>(i % 500) * 0.01f;
+    }
+    const std::string bytes =
+        core::FormatTemplateFile(core::FormatTemplateLines(records, ";", true));
+    for (auto _ : state) {
+        const core::TemplateFileLoad load = core::ReadTemplateFile(bytes);
+        benchmark::DoNotOptimize(load.points.data());
+    }
+    state.SetItemsProcessed(state.iterations() * core::TemplateStore::kMaxPoints);
+}
+BENCHMARK(ReadLongTemplate)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,75 @@
+// The graph window's mouse rules: panning back through the log with Shift held, dragging the
+// overlay along the time axis, the hover cursor and the cursor watch.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace core {
+
+/// The application's screen cursor: the default arrow, the open hand (a drag is possible
+/// here) or the closed hand (a drag is in progress).
+enum class ScreenCursor : std::uint8_t { Default, OpenHand, ClosedHand };
+
+/// What the mouse rules read of the window: the picture, the margins, the log and the view.
+struct MouseContext {
+    int width = 0;        ///< picture width W
+    int height = 0;       ///< picture height H
+    int leftMargin = 0;   ///< LeftMargin
+    int bottomMargin = 0; ///< BottomMargin
+    int count = 0;        ///< records in the log, n
+    int numPoint = 1;     ///< NumPoint
+    int timeStepSec = 1;  ///< wTimeStep
+    int overlay = 0;      ///< bVeiwTP
+    int unit = 0;         ///< Unit
+};
+
+/// What a mouse event asks of the window; nullopt leaves a thing as it is.
+struct MouseOutcome {
+    std::optional<ScreenCursor> cursor;
+    std::optional<bool> timerEnabled; ///< the 500 ms cursor timer
+    bool redraw = false;
+    bool operator==(const MouseOutcome&) const = default;
+};
+
+/// The drag state of the graph window. X and Y are picture pixels. A pan moves the view by
+/// whole records: dragging right by the plot width moves it back by NumPoint x wTimeStep
+/// records, and the view stops when the oldest record reaches the left edge. The overlay
+/// shift never becomes negative. Neither is stored in the settings file.
+class GraphMouse {
+public:
+    int PanPoints = 0; ///< committed pan, records back from the newest
+    int PanDrag = 0;   ///< pan of the drag in progress, records
+    int PanX = 0;      ///< pixels of the pan drag in progress
+    int AnchorPan = 0; ///< mouse X minus PanX when the pan began
+    bool bPan = false;
+    std::int16_t ShiftTP = 0; ///< overlay shift, pixels, >= 0 after any drag
+    int AnchorTP = 0;         ///< mouse X minus ShiftTP when the overlay drag began
+    bool bDragTP = false;
+
+    /// The pan a redraw applies: PanPoints + PanDrag.
+    int Pan() const { return PanPoints + PanDrag; }
+
+    /// A press (any button). With Shift: a pan starts when there are more records than fit
+    /// (n - 1 >= NumPoint) and the press is inside the plot area (X > LeftMargin,
+    /// Y < H - BottomMargin). Without Shift: an overlay drag starts when an overlay is
+    /// chosen (whatever the scale) and the press is inside the plot area.
+    MouseOutcome Down(int x, int y, bool shift, const MouseContext& c);
+    /// A move: continues the drag in progress, or applies the hover rule (open hand and the
+    /// cursor timer inside the plot area less a 20-pixel strip at the right and a 5-pixel one
+    /// at the top, with an overlay chosen in the dB/m scale; else the default cursor).
+    MouseOutcome Move(int x, int y, const MouseContext& c);
+    /// A release: commits the pan, ends both drags, the default cursor.
+    MouseOutcome Up();
+    /// The cursor timer's tick with the mouse at (x, y) in picture pixels (possibly outside
+    /// the picture): true keeps the timer running (the mouse is inside the plot area,
+    /// LeftMargin <= x <= W and 0 <= y <= H - BottomMargin, or an overlay drag is in
+    /// progress); false means the default cursor is due and the timer stops.
+    bool KeepWatching(int x, int y, const MouseContext& c) const;
+
+private:
+    static bool InPlot(int x, int y, const MouseContext& c);
+    void MovePan(int x, const MouseContext& c);
+};
+
+} // namespace core

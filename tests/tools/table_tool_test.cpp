@@ -1,0 +1,161 @@
+// vels5-table run on files written here: JSON lines, CSV, templates, refusals, exit status.
+#include "core/cp1251.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+const std::string kTool = std::string(VELS5_TOOLS_DIR) + "/vels5-table/vels5-table";
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(out);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+};
+
+class TableTool : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = ::testing::TempDir() + "vels5-table-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+
+    // Writes UTF-8 lines as a Windows-1251 file with CR LF; returns its path.
+    std::string Write(const std::string& name, const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line + "\r\n";
+        const std::string path = m_dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << core::Utf8ToCp1251(text);
+        return path;
+    }
+
+    ToolRun Tool(const std::string& args) {
+        const std::string errPath = m_dir + "/stderr.txt";
+        const std::string command = "'" + kTool + "' " + args + " 2>'" + errPath + "'";
+        ToolRun run;
+        std::FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe)
+            return run;
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+            run.out.append(buf, n);
+        const int wait = pclose(pipe);
+        run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+        std::stringstream err;
+        err << std::ifstream(errPath).rdbuf();
+        run.err = err.str();
+        return run;
+    }
+
+    std::string m_dir;
+};
+
+const std::string kUnitRow = "12:34:56;    5;   4,985В;   4,321В;   0,123дБ/м";
+
+TEST_F(TableTool, PrintsOneObjectPerRecordWithTheRebuiltRow) {
+    const std::string path = Write("t.txt", {kUnitRow, "00:00:07; 12345;   4,985;   0,5;   -0,25"});
+    const ToolRun run = Tool("'" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(
+        run.Lines(),
+        (std::vector<std::string>{
+            R"({"line":1,"time":"12:34:56","T":5,"Ui":4.321,"m":0.123,"row":"12:34:56;    5;   4,985;    4,321;    0,123"})",
+            R"({"line":2,"time":"00:00:07","T":12345,"Ui":0.5,"m":-0.25,"row":"00:00:07;12345;   4,985;    0,5;    -0,25"})"}));
+}
+
+TEST_F(TableTool, DelimiterAndUnitsShapeTheRows) {
+    const std::string path = Write("t.txt", {kUnitRow});
+    const ToolRun run = Tool("--units on --delim '|x' '" + path + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("row":"12:34:56|    5|   4,985В|   4,321В|   0,123дБ/м"})"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(Tool("--delim '\"' '" + path + "'").out.find(R"("row":"12:34:56\"    5\")"),
+              std::string::npos);
+}
+
+TEST_F(TableTool, RefusedFilesPrintTheWindowsMessage) {
+    const std::string good = "10:00:00;    1;   4,985;    1,000;    0,100";
+    ToolRun run = Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"error\":\"Файл таблицы повреждён\",\"line\":4}\n");
+    run = Tool("--csv '" + Write("empty.txt", {}) + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"error\":\"Файл таблицы пустой\",\"line\":0}\n");
+    run = Tool("'" + Write("time.txt", {good, "1O:00:00;    1;   4,985;    1,000;    0,1"}) + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"error\":\"'1O:00:00' is not a valid time\",\"line\":2}\n");
+}
+
+TEST_F(TableTool, CsvHasAPointAndAHeader) {
+    const std::string path =
+        Write("t.txt", {kUnitRow, "23:59:59;    6;   4,985;    1234;    -0,5"});
+    const ToolRun run = Tool("--csv '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "time,T_s,Ui_V,m_dB_per_m\r\n12:34:56,5,4.321,0.123\r\n"
+                       "23:59:59,6,1234,-0.5\r\n");
+}
+
+TEST_F(TableTool, TemplatesAsJsonAndCsv) {
+    const std::string path =
+        Write("tm.txt", {"    0;  0,050дБ", "    5;  -0,100дБ", "   10;  0,150"});
+    ToolRun run = Tool("--template '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Lines(), (std::vector<std::string>{R"({"line":1,"T":0,"m":0.05})",
+                                                     R"({"line":2,"T":5,"m":-0.1})",
+                                                     R"({"line":3,"T":10,"m":0.15})"}));
+    run = Tool("--csv --template '" + path + "'");
+    EXPECT_EQ(run.out, "T_s,m_dB_per_m\r\n0,0.05\r\n5,-0.1\r\n10,0.15\r\n");
+    run = Tool("--template '" + Write("two.txt", {"0;0,1", "5;0,2"}) + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "{\"error\":\"Файл шаблона пустой\",\"line\":0}\n");
+    run = Tool("--template '" + Write("long.txt", {"0;0,1", std::string(31, '1'), "9;0,2"}) + "'");
+    EXPECT_EQ(run.out, "{\"error\":\"Ошибка шаблона\",\"line\":2}\n");
+}
+
+TEST_F(TableTool, StandardInputAndUnreadableFiles) {
+    const std::string path = Write("t.txt", {kUnitRow});
+    ToolRun run = Tool("- < '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.Lines().size(), 1u);
+    run = Tool("'" + m_dir + "/absent.txt'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_NE(run.err.find("cannot read " + m_dir + "/absent.txt: No such file or directory"),
+              std::string::npos)
+        << run.err;
+    run = Tool("'" + m_dir + "'"); // a folder
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("cannot read"), std::string::npos);
+}
+
+TEST_F(TableTool, ArgumentsAndHelp) {
+    const std::string path = Write("t.txt", {kUnitRow});
+    EXPECT_EQ(Tool("").status, 2);
+    EXPECT_EQ(Tool("--units maybe '" + path + "'").status, 2);
+    EXPECT_EQ(Tool("--bogus '" + path + "'").status, 2);
+    EXPECT_EQ(Tool("'" + path + "' '" + path + "'").status, 2);
+    const ToolRun help = Tool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("vels5-table --template [--csv] TEMPLATE-FILE"), std::string::npos);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,501 @@
+// The table window's files and editing, driven by clicks with scripted prompts: saving and
+// loading the table file, erasing, "Все записи", showing, and the template file from the
+// table window into the graph window.
+#include "app_rig.h"
+#include "core/cp1251.h"
+#include "core/date_time.h"
+#include "core/format.h"
+#include "test_main.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+namespace {
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+// UTF-8 lines as a Windows-1251 file with CR LF.
+std::string FileOf(const QStringList& lines) {
+    std::string text;
+    for (const QString& line : lines)
+        text += line.toStdString() + "\r\n";
+    return core::Utf8ToCp1251(text);
+}
+
+QStringList Rows(const QListWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows << list->item(i)->text();
+    return rows;
+}
+
+void ClickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                      list->visualItemRect(list->item(row)).center());
+}
+
+} // namespace
+
+class TstTable : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::ConfigHome> m_home;
+    std::unique_ptr<test::AppRig> m_rig;
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    ui::TFormTabl& Tabl() { return *m_rig->tabl; }
+    test::FakePrompts& Prompts() { return m_rig->prompts; }
+    core::RecordLog& Log() { return m_rig->form1->Session().Log(); }
+    QString Path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+
+    void AddRecord(int t, float ui, float m) {
+        const int i = Log().Count();
+        core::MeasurementRecord r;
+        r.T = static_cast<std::uint16_t>(t);
+        r.Ui = ui;
+        r.m = m;
+        r.Time = core::EncodeDateTime({2026, 1, 1, 12, 0, t % 60, 0});
+        Log()[i] = r;
+        Log().SetCount(i + 1);
+    }
+    // Five records shown through "Все записи".
+    void ShowFiveRows() {
+        for (int i = 0; i < 5; ++i)
+            AddRecord(i, 4.0f + 0.125f * i, 0.25f * i);
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        QCOMPARE(Tabl().ListBox1->count(), 5);
+    }
+
+private slots:
+    void init() {
+        m_home = std::make_unique<test::ConfigHome>();
+        m_rig = std::make_unique<test::AppRig>(*m_home);
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() {
+        m_rig.reset();
+        m_home.reset();
+        m_dir.reset();
+    }
+
+    void saveWithoutANameAsksAndThenReusesIt() {
+        ShowFiveRows();
+        const QStringList shown = Rows(Tabl().ListBox1);
+        Prompts().fileNames.enqueue(Path("table.txt"));
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 1);
+        const test::Prompt& dialog = Prompts().asked[0];
+        QCOMPARE(dialog.kind, test::Prompt::SaveFile);
+        QCOMPARE(dialog.text, QStringLiteral("Сохранить таблицу"));
+        QCOMPARE(dialog.file.defaultSuffix, QStringLiteral("txt"));
+        QCOMPARE(dialog.file.filter, QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
+        QVERIFY(dialog.file.fileName.isEmpty());
+        QCOMPARE(Tabl().TableFileName, Path("table.txt"));
+        QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown)));
+
+        // Rows erased from the list are absent from the file; no dialog the second time.
+        Prompts().Clear();
+        ClickRow(Tabl().ListBox1, 0);
+        QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
+        Tabl().miSave->trigger();
+        QVERIFY(Prompts().asked.isEmpty());
+        QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown.mid(1))));
+    }
+
+    void saveAsAsksBeforeReplacingAFile() {
+        ShowFiveRows();
+        WriteBytes(Path("old.txt"), "earlier");
+        Prompts().fileNames.enqueue(Path("old.txt"));
+        Prompts().answers.enqueue(ui::PromptAnswer::Cancel);
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 2);
+        QCOMPARE(Prompts().asked[1].text, QStringLiteral("Файл существует, заменить?"));
+        QCOMPARE(Prompts().asked[1].buttons, ui::PromptButtons::OkCancel);
+        QCOMPARE(ReadBytes(Path("old.txt")), QByteArray("earlier"));
+        QVERIFY(Tabl().TableFileName.isEmpty());
+
+        Prompts().fileNames.enqueue(Path("old.txt"));
+        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        Tabl().miSaveAs->trigger();
+        QCOMPARE(Tabl().TableFileName, Path("old.txt"));
+        QCOMPARE(ReadBytes(Path("old.txt")),
+                 QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
+        // Cancelling the dialog writes nothing.
+        Prompts().Clear();
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        QCOMPARE(Prompts().unanswered, 1);
+        QCOMPARE(Tabl().TableFileName, Path("old.txt"));
+    }
+
+    void failedSaveIsToldAndKeepsWhatWasThere() {
+        ShowFiveRows();
+        // A folder in the file's place: the write cannot replace it, whoever runs the test.
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.txt")));
+        WriteBytes(Path("taken.txt/inside"), "kept");
+        Prompts().fileNames.enqueue(Path("taken.txt"));
+        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.last().kind, test::Prompt::Error);
+        QCOMPARE(Prompts().asked.last().caption, ui::AppTitle());
+        QVERIFY(Prompts().asked.last().text.startsWith(QStringLiteral("Cannot create file ") +
+                                                       Path("taken.txt") + QStringLiteral(".\n")));
+        QCOMPARE(ReadBytes(Path("taken.txt/inside")), QByteArray("kept"));
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        // The chosen name has become the table's file name all the same.
+        QCOMPARE(Tabl().TableFileName, Path("taken.txt"));
+    }
+
+    void loadReplacesLogAndListAndRedrawsAVisibleGraph() {
+        ShowFiveRows();
+        Tabl().View.IsUnit = false;
+        WriteBytes(Path("in.txt"),
+                   FileOf({QStringLiteral("12:34:56;    5;   4,985В;   4,321В;   0,123дБ/м"),
+                           QStringLiteral("12:34:57;    6;   4,985В;   4,300В;   -0,050дБ/м")}));
+        m_rig->graph->show();
+        Prompts().fileNames.enqueue(Path("in.txt"));
+        QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, test::Prompt::OpenFile);
+        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Открыть таблицу"));
+        QCOMPARE(Prompts().asked[0].file.filterIndex, 1);
+        QCOMPARE(Rows(Tabl().ListBox1),
+                 QStringList({QStringLiteral("12:34:56;    5;   4,985;    4,321;    0,123"),
+                              QStringLiteral("12:34:57;    6;   4,985;    4,300;    -0,050")}));
+        QCOMPARE(Log().Count(), 2);
+        const core::MeasurementRecord first = Log()[0];
+        QCOMPARE(core::FormatTimeOfDay(first.Time), std::string("12:34:56"));
+        QCOMPARE(int(first.T), 5);
+        QCOMPARE(float(first.Ui), 4.321f);
+        QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=-0,050 дБ/м"));
+        QVERIFY(Tabl().TableFileName.isEmpty());
+
+        // With the graph hidden it is not redrawn.
+        m_rig->graph->hide();
+        WriteBytes(Path("in2.txt"), FileOf({QStringLiteral("01:00:00;1;4,985;1,000;2,000")}));
+        Prompts().fileNames.enqueue(Path("in2.txt"));
+        Tabl().miLoadTab->trigger();
+        QCOMPARE(Log().Count(), 1);
+        QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=-0,050 дБ/м"));
+    }
+
+    void refusedLoadsChangeNothing() {
+        ShowFiveRows();
+        ClickRow(Tabl().ListBox1, 1);
+        const QStringList before = Rows(Tabl().ListBox1);
+        std::vector<core::MeasurementRecord> records;
+        for (int i = 0; i < 5; ++i)
+            records.push_back(Log()[i]);
+        const QString good = QStringLiteral("10:00:00;    1;   4,985;    1,000;    0,100");
+        const struct {
+            const char* file;
+            std::string bytes;
+            test::Prompt::Kind kind;
+            QString text;
+        } cases[] = {
+            {"damaged.txt",
+             FileOf({good, good, good, QStringLiteral("10:00:00;  1;4,985;  4,321")}),
+             test::Prompt::Information, QStringLiteral("Файл таблицы повреждён")},
+            {"empty.txt", "", test::Prompt::Information, QStringLiteral("Файл таблицы пустой")},
+            {"time.txt",
+             FileOf({good, QStringLiteral("1O:00:00;    1;   4,985;    1,000;    0,1")}),
+             test::Prompt::Error, QStringLiteral("'1O:00:00' is not a valid time")},
+            {"missing.txt",
+             {},
+             test::Prompt::Error,
+             QStringLiteral("Cannot open file ") + Path("missing.txt")},
+        };
+        for (const auto& c : cases) {
+            if (std::string_view(c.file) != "missing.txt")
+                WriteBytes(Path(c.file), c.bytes);
+            Prompts().Clear();
+            Prompts().fileNames.enqueue(Path(c.file));
+            QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+            QCOMPARE(Prompts().asked.size(), 2);
+            QCOMPARE(Prompts().asked[1].kind, c.kind);
+            QCOMPARE(Prompts().asked[1].caption, ui::AppTitle());
+            QCOMPARE(Prompts().asked[1].text, c.text);
+            QCOMPARE(Log().Count(), 5);
+            for (int i = 0; i < 5; ++i) {
+                const core::MeasurementRecord r = Log()[i];
+                const core::MeasurementRecord was = records[static_cast<std::size_t>(i)];
+                QCOMPARE(int(r.T), int(was.T));
+                QCOMPARE(float(r.m), float(was.m));
+            }
+            QCOMPARE(Rows(Tabl().ListBox1), before);
+            QVERIFY(Tabl().ListBox1->item(1)->isSelected());
+        }
+    }
+
+    void loadIsUnavailableWhileAPortIsOpen() {
+        Tabl().show();
+        Tabl().SetLoadEnabled(false);
+        Prompts().fileNames.enqueue(Path("never.txt"));
+        QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+        Tabl().miLoadTab->trigger();
+        QVERIFY(Prompts().asked.isEmpty());
+    }
+
+    void eraseRemovesSelectedRowsOnly() {
+        ShowFiveRows();
+        const QStringList rows = Rows(Tabl().ListBox1);
+        QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton); // nothing selected: nothing happens
+        QCOMPARE(Rows(Tabl().ListBox1), rows);
+        ClickRow(Tabl().ListBox1, 1);
+        ClickRow(Tabl().ListBox1, 2, Qt::ControlModifier);
+        QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
+        QCOMPARE(Rows(Tabl().ListBox1), QStringList({rows[0], rows[3], rows[4]}));
+        QCOMPARE(Log().Count(), 5);
+        QVERIFY(Prompts().asked.isEmpty());
+
+        // "Выделить всё" then "Вырезать" empties the list, and the log stays.
+        Tabl().mSelAll->trigger();
+        QCOMPARE(Tabl().ListBox1->selectedItems().size(), 3);
+        Tabl().mErase->trigger();
+        QCOMPARE(Tabl().ListBox1->count(), 0);
+        QCOMPARE(Log().Count(), 5);
+    }
+
+    void eraseKeepsTheCurrentRowThatStays() {
+        ShowFiveRows();
+        ClickRow(Tabl().ListBox1, 0);
+        ClickRow(Tabl().ListBox1, 2, Qt::ControlModifier);
+        ClickRow(Tabl().ListBox1, 3, Qt::ControlModifier);
+        ClickRow(Tabl().ListBox1, 3, Qt::ControlModifier); // current, but not selected
+        QCOMPARE(Tabl().ListBox1->currentRow(), 3);
+        QVERIFY(!Tabl().ListBox1->item(3)->isSelected());
+        const QStringList rows = Rows(Tabl().ListBox1);
+        Tabl().mEraseClick();
+        QCOMPARE(Rows(Tabl().ListBox1), QStringList({rows[1], rows[3], rows[4]}));
+        QCOMPARE(Tabl().ListBox1->currentItem()->text(), rows[3]);
+        QVERIFY(Tabl().ListBox1->selectedItems().isEmpty());
+    }
+
+    void allRecordsClickedTwice() {
+        ShowFiveRows();
+        QVERIFY(Tabl().mAllRec->isChecked());
+        ClickRow(Tabl().ListBox1, 4);
+        Tabl().mEraseClick();
+        Tabl().mAllRec->trigger(); // second click: only the check mark goes
+        QVERIFY(!Tabl().mAllRec->isChecked());
+        QCOMPARE(Tabl().ListBox1->count(), 4);
+        Tabl().mAllRec->trigger();
+        QVERIFY(Tabl().mAllRec->isChecked());
+        QCOMPARE(Tabl().ListBox1->count(), 5);
+        QCOMPARE(Tabl().ListBox1->item(4)->text(),
+                 QStringLiteral("12:00:04;    4;   4,985;    4,500;    1,000"));
+        QCOMPARE(Tabl().lDist->text(), QStringLiteral("Li=1,0 м"));
+    }
+
+    void allRecordsFollowsTheLastRowInFollowMode() {
+        for (int i = 0; i < 40; ++i)
+            AddRecord(i, 4.0f, 0.01f * i);
+        Tabl().show();
+        QTest::mouseClick(Tabl().sbLastLine, Qt::LeftButton);
+        Tabl().mAllRec->trigger();
+        QCOMPARE(Tabl().ListBox1->currentRow(), 39);
+        QVERIFY(Tabl().ListBox1->selectedItems().isEmpty());
+    }
+
+    void closeHidesAndShowingStartsEmptyWithoutFollowMode() {
+        ShowFiveRows();
+        QTest::mouseClick(Tabl().sbLastLine, Qt::LeftButton);
+        QVERIFY(Tabl().View.ViewLastLine);
+        Tabl().miClose->trigger();
+        QVERIFY(!Tabl().isVisible());
+        QCOMPARE(Tabl().ListBox1->count(), 5); // hidden, not emptied
+        Tabl().show();
+        QCOMPARE(Tabl().ListBox1->count(), 0);
+        QVERIFY(!Tabl().View.ViewLastLine);
+        QVERIFY(!Tabl().mViewLastLine->isChecked());
+        QVERIFY(!Tabl().sbLastLine->isChecked());
+        QVERIFY(Tabl().mAllRec->isChecked()); // showing leaves the "Все записи" mark
+    }
+
+    void templateFromTheTableLoadsIntoTheGraph() {
+        AddRecord(100, 4.0f, 0.0f);
+        AddRecord(120, 4.0f, 0.05f);
+        AddRecord(125, 4.0f, -0.1f);
+        AddRecord(130, 4.0f, 0.15f);
+        Tabl().View.IsUnit = true;
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        ClickRow(Tabl().ListBox1, 1);
+        ClickRow(Tabl().ListBox1, 3, Qt::ShiftModifier);
+        Prompts().fileNames.enqueue(Path("templ.txt"));
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Сохранить как шаблон"));
+        QCOMPARE(ReadBytes(Path("templ.txt")),
+                 QByteArray::fromStdString(
+                     FileOf({QStringLiteral("    0;  0,050дБ"), QStringLiteral("    5;  -0,100дБ"),
+                             QStringLiteral("   10;  0,150дБ")})));
+
+        ui::TFormGraph& graph = *m_rig->graph;
+        QVERIFY(!graph.OverlayButton(10)->isEnabled());
+        Prompts().fileNames.enqueue(Path("templ.txt"));
+        graph.miLoadTempl->trigger();
+        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Загрузить шаблон"));
+        QCOMPARE(graph.Template.NTempl, std::int16_t(3));
+        QCOMPARE(graph.Template.TemplatePoints[2].T, std::uint16_t(10));
+        QCOMPARE(graph.Template.TemplatePoints[1].m, -0.1f);
+        QCOMPARE(QString::fromStdString(graph.Template.TemplFile), Path("templ.txt"));
+        QVERIFY(graph.OverlayButton(10)->isEnabled());
+    }
+
+    void twoRowTemplateIsWrittenButRefusedByTheGraph() {
+        ShowFiveRows();
+        ClickRow(Tabl().ListBox1, 3);
+        ClickRow(Tabl().ListBox1, 4, Qt::ControlModifier);
+        Prompts().fileNames.enqueue(Path("two.txt"));
+        Tabl().miSaveTempl->trigger();
+        QCOMPARE(ReadBytes(Path("two.txt")),
+                 QByteArray::fromStdString(
+                     FileOf({QStringLiteral("    0;  0,750"), QStringLiteral("    1;  1,000")})));
+        Prompts().fileNames.enqueue(Path("two.txt"));
+        m_rig->graph->miLoadTempl->trigger();
+        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Файл шаблона пустой"));
+        QVERIFY(m_rig->graph->Template.TemplFile.empty());
+        QCOMPARE(m_rig->graph->Template.NTempl, std::int16_t(0));
+        QVERIFY(!m_rig->graph->OverlayButton(10)->isEnabled());
+    }
+
+    void fullLogThroughSaveAndLoad() {
+        const double start = core::EncodeDateTime({2026, 1, 1, 8, 0, 0, 0});
+        for (int i = 0; i < core::RecordLog::kMaxRecords; ++i) {
+            Log()[i].T = static_cast<std::uint16_t>(2 * i);
+            Log()[i].Time = start + 2 * i / core::kSecondsPerDay;
+            Log()[i].Ui = static_cast<float>(4.985 - (i % 4000) * 0.001);
+            Log()[i].m = static_cast<float>((i % 1500) * 0.017 - 0.5);
+        }
+        Log().SetCount(core::RecordLog::kMaxRecords);
+        std::vector<core::MeasurementRecord> written;
+        for (int i = 0; i < Log().Count(); ++i)
+            written.push_back(Log()[i]);
+        Tabl().View.IsUnit = true;
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        Prompts().fileNames.enqueue(Path("full.txt"));
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        const QStringList shown = Rows(Tabl().ListBox1);
+
+        Log().SetCount(0);
+        Tabl().ClearRows();
+        Prompts().fileNames.enqueue(Path("full.txt"));
+        QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 2);
+        QCOMPARE(Log().Count(), core::RecordLog::kMaxRecords);
+        const QStringList loaded = Rows(Tabl().ListBox1);
+        QCOMPARE(loaded.size(), shown.size());
+        for (int i = 0; i < Log().Count(); ++i) {
+            const core::MeasurementRecord in = written[static_cast<std::size_t>(i)];
+            const core::MeasurementRecord out = Log()[i];
+            // A five-digit T is rebuilt with one space fewer before it than a live row has.
+            QCOMPARE(loaded[i], in.T < 10000 ? shown[i] : QString(shown[i]).remove(9, 1));
+            QCOMPARE(int(out.T), int(in.T));
+            QCOMPARE(core::FormatTimeOfDay(out.Time), core::FormatTimeOfDay(in.Time));
+            QCOMPARE(core::FormatDecimal(out.Ui, 5, 3), core::FormatDecimal(in.Ui, 5, 3));
+            QCOMPARE(core::FormatDecimal(out.m, 5, 3), core::FormatDecimal(in.m, 5, 3));
+        }
+    }
+
+    void templateNeedsRowsASelectionAndTwoRecords() {
+        AddRecord(0, 4.0f, 0.5f);
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        ClickRow(Tabl().ListBox1, 0);
+        Tabl().miSaveTempl->trigger(); // one row in the list: nothing
+        QVERIFY(Prompts().asked.isEmpty());
+        Tabl().ListBox1->addItem(QStringLiteral("a row past the log's end"));
+        Tabl().ListBox1->clearSelection();
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        QCOMPARE(Prompts().Texts(), QStringList({QStringLiteral("Нет выбранных строк")}));
+        QCOMPARE(Prompts().asked[0].kind, test::Prompt::Information);
+        // Two rows selected, but the second stands for no record: one line, nothing written.
+        Prompts().Clear();
+        Tabl().mSelAllClick();
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        QVERIFY(Prompts().asked.isEmpty());
+    }
+
+    void templateRowsAreTheRecordsAtTheSelectedPositions() {
+        ShowFiveRows(); // T = 0..4, m = 0.25 * T
+        ClickRow(Tabl().ListBox1, 0);
+        Tabl().mEraseClick(); // the list now starts with the row of record 1
+        ClickRow(Tabl().ListBox1, 1);
+        ClickRow(Tabl().ListBox1, 2, Qt::ControlModifier);
+        Prompts().fileNames.enqueue(Path("pos.txt"));
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        // Positions 1 and 2 stand for records 1 and 2, not for the rows of records 2 and 3.
+        QCOMPARE(ReadBytes(Path("pos.txt")),
+                 QByteArray::fromStdString(
+                     FileOf({QStringLiteral("    0;  0,250"), QStringLiteral("    1;  0,500")})));
+    }
+
+    void refusedTemplatesKeepTheLoadedOne() {
+        ui::TFormGraph& graph = *m_rig->graph;
+        WriteBytes(Path("good.txt"), FileOf({"0;0,1", "5;0,2", "10;0,3"}));
+        Prompts().fileNames.enqueue(Path("good.txt"));
+        graph.miLoadTempl->trigger();
+        QCOMPARE(graph.Template.NTempl, std::int16_t(3));
+        const QString line31 = QString(18, QLatin1Char(' ')) + QStringLiteral("    0;  0,050");
+        const struct {
+            const char* file;
+            std::string bytes;
+            QString text;
+            bool keepsName;
+        } cases[] = {
+            {"two.txt", FileOf({"0;0,1", "5;0,2"}), QStringLiteral("Файл шаблона пустой"), false},
+            {"long.txt", FileOf({"0;0,1", line31, "9;0,2"}), QStringLiteral("Ошибка шаблона"),
+             false},
+            {"bad.txt", FileOf({"0;0,1", "5;0,2", "7;  x"}),
+             QStringLiteral("Файл шаблона повреждён"), false},
+            {"conv.txt", FileOf({"0;0,1", "-5;0,2", "9;0,3"}),
+             QStringLiteral("'' is not a valid integer value"), true},
+        };
+        for (const auto& c : cases) {
+            WriteBytes(Path(c.file), c.bytes);
+            Prompts().Clear();
+            Prompts().fileNames.enqueue(Path(c.file));
+            graph.miLoadTempl->trigger();
+            QCOMPARE(Prompts().Texts().last(), c.text);
+            QCOMPARE(Prompts().asked.last().kind,
+                     c.keepsName ? test::Prompt::Error : test::Prompt::Information);
+            QCOMPARE(QString::fromStdString(graph.Template.TemplFile),
+                     c.keepsName ? Path(c.file) : QString());
+            QCOMPARE(graph.Template.NTempl, std::int16_t(3));
+            QCOMPARE(graph.Template.TemplatePoints[2].m, 0.3f);
+            QVERIFY(graph.OverlayButton(10)->isEnabled());
+        }
+    }
+
+    void refusedFirstTemplateLeavesTheButtonDisabled() {
+        ui::TFormGraph& graph = *m_rig->graph;
+        Prompts().fileNames.enqueue(Path("absent.txt"));
+        graph.miLoadTempl->trigger();
+        QCOMPARE(Prompts().asked.last().text,
+                 QStringLiteral("Cannot open file ") + Path("absent.txt"));
+        // A file that cannot be read leaves the chosen name.
+        QCOMPARE(QString::fromStdString(graph.Template.TemplFile), Path("absent.txt"));
+        QCOMPARE(graph.Template.NTempl, std::int16_t(0));
+        QVERIFY(!graph.OverlayButton(10)->isEnabled());
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstTable)
+#include "tst_table.moc"

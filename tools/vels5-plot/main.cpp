@@ -1,0 +1,117 @@
+// vels5-plot: the graph window's picture of a table file, drawn without a display, as PNG or
+// BMP, or its paint description as JSON lines.
+#include "core/atomic_file.h"
+#include "core/table_file.h"
+#include "core/template_file.h"
+#include "tools/vels5-plot/paint_json.h"
+#include "tools/vels5-plot/plot_options.h"
+#include "ui/graph/graph_painter.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using namespace plot_tool;
+
+bool ReadInput(const std::string& path, std::string& bytes) {
+    std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (!in)
+        return false;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        bytes.append(buffer, n);
+    const bool ok = !std::ferror(in);
+    if (in != stdin)
+        std::fclose(in);
+    return ok;
+}
+
+// Reads a file; on failure reports it and returns false.
+bool Read(const std::string& path, std::string& bytes) {
+    errno = 0;
+    if (ReadInput(path, bytes))
+        return true;
+    std::fprintf(stderr, "vels5-plot: cannot read %s: %s\n", path.c_str(),
+                 std::strerror(errno != 0 ? errno : EIO));
+    return false;
+}
+
+int Refused(const std::string& path, const core::FileRefusal& refusal) {
+    std::fprintf(stderr, "vels5-plot: %s: %s", path.c_str(), refusal.message.c_str());
+    if (refusal.line > 0)
+        std::fprintf(stderr, " (line %d)", refusal.line);
+    std::fputc('\n', stderr);
+    return kExitRefused;
+}
+
+QByteArray Encode(const QImage& image, const std::string& path) {
+    const std::string ext = path.substr(path.size() - 4);
+    if (ext == ".bmp" || ext == ".BMP")
+        return ui::EncodeBmp(image);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter(&buffer, "png").write(image);
+    return bytes;
+}
+
+int WriteOutput(const PlotOptions& o, const QImage& image, const core::PaintList& list) {
+    if (o.json) {
+        const std::string text = PaintListJson(list);
+        if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+            std::fflush(stdout) == 0)
+            return kExitOk;
+        std::fprintf(stderr, "vels5-plot: cannot write the output: %s\n", std::strerror(errno));
+        return kExitOutput;
+    }
+    const QByteArray bytes = Encode(image, o.outputPath);
+    const core::FileWriteResult written = core::WriteFileAtomically(
+        o.outputPath, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (written)
+        return kExitOk;
+    std::fprintf(stderr, "vels5-plot: %s: %s\n", written.error.c_str(), written.reason.c_str());
+    return kExitOutput;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const ParseResult parsed = ParsePlotOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::fputs(parsed.out.c_str(), stdout);
+        std::fputs(parsed.error.c_str(), stderr);
+        return parsed.exitStatus;
+    }
+    PlotOptions o = *parsed.options;
+    std::string tableBytes, templateBytes;
+    if (!Read(o.tablePath, tableBytes))
+        return kExitInput;
+    if (!o.templatePath.empty() && !Read(o.templatePath, templateBytes))
+        return kExitInput;
+    const core::TableFileLoad table = core::ReadTableFile(tableBytes, ";", false);
+    if (!table)
+        return Refused(o.tablePath, *table.refusal);
+    core::TemplateFileLoad templ;
+    if (!o.templatePath.empty() && !(templ = core::ReadTemplateFile(templateBytes)))
+        return Refused(o.templatePath, *templ.refusal);
+
+    qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed
+    QGuiApplication app(argc, argv);
+    QImage image(o.width, o.height, QImage::Format_RGB32);
+    core::GraphInput input;
+    input.records = table.records;
+    input.timeStepSec = o.timeStepSec;
+    input.pan = o.pan;
+    input.shiftTP = o.shift;
+    input.templatePoints = templ.points;
+    core::GraphPlot plot;
+    core::PaintList list;
+    ui::RenderGraph(image, plot, o.view, input, list);
+    return WriteOutput(o, image, list);
+}

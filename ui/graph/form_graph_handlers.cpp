@@ -1,0 +1,120 @@
+// The graph window's view handlers: time and value zoom, scale and overlay choice, saving the
+// picture and choosing the colours.
+#include "core/atomic_file.h"
+#include "core/graph_controls.h"
+#include "ui/common/picture_box.h"
+#include "ui/graph/form_graph.h"
+#include "ui/graph/graph_painter.h"
+#include "ui/prompts/prompts.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QToolButton>
+
+namespace ui {
+namespace {
+
+void SetEnabled(QAction* item, QToolButton* button, const std::optional<bool>& enabled) {
+    if (!enabled)
+        return;
+    item->setEnabled(*enabled);
+    button->setEnabled(*enabled);
+}
+
+} // namespace
+
+void TFormGraph::ApplyTimeZoom(const core::ZoomStep& step) {
+    SetEnabled(miSizeXExp, bbExp, step.expandEnabled);
+    SetEnabled(miSizeXCont, bbCont, step.contractEnabled);
+    if (step.redraw)
+        RedrawGraph();
+}
+
+void TFormGraph::ApplyValueZoom(const core::ZoomStep& step) {
+    SetEnabled(miSizeXExpY, bbExpY, step.expandEnabled);
+    SetEnabled(miSizeXContY, bbContY, step.contractEnabled);
+    if (step.redraw)
+        RedrawGraph();
+}
+
+void TFormGraph::miSizeXExp_Click() {
+    ApplyTimeZoom(core::ExpandTime(View));
+}
+
+void TFormGraph::miSizeXCont_Click() {
+    ApplyTimeZoom(core::ContractTime(View));
+}
+
+void TFormGraph::bbExpYClick() {
+    ApplyValueZoom(core::ExpandValue(View));
+}
+
+void TFormGraph::bbContYClick() {
+    ApplyValueZoom(core::ContractValue(View));
+}
+
+void TFormGraph::miDB1Click(int tag) {
+    if (tag >= 1 && tag <= 3)
+        SelectScale(tag - 1);
+}
+
+void TFormGraph::SelectScale(int unit) {
+    const std::array<QAction*, 3> items{miDB, miPER, miV};
+    const std::array<QToolButton*, 3> buttons{sbDB, sbPER, sbV};
+    items[static_cast<std::size_t>(unit)]->setChecked(true);
+    buttons[static_cast<std::size_t>(unit)]->setChecked(true);
+    const core::ScaleChoice choice = core::SelectScale(View, unit);
+    SetEnabled(miSizeXExpY, bbExpY, choice.expandEnabled);
+    SetEnabled(miSizeXContY, bbContY, choice.contractEnabled);
+    RedrawGraph();
+}
+
+void TFormGraph::miTPn_Click(int tag) {
+    const core::OverlayChoice choice = core::ChooseOverlay(tag);
+    View.bVeiwTP = choice.bVeiwTP;
+    if (QAction* item = OverlayAction(choice.checkedItem))
+        item->setChecked(true);
+    Mouse.ShiftTP = 0; // every new choice starts at the left edge
+    RedrawGraph();
+    for (int id = 1; id < kOverlayCount; ++id)
+        OverlayButton(id)->setChecked(id == choice.downButton);
+}
+
+void TFormGraph::sbTP2Click(int tag) {
+    View.bVeiwTP = static_cast<std::int8_t>(tag);
+    const QToolButton* button = OverlayButton(tag);
+    miTPn_Click(core::OverlayButtonClicked(tag, button && button->isChecked()).checkedItem);
+}
+
+void TFormGraph::mSaveClick() {
+    const QImage copy = iImg.copy();
+    FileDialogOptions options;
+    options.title = QStringLiteral("Сохранить график");
+    options.defaultSuffix = QStringLiteral("bmp");
+    options.filter = QStringLiteral("BMP (*.bmp)|*.bmp|all (*.*)|*.*");
+    const std::optional<QString> name = m_prompts.SaveFileName(this, options);
+    if (!name)
+        return;
+    if (QFileInfo::exists(*name) &&
+        m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
+                           PromptButtons::OkCancel) != PromptAnswer::Ok)
+        return;
+    const QByteArray bytes = EncodeBmp(copy);
+    const core::FileWriteResult written = core::WriteFileAtomically(
+        QFile::encodeName(*name).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!written)
+        m_prompts.Error(this, AppTitle(),
+                        QString::fromStdString(written.error + ".\n" + written.reason));
+}
+
+void TFormGraph::ChooseColour(std::uint32_t& field) {
+    const std::optional<QColor> colour = m_prompts.ChooseColour(this, m_dialogColour);
+    if (!colour)
+        return;
+    m_dialogColour = *colour;
+    field = BgrFromColour(*colour);
+    RedrawGraph();
+}
+
+} // namespace ui
