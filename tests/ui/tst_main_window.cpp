@@ -275,6 +275,13 @@ private slots:
         f.miTechPan->trigger();
         QVERIFY(!rig.tech->isVisible());
         QVERIFY(!f.miTechPan->isChecked());
+        // Closed by its own title-bar button, the panel takes the menu's check mark along.
+        f.miTechPan->trigger();
+        QVERIFY(f.miTechPan->isChecked());
+        rig.tech->close();
+        QVERIFY(!f.miTechPan->isChecked());
+        f.miTechPan->trigger();
+        QVERIFY(rig.tech->isVisible());
     }
 
     void helpOpensTheManualInTheCurrentFolder() {
