@@ -6,20 +6,14 @@
 
 namespace {
 
-class NullHost final : public core::IMeasurementHost {
+// Records are reported to a visible table and graph, as in the program.
+class NullHost final : public core::NullMeasurementHost {
 public:
-    bool TechVisible() const override { return false; }
-    bool TableVisible() const override { return true; }
-    bool GraphVisible() const override { return true; }
-    void UpdateTech() override {}
+    NullHost() {
+        tableVisible = true;
+        graphVisible = true;
+    }
     void AddRecordRow(int index) override { benchmark::DoNotOptimize(index); }
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog() override { return core::SaveAnswer::GoOn; }
-    void SendFrame(std::span<const std::uint8_t>) override {}
-    void NotifyLogFull(std::string_view) override {}
 };
 
 // One fault-free work frame: the mode step is skipped, the values are formatted and
@@ -75,6 +69,23 @@ void FillTheLog(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * core::RecordLog::kMaxRecords);
 }
 BENCHMARK(FillTheLog)->Unit(benchmark::kMillisecond);
+
+// Starting a log and writing a minute of records into it, as every new session does (the
+// fuzz target builds one per input).
+void StartALog(benchmark::State& state) {
+    constexpr double kSecond = 1.0 / 86'400;
+    for (auto _ : state) {
+        core::RecordLog log;
+        double now = 46023.5;
+        for (int i = 0; i < 60; ++i) {
+            log.Accumulate(now, 2.0f, 0.1);
+            now += kSecond;
+            log.Tick(now, 1, false);
+        }
+        benchmark::DoNotOptimize(log[59].Ui);
+    }
+}
+BENCHMARK(StartALog)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

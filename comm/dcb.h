@@ -1,5 +1,6 @@
 // The serial records and constants the component speaks (line settings, status, events),
 // with the values of the Windows serial API so settings and masks keep their meaning.
+// Plain data: usable on any thread, nothing raises.
 #pragma once
 
 #include <cstdint>

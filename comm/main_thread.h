@@ -41,13 +41,15 @@ public:
 
 /// IMainThread by a queue that the main thread pumps with RunPending or RunUntil.
 /// Workers keep the queue alive (shared_ptr), so a main thread that stops pumping for good
-/// calls Shutdown, which lets waiting workers go.
+/// calls Shutdown, which lets waiting workers go. Nothing here raises but std::bad_alloc
+/// (RunOnMainThread); what a call raises is swallowed, the component reports its own.
 class CallQueue final : public IMainThread {
 public:
     CallQueue() = default;
     /// Releases every waiting worker without running its call.
     ~CallQueue() override;
 
+    /// Worker threads: queues `call` and waits until the main thread has run it (or Shutdown).
     void RunOnMainThread(const std::function<void()>& call) override;
 
     /// Main thread: runs the calls queued now. If none is queued, waits up to `timeoutMs`
@@ -56,10 +58,10 @@ public:
     /// Main thread: runs queued calls as they come until `done()` is true or `timeoutMs`
     /// has passed. Returns `done()`.
     bool RunUntil(const std::function<bool()>& done, int timeoutMs);
-    /// Calls waiting to run.
+    /// Calls waiting to run. Any thread.
     size_t Pending() const;
     /// From now on calls are not run: waiting workers are released at once and later
-    /// calls return at once.
+    /// calls return at once. Any thread.
     void Shutdown();
 
 private:

@@ -154,7 +154,13 @@ std::vector<int> PortMap::Refresh() {
             Register(target, 1);
         mapped.insert(target);
     }
-    return Numbers();
+    std::vector<int> present;
+    for (int n : Numbers()) {
+        // exists() follows the link: false when the device behind the entry is gone.
+        if (fs::exists(fs::path(m_mapDir) / ("COM" + std::to_string(n)), ec))
+            present.push_back(n);
+    }
+    return present;
 }
 
 int PortMap::Register(const std::string& devicePath, int minNumber) {

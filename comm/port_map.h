@@ -1,5 +1,9 @@
 // The port map: COM names of this program mapped to serial devices of the machine.
 // Each entry is a symbolic link <map dir>/COMn -> device path.
+//
+// Every function may be called on any thread (a PortMap holds only its folders; the map
+// lives in the file system) and raises nothing but std::bad_alloc: failures come back as
+// nullopt, -1, false or entries left out.
 #pragma once
 
 #include <optional>
@@ -26,11 +30,13 @@ public:
     /// (nullopt when there is no entry); any other name is returned unchanged as a path.
     std::optional<std::string> Resolve(std::string_view deviceName) const;
     /// Gives every serial device of the machine that no entry points to an entry with the
-    /// lowest free number, then returns the numbers of all entries, ascending. Devices are
+    /// lowest free number, then returns the numbers of the entries whose device is present,
+    /// ascending: the ports to offer. Devices are
     /// the ttys of sysfs with a `device` link that are not virtual (8250 ports only when
     /// their `type` is not 0); a USB adapter is entered by its stable by-id path, so it keeps
     /// its number across runs and replugs; ttySk prefers COM(k+1). Entries are never
-    /// removed here, so an unplugged adapter keeps its number reserved.
+    /// removed here, so an unplugged adapter keeps its number reserved (it is offered again
+    /// once its device is back).
     std::vector<int> Refresh();
     /// The numbers of the entries now in the map, ascending (no scan of the machine).
     std::vector<int> Numbers() const;

@@ -3,7 +3,6 @@
 
 #include "comm/port/port.h"
 #include "comm/port_map.h"
-#include "comm/va_threads.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -57,8 +56,8 @@ uint32_t CommEventValue(TVaCommEvent event) {
 // ---- TVaCustomComm: lifecycle ----
 
 TVaCustomComm::TVaCustomComm(TVaComponent* owner)
-    : TVaComponent(owner), m_writeLock(std::make_shared<TVaCriticalSection>()),
-      m_portMapDir(DefaultPortMapDir()) {
+    : TVaComponent(owner), TVaCommClients(this),
+      m_writeLock(std::make_shared<TVaCriticalSection>()), m_portMapDir(DefaultPortMapDir()) {
     m_buffers.SetOnChange([this](TVaPersistent*) { BuffersChanged(); });
     m_eventChars.SetOnChange([this](TVaPersistent*) { EventCharsChanged(); });
     m_flowControl.SetOnChange([this](TVaPersistent*) { FlowControlChanged(); });
@@ -159,14 +158,26 @@ void TVaCustomComm::CreateThreads() {
     if (!m_mainThread && (m_waitMask != 0 || !m_directWrite))
         throw std::logic_error("serial component: SetMainThread before Open");
     m_handOffCancelled = std::make_shared<bool>(false);
+    TVaCommLink link{m_port, m_mainThread, m_writeLock, m_handOffCancelled,
+                     [this](uint32_t evtMask) { DeliverEvent(evtMask); }};
     if (m_waitMask != 0) {
-        m_eventThread = std::make_shared<TVaCommEventThread>(*this);
+        m_eventThread = std::make_shared<TVaCommEventThread>(link);
         m_eventThread->Start(m_eventPriority);
     }
     if (!m_directWrite) {
-        m_writeThread = std::make_shared<TVaCommWriteThread>(*this);
+        m_writeThread = std::make_shared<TVaCommWriteThread>(link, m_buffers.WriteSize());
         m_writeThread->Start(m_writePriority);
     }
+}
+
+// One event of a worker thread, on the main thread: received characters first.
+void TVaCustomComm::DeliverEvent(uint32_t evtMask) {
+    if (evtMask & EV_RXCHAR) {
+        HandleDataEvent();
+        evtMask &= ~EV_RXCHAR;
+    }
+    if (evtMask)
+        HandleLineEvent(evtMask);
 }
 
 void TVaCustomComm::DestroyThreads() {

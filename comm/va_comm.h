@@ -3,108 +3,66 @@
 // its owner through handlers that always run on the main thread.
 #pragma once
 
-#include "comm/dcb.h"
-#include "comm/main_thread.h"
-#include "comm/va_component.h"
-#include "comm/va_settings.h"
-#include "comm/va_sync.h"
+#include "comm/va_dispatch.h" // the client list, va_component.h
+#include "comm/va_events.h"   // dcb.h, va_settings.h
+#include "comm/va_threads.h"  // main_thread.h, va_sync.h
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace comm {
 
-namespace port {
-class IPort;
-}
-class TVaCommEventThread;
-class TVaCommWriteThread;
-class TVaDispatcher;
-class TVaCustomComm;
-
-/// Events the component can watch, and their device values (EV_*).
-enum TVaCommEvent {
-    ceBreak,
-    ceCts,
-    ceDsr,
-    ceError,
-    ceRing,
-    ceRlsd,
-    ceRxChar,
-    ceTxEmpty,
-    ceRxFlag,
-    cePErr,
-    ceRx80Full,
-    ceEvent1,
-    ceEvent2
-};
-using TVaCommEvents = TVaSet<TVaCommEvent>;
-uint32_t CommEventValue(TVaCommEvent event);
-
-/// Thread priorities. On Linux they become nice values of the worker threads (idle 19,
-/// lowest 10, lower 5, normal 0, higher -5, highest -10, time-critical -20); raising
-/// needs privileges, and a refused change leaves the thread at the process's nice value.
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
-
-/// Received bytes (up to 32768 valid, a separate count says how many).
-using PVaData = const uint8_t*;
-
-using TVaNotifyEvent = std::function<void(TVaCustomComm* sender)>;
-using TVaCommErrorEvent = std::function<void(TVaCustomComm* sender, int errors)>;
-using TVaCommRxCharEvent = std::function<void(TVaCustomComm* sender, int count)>;
-using TVaCommRxBufEvent = std::function<void(TVaCustomComm* sender, PVaData data, int count)>;
-using TVaCommLineEvent = std::function<void(TVaCustomComm* sender, uint32_t evtMask)>;
-
-/// Line-error flags (CE_*) followed by the queue state.
-struct TVaCommStatus {
-    uint32_t Errors = 0;
-    COMSTAT Stat;
-};
-
 /// All behaviour of the serial port component.
 ///
-/// Threads: every public operation is called on the main thread. Handlers run on the main
-/// thread too: the worker threads hand each event over through the IMainThread set with
-/// SetMainThread and wait until it has been handled. Close never waits for the workers;
-/// a handed-over event of a closed opening or of a destroyed component does nothing.
+/// Calling thread: every member is called on the main thread, the one that runs the hand-off
+/// (SetMainThread); handlers run there too, one at a time, while the worker that handed the
+/// event over waits. Close never waits for the workers; an event handed over by a closed
+/// opening or a destroyed component does nothing.
 ///
-/// Typical use (the monitor's port): SetMainThread once; SetBaudrate(br38400) (the
-/// default is br1200); before each Open, SetDeviceName("COM3") or "\\.\COM12" (resolved
-/// through the port map) or a device path; OnRxChar reads with ReadBufUsed/ReadChar;
-/// WriteBuf queues and returns; catch EVaCommError around Open, Close and the setters.
-/// A vanished device raises nothing: OnError gets CE_IOE | CE_DEVICELOST once and
-/// DeviceLost() turns true; Close and Open another device afterwards.
-class TVaCustomComm : public TVaComponent {
+/// Errors: a member raises only what its comment names, as EVaCommError ("%d" and "%s" of a
+/// message are the errno value and its English text) unless it says otherwise. What OnOpen,
+/// OnError or a handler of a worker's event raises goes to ApplicationHandleException.
+///
+/// Typical use: SetMainThread; SetBaudrate(br38400); SetDeviceName("COM3", a device path,
+/// ...) and Open; OnRxChar reads with ReadBufUsed/ReadChar; WriteBuf queues. A vanished
+/// device raises nothing: OnError gets CE_IOE | CE_DEVICELOST once, DeviceLost() turns true.
+class TVaCustomComm : public TVaComponent, public TVaCommClients {
 public:
     explicit TVaCustomComm(TVaComponent* owner = nullptr);
+    /// Close (an exception from it is reported, not raised), then DestroyClients.
     ~TVaCustomComm() override;
-
     /// The hand-off to the main thread; needed before Open when a worker thread runs.
     void SetMainThread(std::shared_ptr<IMainThread> mainThread);
     /// Folder of the COM name map (see port_map.h); default DefaultPortMapDir().
     void SetPortMapDir(std::string dir) { m_portMapDir = std::move(dir); }
 
-    // Port control. Failures raise EVaCommError.
+    // ---- Port control
+    /// Opens the device, starts the workers, then OnOpen; a failure leaves the port closed.
+    /// Raises "Can't perform this operation while port is open", "Specified device not found
+    /// (%s).", "Can't open specified device %s (Error %d, %s)", what SetDCB, UpdateBuffers,
+    /// UpdateEventMask raise; std::logic_error without a hand-off, std::system_error.
     void Open();
+    /// Stops the workers (without waiting), closes the device, then OnClose. Nothing when
+    /// closed. Raises only what OnClose raises (the port is closed by then).
     void Close();
     bool Active() const { return m_port != nullptr; }
+    /// Raises "Can't perform this operation while port is open" when Active.
     void CheckOpen() const;
     /// DeviceName with PortNum in place of its "%d" ("COM%d" and 3 give "COM3").
     std::string GetDeviceName() const;
-    /// The open device has vanished (unplugged, hung up); reported once through OnError
-    /// with CE_IOE | CE_DEVICELOST. Reads then return 0. False while closed.
+    /// The open device has vanished (unplugged, hung up): reported once to OnError with
+    /// CE_IOE | CE_DEVICELOST; reads return 0 until Close. False while closed.
     bool DeviceLost() const;
 
-    // Properties. Setters marked "open: refused" raise "Can't perform this operation while
-    // port is open" when Active and keep the old value.
+    // ---- Properties. A setter that changes a line setting while open rewrites the line
+    // (SetDCB) and raises its "Error writing dcb (%d), %s". "Open: refused" setters raise
+    // "Can't perform this operation while port is open" when Active and keep the old value.
     bool AutoOpen() const { return m_autoOpen; }
     void SetAutoOpen(bool value) { m_autoOpen = value; }
     TVaBaudrate Baudrate() const { return m_baudrate; }
-    void SetBaudrate(TVaBaudrate value);
+    void SetBaudrate(TVaBaudrate value); ///< other than brUser: UserBaudrate becomes 0
     TVaParity Parity() const { return m_parity; }
     void SetParity(TVaParity value);
     TVaDatabits Databits() const { return m_databits; }
@@ -123,114 +81,130 @@ public:
     void SetDeviceName(const std::string& value); ///< open: refused
     TVaCommEvents MonitorEvents() const { return m_monitorEvents; }
     void SetMonitorEvents(TVaCommEvents value); ///< open: refused; used at next Open
-    /// Buffers().ReadTimeout/WriteTimeout may be changed any time (ms).
+    /// Buffers().ReadTimeout/WriteTimeout may be changed any time (ms); a change of another
+    /// Buffers setting while open is stored but raises as "open: refused".
     TVaBuffers& Buffers() { return m_buffers; }
     void SetBuffers(const TVaBuffers& value); ///< open: refused
     TThreadPriority EventPriority() const { return m_eventPriority; }
-    void SetEventPriority(TThreadPriority value);
+    void SetEventPriority(TThreadPriority value); ///< applied to a running thread; no error
     TThreadPriority WritePriority() const { return m_writePriority; }
-    void SetWritePriority(TThreadPriority value);
+    void SetWritePriority(TThreadPriority value); ///< applied to a running thread; no error
     bool DirectWrite() const { return m_directWrite; }
     void SetDirectWrite(bool value); ///< open: refused
     bool UpdateDCB() const { return m_updateDCB; }
     void SetUpdateDCB(bool value); ///< open: refused
     int UserBaudrate() const { return m_userBaudrate; }
-    void SetUserBaudrate(int value);
+    void SetUserBaudrate(int value); ///< Baudrate becomes brUser
 
-    // Handlers, called on the main thread with this component as sender.
+    // ---- Handlers, called on the main thread with this component as sender.
     TVaNotifyEvent OnOpen, OnClose, OnCts, OnDsr, OnRlsd, OnRing, OnBreak;
     TVaCommErrorEvent OnError;
     TVaCommRxCharEvent OnRxChar;
     TVaCommRxBufEvent OnRxBuf;
     TVaNotifyEvent OnRxFlag, OnTxEmpty, OnPErr, OnRx80Full, OnEvent1, OnEvent2;
 
-    // Data transfer: 0, empty or false when closed, without error.
+    // ---- Data transfer: 0, empty or false when closed, without error. The counts and
+    // ReadText raise "Error retrieving statistics (%d), %s" when the device cannot be queried.
     /// Queued (default): the bytes are copied into the write queue, waiting up to
-    /// Buffers().WriteTimeout ms for room, else "Output buffer is full. Please check comm
-    /// status.". DirectWrite: written at once, waiting up to Buffers().ReadTimeout ms for
-    /// room in the device; returns the bytes that went out.
+    /// Buffers().WriteTimeout ms for room, else raises "Output buffer is full. Please check
+    /// comm status.". DirectWrite: written at once, waiting up to Buffers().ReadTimeout ms for
+    /// room in the device; returns the bytes that went out; raises "Write error (%d), %s"
+    /// when nothing could be written.
     int WriteBuf(const void* buf, int count);
-    bool WriteText(std::string_view text);
-    bool WriteChar(char ch);
-    /// Reads at most `count` of the bytes waiting now; never waits for more.
+    bool WriteText(std::string_view text); ///< as WriteBuf
+    bool WriteChar(char ch);               ///< as WriteBuf
+    /// Reads at most `count` of the bytes waiting now; never waits for more. Raises "Read
+    /// error (%d), %s".
     int ReadBuf(void* buf, int count);
-    std::string ReadText();
-    bool ReadChar(char& ch);
+    std::string ReadText();  ///< as ReadBuf
+    bool ReadChar(char& ch); ///< as ReadBuf
     int ReadBufUsed();
     int ReadBufFree();
     int WriteBufUsed();
     int WriteBufFree();
-    void PurgeRead() { PurgeBuffers(PURGE_RXABORT | PURGE_RXCLEAR); }
-    void PurgeWrite() { PurgeBuffers(PURGE_TXABORT | PURGE_TXCLEAR); }
-    void PurgeReadWrite() {
-        PurgeBuffers(PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR);
-    }
-    void PurgeBuffers(uint32_t flags);
+    /// Empty the device's queues (and, but for PurgeRead, the write queue first: see
+    /// TVaCommWriteThread::PurgeWrite). Raise "Error clearing buffers (%d), %s".
+    void PurgeRead();
+    void PurgeWrite();
+    void PurgeReadWrite();
+    void PurgeBuffers(uint32_t flags); ///< PURGE_* flags
 
-    // Status and lines.
-    /// Line errors since the last query (cleared by it) and queue counts; zero when closed.
+    // ---- Status and lines. Nothing and false when closed.
+    /// Line errors since the last query (cleared by it) and queue counts. Raises "Error
+    /// retrieving statistics (%d), %s".
     TVaCommStatus GetCommStatus();
+    /// GetCommStatus; OnError with the flags when there are any. Raises as GetCommStatus.
     bool ClearLineErrors();
-    /// Hold flag 1..8 (CTS, DSR, RLSD, XOFF hold, XOFF sent, EOF, immediate char, reserved).
+    /// Hold flag 1..8 (CTS, DSR, RLSD, XOFF hold, XOFF sent, EOF, immediate, reserved); as above.
     bool GetComStat(int index);
-    /// Line 1 CTS, 2 DSR, 3 ring, 4 carrier detect; false when closed.
+    /// Line 1 CTS, 2 DSR, 3 ring, 4 carrier detect. Raises "Error reading modem state (%d),
+    /// %s" (also for devices without modem lines, such as pseudo-terminals).
     bool GetModemStatus(int index);
+    /// Raises "DTR line updates not allowed when flowcontrol is set to Handshake." (also
+    /// while closed), else as ToggleCommState.
     void SetDTR(bool value);
+    /// Raises "RTS line updates not allowed when flowcontrol is set to Handshake or Toggle."
+    /// (also while closed), else as ToggleCommState.
     void SetRTS(bool value);
     void SetBreak(bool value) { ToggleCommState(value ? SETBREAK : CLRBREAK); }
     void SetXon(bool value) { ToggleCommState(value ? SETXON : SETXOFF); }
     void ResetDev() { ToggleCommState(RESETDEV); }
+    /// An escape function (SETXOFF .. CLRBREAK). Raises "Error calling comm function (%d),
+    /// %s" (DTR and RTS on devices without modem lines among others).
     void ToggleCommState(uint32_t function);
 
-    // Events and clients.
+    // ---- Events, also called by the workers' hand-offs. Raise what the handlers raise and
+    // the errors of the reads and status queries they make.
+    /// The bytes waiting: with clients read and passed to WriteBuffer, else OnRxChar.
     virtual void HandleDataEvent();
+    /// ClearLineErrors for EV_ERR, WriteEvents with clients, then the line handlers.
     virtual void HandleLineEvent(uint32_t evtMask);
+    /// Line events / a received block to the clients; WriteBuffer also calls OnRxBuf.
     virtual void WriteEvents(uint32_t evtMask);
     virtual void WriteBuffer(PVaData data, int count);
-    void InsertClient(TVaDispatcher* dispatcher);
-    void RemoveClient(TVaDispatcher* dispatcher);
-    void DestroyClients();
-    const std::vector<TVaDispatcher*>& Clients() const { return m_clients; }
-    void EnableControls() { m_controlsEnabled = true; }
-    void DisableControls() { m_controlsEnabled = false; }
-    bool ControlsEnabled() const { return m_controlsEnabled; }
 
-    // Line settings and device steps.
+    // ---- Line settings and device steps. The device steps do nothing while closed.
     /// The complete record SetDCB applies, built from the current settings.
     DCB BuildDCB() const;
+    /// Applies BuildDCB when open and UpdateDCB. Raises "Error writing dcb (%d), %s" (22 for
+    /// a setting the device did not take).
     void SetDCB();
+    /// Takes the settings from a record; raises only as SetDCB (the settings objects' setters).
     void ReadDCB(const DCB& dcb);
     /// Settings from the device's default configuration (found at open, or read now).
+    /// Raises "Error reading default port parameters.", or as ReadDCB.
     void ResetPortParameters();
-    void UpdateTimeouts();
-    void UpdateBuffers();
-    void UpdateEventMask();
+    void UpdateTimeouts();  ///< raises "Error setting timeouts (%d), %s"
+    void UpdateBuffers();   ///< raises "Error initializing buffers (%d), %s"
+    void UpdateEventMask(); ///< raises " Error setting EventMask (%d), %s"
     uint32_t WaitMask() const { return m_waitMask; }
-    /// Fills Properties(); raises when closed.
+    /// Fills Properties(). Raises "Can't perform this operation while port is closed" and
+    /// "Error reading port properties (%d), %s".
     void GetProperties();
     const COMMPROP& Properties() const { return m_properties; }
 
+    // ---- The two locks, not recursive. The global lock comes before the write lock; nothing
+    // waits while holding one. Raise nothing.
     void WriteLock() { m_writeLock->Acquire(); }
     void WriteUnlock() { m_writeLock->Release(); }
     void GlobalLock() { m_globalLock.Acquire(); }
     void GlobalUnlock() { m_globalLock.Release(); }
 
+    /// Open when AutoOpen, outside design mode; raises as Open.
     void Loaded() override;
 
 protected:
-    virtual void CreateHandle();
+    virtual void CreateHandle(); ///< opens the device; raises as Open
     void DestroyHandle();
-    virtual void CreateThreads();
+    virtual void CreateThreads(); ///< raises as Open (logic_error, system_error)
     void DestroyThreads();
-    void DoOpen();
-    void DoClose();
-    /// Raises EVaCommError with `message` formatted with errno and its text.
-    [[noreturn]] void Error(const std::string& message) const;
-    void Watch(bool ok, const std::string& message) const;
+    void DoOpen();  ///< OnOpen; what it raises is reported
+    void DoClose(); ///< OnClose unless destroying; what it raises goes on
+    [[noreturn]] void Error(const std::string& message) const; ///< EVaCommError(message, errno)
+    void Watch(bool ok, const std::string& message) const;     ///< Error unless `ok`
 
 private:
-    friend class TVaCommEventThread;
-    friend class TVaCommWriteThread;
+    void DeliverEvent(uint32_t evtMask);
     void BuffersChanged();
     void EventCharsChanged() { SetDCB(); }
     void FlowControlChanged() { SetDCB(); }
@@ -253,19 +227,14 @@ private:
     bool m_directWrite = false;
     bool m_updateDCB = true;
     int m_userBaudrate = 0;
-
     std::shared_ptr<port::IPort> m_port; // null while closed
     uint32_t m_waitMask = 0;
     COMMPROP m_properties;
     std::shared_ptr<TVaCommEventThread> m_eventThread;
     std::shared_ptr<TVaCommWriteThread> m_writeThread;
-    // Set when the threads of the current opening are told to stop; their queued
-    // hand-offs check it on the main thread and then do nothing.
-    std::shared_ptr<bool> m_handOffCancelled;
+    std::shared_ptr<bool> m_handOffCancelled;        // the current opening's, see TVaCommLink
     std::shared_ptr<TVaCriticalSection> m_writeLock; // shared with the write thread
     TVaCriticalSection m_globalLock;
-    std::vector<TVaDispatcher*> m_clients;
-    bool m_controlsEnabled = true;
     bool m_destroying = false;
     std::shared_ptr<IMainThread> m_mainThread;
     std::string m_portMapDir;

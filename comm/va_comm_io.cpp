@@ -1,9 +1,6 @@
 // Serial component: device steps, reads and writes, status and lines, event delivery.
 #include "comm/port/port.h"
-#include "comm/port_map.h"
 #include "comm/va_comm.h"
-#include "comm/va_dispatch.h"
-#include "comm/va_threads.h"
 #include "comm/va_utils.h"
 
 #include <algorithm>
@@ -210,6 +207,18 @@ int TVaCustomComm::WriteBufFree() {
     return Active() ? m_buffers.WriteSize() - WriteBufUsed() : 0;
 }
 
+void TVaCustomComm::PurgeRead() {
+    PurgeBuffers(PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
+void TVaCustomComm::PurgeWrite() {
+    PurgeBuffers(PURGE_TXABORT | PURGE_TXCLEAR);
+}
+
+void TVaCustomComm::PurgeReadWrite() {
+    PurgeBuffers(PURGE_TXABORT | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_RXCLEAR);
+}
+
 void TVaCustomComm::PurgeBuffers(uint32_t flags) {
     if (!Active())
         return;
@@ -284,7 +293,7 @@ void TVaCustomComm::HandleDataEvent() {
     const int waiting = ReadBufUsed();
     if (waiting <= 0)
         return;
-    if (!m_clients.empty()) {
+    if (!Clients().empty()) {
         std::vector<uint8_t> block(static_cast<size_t>(waiting));
         const int got = ReadBuf(block.data(), waiting);
         if (got > 0)
@@ -297,7 +306,7 @@ void TVaCustomComm::HandleDataEvent() {
 void TVaCustomComm::HandleLineEvent(uint32_t evtMask) {
     if (BitOn(evtMask, EV_ERR))
         ClearLineErrors();
-    if (!m_clients.empty())
+    if (!Clients().empty())
         WriteEvents(evtMask);
     const std::pair<uint32_t, TVaNotifyEvent*> handlers[] = {
         {EV_RXFLAG, &OnRxFlag}, {EV_CTS, &OnCts},      {EV_DSR, &OnDsr},
@@ -311,37 +320,13 @@ void TVaCustomComm::HandleLineEvent(uint32_t evtMask) {
 }
 
 void TVaCustomComm::WriteEvents(uint32_t evtMask) {
-    if (!m_controlsEnabled)
-        return;
-    for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
-        client->LineEvent(evtMask);
+    PassLineEvent(evtMask);
 }
 
 void TVaCustomComm::WriteBuffer(PVaData data, int count) {
-    if (m_controlsEnabled) {
-        for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
-            client->DataEvent(data, count);
-    }
+    PassDataEvent(data, count);
     if (OnRxBuf)
         OnRxBuf(this, data, count);
-}
-
-void TVaCustomComm::InsertClient(TVaDispatcher* dispatcher) {
-    dispatcher->m_comm = this;
-    m_clients.push_back(dispatcher);
-}
-
-void TVaCustomComm::RemoveClient(TVaDispatcher* dispatcher) {
-    const auto it = std::find(m_clients.begin(), m_clients.end(), dispatcher);
-    if (it == m_clients.end())
-        return;
-    dispatcher->m_comm = nullptr;
-    m_clients.erase(it);
-}
-
-void TVaCustomComm::DestroyClients() {
-    while (!m_clients.empty())
-        RemoveClient(m_clients.back());
 }
 
 } // namespace comm

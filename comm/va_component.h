@@ -10,7 +10,8 @@
 
 namespace comm {
 
-/// The only exception of the serial component; what() is the message.
+/// The only exception of the serial component; what() is the message. Raises nothing itself
+/// but std::bad_alloc.
 class EVaCommError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -19,11 +20,13 @@ public:
 
 /// The application's standard exception report: where exceptions from handlers run for
 /// the component (OnOpen, OnError, handlers of worker-thread events) go instead of
-/// propagating. Main thread. The default writes the message to stderr.
+/// propagating. Main thread. The default writes the message to stderr. Neither function
+/// raises, unless the handler that was set does.
 void SetApplicationExceptionHandler(std::function<void(std::exception_ptr)> handler);
 void ApplicationHandleException(std::exception_ptr error);
 
-/// Root of the family's components: free notification and the Loaded point.
+/// Root of the family's components: free notification and the Loaded point. Main thread
+/// only; nothing here raises but what a Notification override raises.
 class TVaComponent {
 public:
     enum TOperation { opInsert, opRemove };

@@ -1,7 +1,43 @@
-// Dispatchers and client components of the serial component.
+// The client list, dispatchers and client components of the serial component.
 #include "comm/va_dispatch.h"
 
+#include "comm/va_comm.h"
+
+#include <algorithm>
+
 namespace comm {
+
+void TVaCommClients::InsertClient(TVaDispatcher* dispatcher) {
+    dispatcher->m_comm = m_comm;
+    m_clients.push_back(dispatcher);
+}
+
+void TVaCommClients::RemoveClient(TVaDispatcher* dispatcher) {
+    const auto it = std::find(m_clients.begin(), m_clients.end(), dispatcher);
+    if (it == m_clients.end())
+        return;
+    dispatcher->m_comm = nullptr;
+    m_clients.erase(it);
+}
+
+void TVaCommClients::DestroyClients() {
+    while (!m_clients.empty())
+        RemoveClient(m_clients.back());
+}
+
+void TVaCommClients::PassLineEvent(uint32_t evtMask) {
+    if (!m_controlsEnabled)
+        return;
+    for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
+        client->LineEvent(evtMask);
+}
+
+void TVaCommClients::PassDataEvent(PVaData data, int count) {
+    if (!m_controlsEnabled)
+        return;
+    for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
+        client->DataEvent(data, count);
+}
 
 TVaDispatcher::~TVaDispatcher() {
     if (m_comm)

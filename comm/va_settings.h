@@ -1,5 +1,11 @@
 // Line settings of the serial component: enumerations, the three grouped settings objects
 // with change notification, and their platform values. Pure data; no device needed.
+//
+// Threads and errors: the enumerations' functions and TVaSet may be used on any thread and
+// raise nothing. A settings object belongs to its component and is used on the main thread;
+// a setter raises only what the change callback raises (the component's: "Error writing dcb
+// (%d), %s" while open, and for TVaBuffers "Can't perform this operation while port is
+// open"); Assign raises EConvertError as well.
 #pragma once
 
 #include <cstdint>
@@ -44,8 +50,14 @@ public:
             m_bits |= Bit(m);
     }
     constexpr bool Contains(E m) const { return (m_bits & Bit(m)) != 0; }
-    constexpr TVaSet& Include(E m) { return m_bits |= Bit(m), *this; }
-    constexpr TVaSet& Exclude(E m) { return m_bits &= ~Bit(m), *this; }
+    constexpr TVaSet& Include(E m) {
+        m_bits |= Bit(m);
+        return *this;
+    }
+    constexpr TVaSet& Exclude(E m) {
+        m_bits &= ~Bit(m);
+        return *this;
+    }
     constexpr bool Empty() const { return m_bits == 0; }
     constexpr uint32_t Bits() const { return m_bits; }
     constexpr bool operator==(const TVaSet&) const = default;
@@ -70,7 +82,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// A settings object with nested updates and one change callback. Main thread only.
+/// A settings object with nested updates and one change callback. Main thread only; what
+/// the callback raises goes on to the caller of the setter, EndUpdate, Changed or Assign.
 class TVaPersistent {
 public:
     using TNotifyEvent = std::function<void(TVaPersistent* sender)>;

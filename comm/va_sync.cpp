@@ -22,8 +22,9 @@ int PollWithDeadline(pollfd* fds, size_t count, uint32_t timeoutMs) {
     for (;;) {
         int wait = -1;
         if (timeoutMs != INFINITE) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            // Rounded up: a wait never ends before its time (a timed-out wait of 30 ms has
+            // lasted 30 ms).
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
             wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
         }
         const int rc = poll(fds, count, wait);
@@ -79,12 +80,15 @@ TVaEventWaitResult TVaEvent::WaitFor(uint32_t timeoutMs) {
 }
 
 int WaitForAny(std::initializer_list<const TVaEvent*> events, uint32_t timeoutMs) {
-    pollfd fds[8];
+    if (events.size() > kMaxWaitEvents) {
+        errno = EINVAL;
+        return -2;
+    }
+    pollfd fds[kMaxWaitEvents];
     size_t n = 0;
     for (const TVaEvent* e : events) {
-        if (n == std::size(fds))
-            break;
-        fds[n++] = pollfd{e->Handle(), POLLIN, 0};
+        fds[n] = pollfd{e->Handle(), POLLIN, 0};
+        ++n;
     }
     const int rc = PollWithDeadline(fds, n, timeoutMs);
     if (rc < 0)

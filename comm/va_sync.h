@@ -1,7 +1,12 @@
 // Signals and locks of the serial component's threads: manual-reset events that can be
 // waited on together with a device (eventfd based), and a critical section.
+//
+// Every operation may be called on any thread. Only the construction of an event raises
+// (std::system_error when the system has no eventfd to give); waits report failures in
+// their result.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <mutex>
@@ -54,12 +59,16 @@ public:
     TVaWaitEvent() : TVaEvent(true, false) {}
 };
 
+/// Most events WaitForAny waits on at once.
+inline constexpr size_t kMaxWaitEvents = 8;
+
 /// Waits up to `timeoutMs` for the first set of `events`. Returns the index of the first
 /// set event in list order (the earlier wins when several are set), -1 on timeout, -2 on
-/// failure (errno set). Resets nothing.
+/// failure (errno set; EINVAL for more than kMaxWaitEvents events). Resets nothing.
 int WaitForAny(std::initializer_list<const TVaEvent*> events, uint32_t timeoutMs);
 
-/// A lock; Enter/Leave are synonyms of Acquire/Release. Not recursive.
+/// A lock; Enter/Leave are synonyms of Acquire/Release. Not recursive: a thread must not
+/// acquire a section it holds.
 class TVaCriticalSection {
 public:
     void Acquire() { m_mutex.lock(); }

@@ -2,6 +2,7 @@
 #include "comm/va_threads.h"
 
 #include "comm/port/port.h"
+#include "comm/va_component.h"
 #include "comm/va_utils.h"
 
 #include <cstring>
@@ -23,31 +24,14 @@ void ApplyPriority(pid_t tid, int priority) {
         setpriority(PRIO_PROCESS, static_cast<id_t>(tid), kNice[priority]);
 }
 
-// What a thread needs of its component. `comm` is used only on the main thread, inside a
-// hand-off, and only while `cancelled` is false; the component sets it (on the main
-// thread) when it stops the thread, so a queued hand-off never reaches a closed opening
-// or a destroyed component.
-struct Link {
-    std::shared_ptr<port::IPort> port;
-    std::shared_ptr<IMainThread> mainThread;
-    std::shared_ptr<bool> cancelled;
-    TVaCustomComm* comm;
-};
-
-void HandOff(const Link& link, uint32_t mask, bool viaDataEvent) {
-    auto cancelled = link.cancelled;
-    TVaCustomComm* comm = link.comm;
-    link.mainThread->RunOnMainThread([cancelled, comm, mask, viaDataEvent] {
+// Hands `mask` to the main thread and waits until it has been delivered there. The
+// cancelled flag is read on the main thread only, where the component sets it.
+void HandOff(const TVaCommLink& link, uint32_t mask) {
+    link.mainThread->RunOnMainThread([cancelled = link.cancelled, deliver = link.deliver, mask] {
         if (*cancelled)
             return;
         try {
-            uint32_t rest = mask;
-            if (viaDataEvent && (rest & EV_RXCHAR)) {
-                comm->HandleDataEvent();
-                rest &= ~EV_RXCHAR;
-            }
-            if (rest)
-                comm->HandleLineEvent(rest);
+            deliver(mask);
         } catch (...) {
             ApplicationHandleException(std::current_exception());
         }
@@ -102,15 +86,15 @@ void TVaCommBuffer::Remove(int count) {
 // ---- event thread ----
 
 struct TVaCommEventThread::State {
-    Link link;
+    TVaCommLink link;
     TVaWaitEvent eventSignal; // set only by StopThread: cancels the wait
     std::atomic<bool> terminated{false};
     std::atomic<int> priority{tpNormal};
     std::atomic<pid_t> tid{0};
 };
 
-TVaCommEventThread::TVaCommEventThread(TVaCustomComm& comm) : m_state(std::make_shared<State>()) {
-    m_state->link = Link{comm.m_port, comm.m_mainThread, comm.m_handOffCancelled, &comm};
+TVaCommEventThread::TVaCommEventThread(TVaCommLink link) : m_state(std::make_shared<State>()) {
+    m_state->link = std::move(link);
 }
 
 void TVaCommEventThread::Start(TThreadPriority priority) {
@@ -123,7 +107,7 @@ void TVaCommEventThread::Start(TThreadPriority priority) {
             if (s.terminated.load())
                 break;
             if (status == port::WaitStatus::Event) {
-                HandOff(s.link, events, true);
+                HandOff(s.link, events);
                 continue;
             }
             if (status == port::WaitStatus::Cancelled)
@@ -132,7 +116,7 @@ void TVaCommEventThread::Start(TThreadPriority priority) {
             // return at once forever: report it once and stop waiting.
             device.MarkLost();
             if (device.TakeLostReport())
-                HandOff(s.link, EV_ERR, true);
+                HandOff(s.link, EV_ERR);
             break;
         }
     });
@@ -151,9 +135,8 @@ void TVaCommEventThread::StopThread() {
 // ---- write thread ----
 
 struct TVaCommWriteThread::State {
-    explicit State(int capacity) : queue(capacity) {}
-    Link link;
-    std::shared_ptr<TVaCriticalSection> writeLock;
+    State(TVaCommLink l, int capacity) : link(std::move(l)), queue(capacity) {}
+    TVaCommLink link;
     TVaCommBuffer queue;
     // The five signals. The device's own readiness (poll) takes the place of an
     // I/O-completion signal; purgeEnd tells the thread that PurgeWrite has finished with
@@ -178,7 +161,7 @@ void AcknowledgePurge(WriteState& s) {
 void RemoveWritten(WriteState& s, size_t written, bool report) {
     bool empty;
     {
-        std::lock_guard lock(*s.writeLock);
+        std::lock_guard lock(*s.link.writeLock);
         s.queue.Remove(static_cast<int>(written));
         empty = s.queue.Size() == 0;
         // Reset only together with the empty test, so an append in between is not lost.
@@ -190,7 +173,7 @@ void RemoveWritten(WriteState& s, size_t written, bool report) {
     if (!empty)
         s.dataReady.SetEvent();
     else if (!s.stop.IsSet())
-        HandOff(s.link, EV_TXEMPTY, false);
+        HandOff(s.link, EV_TXEMPTY);
 }
 
 // Waits out a lost device: nothing more is written, but stops and purges are answered.
@@ -207,7 +190,7 @@ void Transfer(WriteState& s) {
     uint8_t* data;
     int size;
     {
-        std::lock_guard lock(*s.writeLock);
+        std::lock_guard lock(*s.link.writeLock);
         data = s.queue.DataPtr();
         size = s.queue.Size();
         if (size == 0)
@@ -232,10 +215,10 @@ void Transfer(WriteState& s) {
     case port::WriteResult::Lost:
         RemoveWritten(s, r.written, false);
         if (s.link.port->TakeLostReport())
-            HandOff(s.link, EV_ERR, false);
+            HandOff(s.link, EV_ERR);
         return Idle(s);
     default:
-        HandOff(s.link, EV_ERR, false);
+        HandOff(s.link, EV_ERR);
         // The bytes stay queued and are tried again; a short pause keeps a lasting
         // failure from becoming a busy loop of error reports.
         switch (WaitForAny({&s.stop, &s.purgeRequest}, 100)) {
@@ -253,11 +236,8 @@ void Transfer(WriteState& s) {
 
 } // namespace
 
-TVaCommWriteThread::TVaCommWriteThread(TVaCustomComm& comm)
-    : m_state(std::make_shared<State>(comm.Buffers().WriteSize())) {
-    m_state->link = Link{comm.m_port, comm.m_mainThread, comm.m_handOffCancelled, &comm};
-    m_state->writeLock = comm.m_writeLock;
-}
+TVaCommWriteThread::TVaCommWriteThread(TVaCommLink link, int capacity)
+    : m_state(std::make_shared<State>(std::move(link), capacity)) {}
 
 void TVaCommWriteThread::Start(TThreadPriority priority) {
     m_state->priority.store(priority);
@@ -293,7 +273,7 @@ bool TVaCommWriteThread::WriteData(const void* buf, int count, int timeoutMs) {
     InitTimer(timer, static_cast<uint32_t>(timeoutMs));
     for (;;) {
         {
-            std::lock_guard lock(*s.writeLock);
+            std::lock_guard lock(*s.link.writeLock);
             if (s.queue.Size() + count <= s.queue.Capacity()) {
                 s.queue.Write(buf, count);
                 s.dataReady.SetEvent();
@@ -312,7 +292,7 @@ void TVaCommWriteThread::PurgeWrite() {
     s.purgeDone.ResetEvent();
     s.purgeRequest.SetEvent();
     if (s.purgeDone.WaitFor(2000) == wrSignaled) {
-        std::lock_guard lock(*s.writeLock);
+        std::lock_guard lock(*s.link.writeLock);
         s.queue.Clear();
         s.dataReady.ResetEvent();
     }
@@ -320,7 +300,7 @@ void TVaCommWriteThread::PurgeWrite() {
 }
 
 int TVaCommWriteThread::Used() const {
-    std::lock_guard lock(*m_state->writeLock);
+    std::lock_guard lock(*m_state->link.writeLock);
     return m_state->queue.Size();
 }
 

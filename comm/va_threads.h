@@ -1,20 +1,31 @@
 // The serial component's worker threads: the event thread that waits for device events,
-// the write thread that drains the bounded write queue, and the queue itself.
+// the write thread that drains the bounded write queue, the queue itself, and the link
+// through which both reach their component.
 #pragma once
 
-#include "comm/va_comm.h"
+#include "comm/main_thread.h"
 #include "comm/va_sync.h"
 
-#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace comm {
 
+namespace port {
+class IPort;
+}
+
+/// Thread priorities. On Linux they become nice values of the worker threads (idle 19,
+/// lowest 10, lower 5, normal 0, higher -5, highest -10, time-critical -20); raising
+/// needs privileges, and a refused change leaves the thread at the process's nice value.
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
 /// A linear byte queue of fixed capacity: data always starts at the beginning, removing
 /// from the front moves the rest down. No operation checks bounds; callers keep them.
-/// Not locked: the write lock guards it.
+/// Not locked: the write lock guards it. Raises nothing after construction (std::bad_alloc
+/// from the constructor).
 class TVaCommBuffer {
 public:
     explicit TVaCommBuffer(int capacity) : m_data(static_cast<size_t>(capacity)) {}
@@ -24,8 +35,9 @@ public:
     void Clear() { m_size = 0; }
     /// Appends; size + count <= capacity.
     void Write(const void* buf, int count);
-    /// Copies the first `count` bytes out, removing nothing.
+    /// Copies the first `count` (<= size) bytes out, removing nothing.
     void Peek(void* buf, int count) const;
+    /// Peek, then Remove.
     void Read(void* buf, int count);
     /// Drops the first `count` (<= size) bytes.
     void Remove(int count);
@@ -36,18 +48,37 @@ private:
 };
 
 /// Worker threads of all components still running (they end by themselves after Close).
-/// Lets tests and the program's exit wait until every device is really closed.
+/// Lets tests and the program's exit wait until every device is really closed. Any thread;
+/// raises nothing.
 int RunningWorkerThreads();
 
+/// What a worker thread needs of its component, and all it may use of it. The component
+/// fills one per opening; the threads keep copies, so each part lives as long as the
+/// longest-lived thread of that opening.
+struct TVaCommLink {
+    std::shared_ptr<port::IPort> port;             ///< the open device
+    std::shared_ptr<IMainThread> mainThread;       ///< the hand-off
+    std::shared_ptr<TVaCriticalSection> writeLock; ///< guards the write queue
+    /// Set on the main thread when the component stops this opening's threads (Close,
+    /// destruction). A hand-off checks it on the main thread and then does nothing.
+    std::shared_ptr<bool> cancelled;
+    /// Delivers one event mask to the component: EV_RXCHAR as a data event, the other bits
+    /// as line events. Runs on the main thread inside a hand-off, only while `cancelled` is
+    /// false; an exception from it goes to ApplicationHandleException.
+    std::function<void(uint32_t evtMask)> deliver;
+};
+
 /// The event thread: waits for the device's masked events and hands each to the main
-/// thread (HandleDataEvent for received characters, then HandleLineEvent for the rest).
-/// When the device vanishes it hands over one EV_ERR and ends. Created by Open; the
-/// thread releases itself when it ends, so the object may be dropped at any time.
+/// thread through the link. When the device vanishes it hands over one EV_ERR and ends.
+/// The thread releases itself when it ends, so the object may be dropped at any time.
+/// Every member is called on the main thread; Start passes on std::system_error when the
+/// system refuses the thread, the constructor std::system_error when it refuses an eventfd.
 class TVaCommEventThread {
 public:
-    explicit TVaCommEventThread(TVaCustomComm& comm);
-    /// Gives the thread its priority and starts it.
+    explicit TVaCommEventThread(TVaCommLink link);
+    /// Gives the thread its priority and starts it. Once only.
     void Start(TThreadPriority priority);
+    /// Applied at once when running (see TThreadPriority).
     void SetPriority(TThreadPriority priority);
     /// Sets the terminated flag, then the event signal; returns at once. No event is
     /// handed over afterwards.
@@ -60,22 +91,23 @@ private:
 };
 
 /// The write thread: writes what WriteData queued, reports EV_TXEMPTY when the queue has
-/// drained and EV_ERR when a write fails.
+/// drained and EV_ERR when a write fails. Every member is called on the main thread;
+/// errors as TVaCommEventThread's.
 class TVaCommWriteThread {
 public:
-    /// The queue's capacity is comm.Buffers().WriteSize() now.
-    explicit TVaCommWriteThread(TVaCustomComm& comm);
+    /// A queue of `capacity` bytes (the component's Buffers().WriteSize() at Open).
+    TVaCommWriteThread(TVaCommLink link, int capacity);
     void Start(TThreadPriority priority);
     void SetPriority(TThreadPriority priority);
     /// Sets the stop signal; returns at once.
     void StopThread();
-    /// Main thread: queues the bytes, waiting up to Buffers().WriteTimeout ms for room.
-    /// False when there was no room in time (always for more than the capacity).
+    /// Queues the bytes, waiting up to `timeoutMs` for room. False when there was no room in
+    /// time (always for more than the capacity). Raises nothing.
     bool WriteData(const void* buf, int count, int timeoutMs);
-    /// Main thread: asks the thread to leave its transfer, waits up to 2000 ms for the
-    /// acknowledgement and then empties the queue (unchanged without acknowledgement).
+    /// Asks the thread to leave its transfer, waits up to 2000 ms for the acknowledgement
+    /// and then empties the queue (unchanged without acknowledgement). Raises nothing.
     void PurgeWrite();
-    /// Bytes in the queue, under the write lock.
+    /// Bytes in the queue, under the write lock. Raises nothing.
     int Used() const;
 
     struct State;

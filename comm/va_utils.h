@@ -1,5 +1,9 @@
 // Small utilities of the serial component family: the millisecond tick counter and its
 // timers, bit tests, and a few text and file helpers.
+//
+// Every function may be called on any thread and raises nothing (std::bad_alloc aside):
+// failures come back as the results described below. SysDelay's `processMessages` belongs
+// to the thread that calls it.
 #pragma once
 
 #include <cstdint>

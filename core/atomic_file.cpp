@@ -15,16 +15,8 @@
 namespace core {
 namespace {
 
-std::string ErrorText(int code) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text;
-}
-
 FileWriteResult Failure(const std::string& path, int code) {
-    return {false, code, "Cannot create file " + path, ErrorText(code)};
+    return {false, code, "Cannot create file " + path, SystemErrorText(code)};
 }
 
 std::string ParentDir(const std::string& path) {
@@ -69,6 +61,14 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 } // namespace
+
+std::string SystemErrorText(int code) {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
+    if (!text.empty() && text.back() == '.')
+        text.pop_back();
+    return text;
+}
 
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
     std::string tempPath;

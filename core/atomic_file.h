@@ -22,6 +22,10 @@ struct FileWriteResult {
 /// path each leave one complete version.
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+/// The system's text for an errno value in the C locale, without a trailing full stop
+/// ("No space left on device").
+std::string SystemErrorText(int code);
+
 /// Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 

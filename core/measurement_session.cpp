@@ -3,8 +3,6 @@
 
 #include "core/link_protocol.h"
 
-#include <cstdio>
-
 namespace core {
 
 MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
@@ -35,6 +33,8 @@ void MeasurementSession::OnStatusFrame() {
 }
 
 void MeasurementSession::Timer2Timer() {
+    if (!m_timer2.running)
+        return;
     // pStart lies in front of the other panels, so showing it hides whatever they show.
     m_view.pStart = true;
     m_view.lStart.text.assign(mode_text::kNoLink);
@@ -86,9 +86,9 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         StopTimer(m_timer1);
         StopTimer(m_timer2);
         m_view.bbRestart = false;
-        // Entering adjustment ends the measurement whatever the user answers, unless saving
-        // it failed: then the log stays for another try.
-        if (m_host.OfferSaveLog() != SaveAnswer::Failed)
+        // Entering adjustment ends the measurement: the log is saved or journalled unless the
+        // user said No; only when even that failed does it stay for another try.
+        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed)
             ResetLog();
         m_view.pError = true; // the adjustment view decides between pAdjust and pError
     }
@@ -116,7 +116,7 @@ void MeasurementSession::Accumulate() {
 }
 
 void MeasurementSession::Timer1Timer() {
-    if (m_recording.state != RecordingState::On)
+    if (!m_timer1.running || m_recording.state != RecordingState::On)
         return;
     const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
@@ -127,10 +127,7 @@ void MeasurementSession::Timer1Timer() {
             m_host.RedrawGraph();
     }
     if (m_log.Count() > 0) {
-        const int s = m_log.ElapsedSeconds();
-        char text[32];
-        std::snprintf(text, sizeof text, "Ti= %02d:%02d:%02d", s / 3600, s % 3600 / 60, s % 60);
-        ShowElapsed(text);
+        ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
     }
     if (result.limitReached)
         StopAtLimit();
@@ -184,7 +181,7 @@ void MeasurementSession::Pause() {
 }
 
 void MeasurementSession::Resume() {
-    if (m_host.OfferSaveLog() != SaveAnswer::GoOn) {
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn) {
         m_recording.bbEnRecDown = true;
         return;
     }
@@ -197,7 +194,7 @@ void MeasurementSession::Resume() {
 }
 
 void MeasurementSession::bbRestartClick() {
-    if (m_host.OfferSaveLog() != SaveAnswer::GoOn)
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
         return;
     ResetLog();
     m_host.SendFrame(kRestartFrame);

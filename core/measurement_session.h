@@ -4,8 +4,11 @@
 
 #include "core/clock.h"
 #include "core/link_receiver.h"
+#include "core/measurement_params.h"
 #include "core/mode_view.h"
+#include "core/panel_text.h"
 #include "core/record_log.h"
+#include "core/save_offer.h"
 #include "core/status_area.h"
 
 #include <cstdint>
@@ -19,15 +22,9 @@ namespace core {
 namespace session_text {
 inline constexpr std::string_view kDisableRecording = "Запретить запись";
 inline constexpr std::string_view kEnableRecording = "Разрешить запись";
-inline constexpr std::string_view kTimeZero = "Ti= 00:00:00";
+inline constexpr std::string_view kTimeZero = kElapsedZero;
 inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
 } // namespace session_text
-
-/// The answer of OfferSaveLog. GoOn: the log may be discarded (saved, or the user said no).
-/// Stop: the user cancelled. Failed: the user chose to save and the save failed (already
-/// reported to the user); the caller keeps the log, even on entering adjustment, where the
-/// user's answer is otherwise ignored.
-enum class SaveAnswer : std::uint8_t { GoOn, Stop, Failed };
 
 /// Recording state: the Tag of miLink.
 enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
@@ -53,12 +50,37 @@ public:
     /// The "Ti=" label lTime of the table (graph) window; called only while it is visible.
     virtual void SetTableTime(std::string_view text) = 0;
     virtual void SetGraphTime(std::string_view text) = 0;
-    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0).
-    virtual SaveAnswer OfferSaveLog() = 0;
+    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0): the flow
+    /// of core/save_offer.h. Forced on entering adjustment, where Failed keeps the log and
+    /// anything else empties it.
+    virtual SaveAnswer OfferSaveLog(LogDiscard discard) = 0;
     /// Writes a complete frame to the open port; a failure is ignored.
     virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
     /// The log reached its limit and recording stopped: show `text` to the user once.
     virtual void NotifyLogFull(std::string_view text) = 0;
+};
+
+/// A host that shows nothing, answers every save offer with go on and ignores what is sent:
+/// the base of the decoder's replay, the benchmarks and the fuzz target, which override only
+/// what they observe. The visibility answers are plain fields.
+class NullMeasurementHost : public IMeasurementHost {
+public:
+    bool techVisible = false;
+    bool tableVisible = false;
+    bool graphVisible = false;
+
+    bool TechVisible() const override { return techVisible; }
+    bool TableVisible() const override { return tableVisible; }
+    bool GraphVisible() const override { return graphVisible; }
+    void UpdateTech() override {}
+    void AddRecordRow(int) override {}
+    void ClearRows() override {}
+    void RedrawGraph() override {}
+    void SetTableTime(std::string_view) override {}
+    void SetGraphTime(std::string_view) override {}
+    SaveAnswer OfferSaveLog(LogDiscard) override { return SaveAnswer::GoOn; }
+    void SendFrame(std::span<const std::uint8_t>) override {}
+    void NotifyLogFull(std::string_view) override {}
 };
 
 /// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
@@ -78,12 +100,6 @@ struct RecordingView {
     bool bbEnRecDown = false;
     bool enabled = false; ///< miLink and bbEnRec
     bool operator==(const RecordingView&) const = default;
-};
-
-/// Recording parameters owned by the main window and kept in the settings file.
-struct MeasurementParams {
-    float fDist = 1.0f;          ///< metres between the blocks (0.3 to 10 via the dialog)
-    std::uint16_t wTimeStep = 1; ///< seconds between records (1 to 30 via the dialog)
 };
 
 /// The main window's measurement logic. The window forwards its events to the handlers
@@ -106,6 +122,8 @@ public:
     /// Bytes dropped because they arrived while a frame was being processed.
     std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
     /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
+    /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
+    /// nothing.
     void Timer2Timer();
 
     // --- Modes
@@ -115,7 +133,9 @@ public:
     // --- Record log
     /// Adds the status area's Ui and Di / fDist to the accumulator.
     void Accumulate();
-    /// The record timer's tick (every 300 ms while Timer1 runs).
+    /// The record timer's tick (every 300 ms while Timer1 runs). A tick while Timer1 is
+    /// stopped here does nothing: entering adjustment stops it before the save offer, whose
+    /// modal loop may still deliver a tick.
     void Timer1Timer();
     /// Empties the log: "Ti= 00:00:00" labels, Count 0, ClearRows, RedrawGraph, watchdog
     /// re-armed. The accumulator is kept.

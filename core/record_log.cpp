@@ -4,9 +4,14 @@
 #include "core/date_time.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <new>
+#include <utility>
 
 namespace core {
 namespace {
@@ -33,13 +38,72 @@ float ToFloat(double value) {
     return static_cast<float>(value);
 }
 
+// The zeroed slots of the last log destroyed, for the next log. Zero bytes are the default
+// record, and a record is an implicit-lifetime type, so zeroed memory holds records.
+std::atomic<MeasurementRecord*> g_spareSlots{nullptr};
+
+MeasurementRecord* AllocateSlots() {
+    if (MeasurementRecord* spare = g_spareSlots.exchange(nullptr))
+        return spare;
+    // A block this large comes from the kernel's zero pages, untouched until written.
+    void* slots = std::calloc(RecordLog::kSlots, sizeof(MeasurementRecord));
+    if (!slots)
+        throw std::bad_alloc();
+    return static_cast<MeasurementRecord*>(slots);
+}
+
+void ReleaseSlots(MeasurementRecord* slots, int touched) {
+    if (!slots)
+        return;
+    std::memset(static_cast<void*>(slots), 0, sizeof(MeasurementRecord) * touched);
+    std::free(g_spareSlots.exchange(slots));
+}
+
 } // namespace
+
+RecordLog::RecordLog() : m_records(AllocateSlots()) {}
+
+RecordLog::RecordLog(const RecordLog& other)
+    : m_records(AllocateSlots()), m_touched(other.m_touched), m_count(other.m_count),
+      m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi), m_sumM(other.m_sumM),
+      m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {
+    std::copy_n(other.m_records, m_touched, m_records);
+}
+
+RecordLog& RecordLog::operator=(const RecordLog& other) {
+    if (this != &other)
+        *this = RecordLog(other);
+    return *this;
+}
+
+RecordLog::RecordLog(RecordLog&& other) noexcept
+    : m_records(std::exchange(other.m_records, nullptr)),
+      m_touched(std::exchange(other.m_touched, 0)), m_count(other.m_count),
+      m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi), m_sumM(other.m_sumM),
+      m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {}
+
+RecordLog& RecordLog::operator=(RecordLog&& other) noexcept {
+    if (this != &other) {
+        ReleaseSlots(m_records, m_touched);
+        m_records = std::exchange(other.m_records, nullptr);
+        m_touched = std::exchange(other.m_touched, 0);
+        m_count = other.m_count;
+        m_nSamples = other.m_nSamples;
+        m_sumUi = other.m_sumUi;
+        m_sumM = other.m_sumM;
+        m_startTime = other.m_startTime;
+        m_lastTime = other.m_lastTime;
+    }
+    return *this;
+}
+
+RecordLog::~RecordLog() {
+    ReleaseSlots(m_records, m_touched);
+}
 
 std::int64_t DurationMs(double days) {
     return std::llround(days * kMsPerDay);
 }
-
-RecordLog::RecordLog() : m_records(kSlots) {}
 
 void RecordLog::SetCount(int count) {
     m_count = static_cast<std::int16_t>(std::clamp(count, 0, kMaxRecords));
@@ -52,6 +116,7 @@ const MeasurementRecord& RecordLog::operator[](int index) const {
 
 MeasurementRecord& RecordLog::operator[](int index) {
     assert(index >= 0 && index < kSlots);
+    m_touched = std::max(m_touched, index + 1);
     return m_records[static_cast<std::size_t>(index)];
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 namespace core {
 
@@ -39,6 +38,8 @@ struct TickResult {
 /// The in-memory record log with its accumulator.
 ///
 /// Holds 65,536 record slots allocated once at construction (nothing is allocated per record).
+/// Starting a log is cheap: the slots are zero pages that are touched only when written, and
+/// the slots of a destroyed log are zeroed where they were used and kept for the next log.
 /// `Count` has the range of a signed 16-bit count; at most kMaxRecords records are ever
 /// written, and a record's `T` never passes kMaxT. Not thread-safe: GUI thread only.
 /// Times are date-times (days); `now` comes from the caller's clock.
@@ -49,6 +50,13 @@ public:
     static constexpr int kMaxT = 65'535;
 
     RecordLog();
+    /// Copies every slot and the accumulator.
+    RecordLog(const RecordLog& other);
+    RecordLog& operator=(const RecordLog& other);
+    /// A moved-from log holds no slots: assign to it or destroy it.
+    RecordLog(RecordLog&& other) noexcept;
+    RecordLog& operator=(RecordLog&& other) noexcept;
+    ~RecordLog();
 
     /// Records 0 to Count() - 1 are valid.
     int Count() const { return m_count; }
@@ -86,7 +94,8 @@ public:
 private:
     bool WouldPassLimit(double nextTime) const;
 
-    std::vector<MeasurementRecord> m_records;
+    MeasurementRecord* m_records; // kSlots records
+    int m_touched = 0;            // slots below this index may have been written
     std::int16_t m_count = 0;
     std::int16_t m_nSamples = -1;
     double m_sumUi = 0;

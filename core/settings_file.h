@@ -3,6 +3,8 @@
 #pragma once
 
 #include "core/graph_view.h"
+#include "core/measurement_params.h"
+#include "core/settings_rows.h"
 #include "core/table_view.h"
 
 #include <cstdint>
@@ -14,11 +16,10 @@ namespace core {
 /// Every value the settings file carries. The member initialisers are the values the windows
 /// have when they are created, so a default-constructed Settings is the state without a file.
 struct Settings {
-    struct Main {
+    /// The main window: the measurement parameters and the frame position.
+    struct Main : MeasurementParams {
         int top = 656; ///< frame position, pixels
         int left = 194;
-        std::uint16_t wTimeStep = 1; ///< seconds between records, 1 to 30
-        float fDist = 1.0f;          ///< metres between the blocks, 0.3 to 10
     };
     /// The table window: frame and view options.
     struct Table : TableView {
@@ -92,11 +93,12 @@ struct SettingsLoad {
     bool Applied(int row) const { return failedRow == 0 || row < failedRow; }
 };
 
-/// Reads the file's bytes. Lookup: the first line whose text before its first "=" equals the
-/// key, ignoring letter case; the value is the text after that "=". Lines end at CR LF, CR or LF.
-/// Out-of-range values that would break the program (a distance outside 0.3-10 m, a record
-/// period outside 1-30 s, graph counts that must be positive, scale rows outside their
-/// tables) are replaced by the documented default or initial value.
+/// Reads the file's bytes, row by row in the order of the table (core/settings_rows.h). Lookup: the
+/// first line whose text before its first "=" equals the key, ignoring letter case; the value is
+/// the text after that "=". Lines end at CR LF, CR or LF. Out-of-range values that would break the
+/// program (a distance outside 0.3-10 m, a record period outside 1-30 s, graph counts that must be
+/// positive, scale rows outside their tables) are replaced by the row's default or the initial
+/// value.
 SettingsLoad ParseSettings(std::string_view fileBytes, const Settings& current);
 
 /// True for the overlay identifiers whose test-fire menu action is performed when

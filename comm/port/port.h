@@ -21,6 +21,9 @@ enum class WaitStatus {
     Failed     ///< the wait itself failed (errno)
 };
 
+/// Most cancel events one Write can watch besides the device.
+inline constexpr std::size_t kMaxWriteCancel = 4;
+
 /// How a write ended: `written` bytes went out in every case.
 struct WriteResult {
     enum Status {
@@ -36,7 +39,7 @@ struct WriteResult {
 };
 
 /// One open device. Failures return false (or -1) with errno set; errno is the code
-/// that the component's error messages carry.
+/// that the component's error messages carry. Nothing raises.
 ///
 /// Threads: the main thread configures and reads; one event thread at a time may wait in
 /// WaitCommEvent, one writer at a time may Write; Lost/MarkLost/TakeLostReport are safe
@@ -64,8 +67,9 @@ public:
     /// (0 when nothing is waiting or the device has vanished), -1 on another failure.
     virtual long Read(void* buf, size_t count) = 0;
     /// Writes without ever blocking in the kernel: while the device has no room it waits
-    /// up to `timeoutMs` (INFINITE for no limit) for room or for one of `cancel`.
-    /// `whole` false returns as soon as some bytes went out and the device is full.
+    /// up to `timeoutMs` (INFINITE for no limit) for room or for one of `cancel` (at most
+    /// kMaxWriteCancel; more fail with EINVAL before anything is written). `whole` false
+    /// returns as soon as some bytes went out and the device is full.
     virtual WriteResult Write(const void* buf, size_t count,
                               std::initializer_list<const TVaEvent*> cancel, uint32_t timeoutMs,
                               bool whole) = 0;
@@ -94,6 +98,8 @@ public:
     /// so the device can be opened again at once. Idempotent.
     virtual void Close() = 0;
 };
+
+// The functions below may be called on any thread and raise nothing but std::bad_alloc.
 
 /// Opens `path` exclusively for reading and writing (no other opener, root included).
 /// On failure returns nullptr with `error` set to an errno value.

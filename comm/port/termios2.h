@@ -9,6 +9,9 @@
 
 namespace comm::port {
 
+// Every function may be called on any thread and raises nothing; the ones on a descriptor
+// return 0 or an errno value.
+
 /// A copy of the kernel's `struct termios2`, in plain types.
 struct TermBits {
     uint32_t iflag = 0;

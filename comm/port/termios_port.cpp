@@ -3,6 +3,7 @@
 #include "comm/port/port.h"
 #include "comm/port/termios2.h"
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -33,6 +34,39 @@ int ModemLine(int fd, int bits, bool on) {
     return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) < 0 ? errno : 0;
 }
 
+// Sets errno to `error` and returns false: the failure convention of IPort.
+bool Fail(int error) {
+    errno = error;
+    return false;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// The poll set of one write: the device (POLLOUT) first, then the cancel events, and the
+// deadline of the whole write.
+struct WriteWait {
+    std::array<pollfd, 1 + kMaxWriteCancel> fds{};
+    nfds_t count = 0;
+    uint32_t timeoutMs = INFINITE;
+    Clock::time_point deadline;
+};
+
+// False when `cancel` holds more events than the set has room for.
+bool PrepareWait(WriteWait& w, int fd, std::initializer_list<const TVaEvent*> cancel,
+                 uint32_t timeoutMs) {
+    if (cancel.size() > kMaxWriteCancel)
+        return false;
+    w.fds[0] = pollfd{fd, POLLOUT, 0};
+    w.count = 1;
+    for (const TVaEvent* e : cancel) {
+        w.fds[w.count] = pollfd{e->Handle(), POLLIN, 0};
+        ++w.count;
+    }
+    w.timeoutMs = timeoutMs;
+    w.deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    return true;
+}
+
 class TermiosPort final : public IPort {
 public:
     TermiosPort(int fd, const TermBits& found) : m_fd(fd), m_found(found) {
@@ -59,7 +93,7 @@ public:
     bool GetCommState(DCB& dcb) override {
         TermBits bits;
         if (const int rc = GetTermBits(m_fd, bits))
-            return errno = rc, false;
+            return Fail(rc);
         TermBitsToDcb(bits, dcb);
         return true;
     }
@@ -80,9 +114,12 @@ public:
 
     bool Purge(uint32_t flags) override {
         const int rc = FlushQueues(m_fd, flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
-        if (rc && IsDeviceGone(rc))
-            return MarkLost(), true;
-        return rc ? (errno = rc, false) : true;
+        if (rc == 0)
+            return true;
+        if (!IsDeviceGone(rc))
+            return Fail(rc);
+        MarkLost(); // nothing left to purge
+        return true;
     }
     bool ClearCommError(uint32_t& errors, COMSTAT& stat) override;
     bool Escape(uint32_t function) override;
@@ -95,6 +132,13 @@ public:
     void Close() override;
 
 private:
+    /// How a write ends on the errno of a failed write(): Lost or Failed (with the error).
+    WriteResult::Status WriteFailure(int error, WriteResult& result);
+    /// Waits until the device may take more bytes: Done to try again, or how the write ends
+    /// (Timeout, Cancelled with its index, Lost, Failed with the error).
+    WriteResult::Status AwaitRoom(WriteWait& wait, WriteResult& result);
+    /// After a write: lets the event thread report EV_TXEMPTY when the device has sent it.
+    void NoteWritten();
     bool WatchCancel(const TVaEvent& cancel);
     uint32_t CheckCounters(uint32_t mask);
     uint32_t DeviceEvents(uint32_t mask, bool received);
@@ -128,12 +172,12 @@ bool TermiosPort::SetCommState(const DCB& dcb) {
     if (!rc)
         rc = CompareTermBits(wanted, actual);
     if (rc)
-        return errno = rc, false;
+        return Fail(rc);
     int lines = ModemLine(m_fd, TIOCM_DTR, dcb.fDtrControl == DTR_CONTROL_ENABLE);
     if ((!lines || NoModemLines(lines)) && dcb.fRtsControl < RTS_CONTROL_HANDSHAKE)
         lines = ModemLine(m_fd, TIOCM_RTS, dcb.fRtsControl == RTS_CONTROL_ENABLE);
     if (lines && !NoModemLines(lines))
-        return errno = lines, false;
+        return Fail(lines);
     return true;
 }
 
@@ -146,8 +190,10 @@ long TermiosPort::Read(void* buf, size_t count) {
             return n;
         // VMIN 1 with O_NONBLOCK: EAGAIN is "nothing waiting", so 0 or EIO is a vanished
         // device (with VMIN 0 the two would look the same).
-        if (n == 0 || IsDeviceGone(errno))
-            return MarkLost(), 0;
+        if (n == 0 || IsDeviceGone(errno)) {
+            MarkLost();
+            return 0;
+        }
         if (errno == EAGAIN)
             return 0;
         if (errno != EINTR)
@@ -173,17 +219,19 @@ int TermiosPort::Init() {
 WriteResult TermiosPort::Write(const void* buf, size_t count,
                                std::initializer_list<const TVaEvent*> cancel, uint32_t timeoutMs,
                                bool whole) {
-    using Clock = std::chrono::steady_clock;
     WriteResult result;
+    WriteWait wait;
+    if (!PrepareWait(wait, m_fd, cancel, timeoutMs)) {
+        result.status = WriteResult::Failed;
+        result.error = EINVAL;
+        return result;
+    }
     const auto* bytes = static_cast<const uint8_t*>(buf);
-    pollfd fds[8] = {{m_fd, POLLOUT, 0}};
-    nfds_t nfds = 1;
-    for (const TVaEvent* e : cancel)
-        fds[nfds++] = pollfd{e->Handle(), POLLIN, 0};
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (result.written < count) {
-        if (m_lost.load())
-            return result.status = WriteResult::Lost, result;
+        if (m_lost.load()) {
+            result.status = WriteResult::Lost;
+            return result;
+        }
         // Never a blocking write: a stop or a purge must be able to end the wait below.
         const ssize_t n = write(m_fd, bytes + result.written, count - result.written);
         if (n > 0) {
@@ -193,40 +241,66 @@ WriteResult TermiosPort::Write(const void* buf, size_t count,
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN) {
-            if (IsDeviceGone(errno))
-                return MarkLost(), result.status = WriteResult::Lost, result;
-            return result.status = WriteResult::Failed, result.error = errno, result;
+            result.status = WriteFailure(errno, result);
+            return result;
         }
         if (!whole && result.written > 0)
             break;
-        int wait = -1;
-        if (timeoutMs != INFINITE) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            if (left.count() <= 0)
-                return result.status = WriteResult::Timeout, result;
-            wait = static_cast<int>(left.count());
-        }
-        const int rc = poll(fds, nfds, wait);
-        if (rc < 0 && errno != EINTR)
-            return result.status = WriteResult::Failed, result.error = errno, result;
-        for (nfds_t i = 1; rc > 0 && i < nfds; ++i) {
-            if (fds[i].revents & POLLIN) {
-                result.cancelIndex = static_cast<int>(i - 1);
-                return result.status = WriteResult::Cancelled, result;
-            }
-        }
-        if (rc > 0 && (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
-            return MarkLost(), result.status = WriteResult::Lost, result;
+        result.status = AwaitRoom(wait, result);
+        if (result.status != WriteResult::Done)
+            return result;
     }
-    if (m_mask.load() & EV_TXEMPTY) {
-        // The event thread watches the output queue drain and reports EV_TXEMPTY.
-        m_txPending.store(true);
-        const uint64_t one = 1;
-        while (write(m_wake, &one, sizeof one) < 0 && errno == EINTR) {
-        }
-    }
+    NoteWritten();
     return result;
+}
+
+WriteResult::Status TermiosPort::WriteFailure(int error, WriteResult& result) {
+    if (IsDeviceGone(error)) {
+        MarkLost();
+        return WriteResult::Lost;
+    }
+    result.error = error;
+    return WriteResult::Failed;
+}
+
+WriteResult::Status TermiosPort::AwaitRoom(WriteWait& wait, WriteResult& result) {
+    int timeout = -1;
+    if (wait.timeoutMs != INFINITE) {
+        // Rounded up, so the time limit is never cut short.
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(wait.deadline - Clock::now());
+        if (left.count() <= 0)
+            return WriteResult::Timeout;
+        timeout = static_cast<int>(left.count());
+    }
+    const int rc = poll(wait.fds.data(), wait.count, timeout);
+    if (rc < 0 && errno == EINTR)
+        return WriteResult::Done;
+    if (rc < 0) {
+        result.error = errno;
+        return WriteResult::Failed;
+    }
+    for (nfds_t i = 1; i < wait.count; ++i) {
+        if (wait.fds[i].revents & POLLIN) {
+            result.cancelIndex = static_cast<int>(i - 1);
+            return WriteResult::Cancelled;
+        }
+    }
+    if (wait.fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+        MarkLost();
+        return WriteResult::Lost;
+    }
+    return WriteResult::Done; // room, or the time ran out (seen on the next pass)
+}
+
+void TermiosPort::NoteWritten() {
+    if (!(m_mask.load() & EV_TXEMPTY))
+        return;
+    // The event thread watches the output queue drain and reports EV_TXEMPTY.
+    m_txPending.store(true);
+    const uint64_t one = 1;
+    while (write(m_wake, &one, sizeof one) < 0 && errno == EINTR) {
+    }
 }
 
 bool TermiosPort::WatchCancel(const TVaEvent& cancel) {
@@ -260,8 +334,10 @@ uint32_t TermiosPort::CheckCounters(uint32_t mask) {
         errors |= CE_RXPARITY;
     if (now.buf_overrun != was.buf_overrun)
         errors |= CE_RXOVER;
-    if (now.brk != was.brk)
-        errors |= CE_BREAK, events |= EV_BREAK;
+    if (now.brk != was.brk) {
+        errors |= CE_BREAK;
+        events |= EV_BREAK;
+    }
     if (now.cts != was.cts)
         events |= EV_CTS;
     if (now.dsr != was.dsr)
@@ -335,8 +411,10 @@ WaitStatus TermiosPort::WaitCommEvent(uint32_t& events, const TVaEvent& cancel) 
         }
         if (cancelled)
             return WaitStatus::Cancelled;
-        if (hangup)
-            return MarkLost(), WaitStatus::Lost;
+        if (hangup) {
+            MarkLost();
+            return WaitStatus::Lost;
+        }
         events = DeviceEvents(mask, received);
         if (events)
             return WaitStatus::Event;
@@ -396,7 +474,9 @@ bool TermiosPort::Escape(uint32_t function) {
         rc = EINVAL;
         break;
     }
-    return rc ? (errno = rc, false) : true;
+    if (rc != 0)
+        return Fail(rc);
+    return true;
 }
 
 bool TermiosPort::GetModemStatus(uint32_t& status) {
@@ -446,8 +526,10 @@ void TermiosPort::Close() {
 
 std::shared_ptr<IPort> OpenPort(const std::string& path, int& error) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return error = errno, nullptr;
+    if (fd < 0) {
+        error = errno;
+        return nullptr;
+    }
     TermBits found;
     // flock is the one lock that also stops root; TIOCEXCL stops other programs that do
     // not lock. A device in use is reported as busy.
@@ -468,8 +550,10 @@ std::shared_ptr<IPort> OpenPort(const std::string& path, int& error) {
 
 bool ReadDefaultCommState(const std::string& path, DCB& dcb, int& error) {
     const int fd = open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return error = errno, false;
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
     TermBits bits;
     error = GetTermBits(fd, bits);
     close(fd);

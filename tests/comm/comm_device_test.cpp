@@ -107,8 +107,7 @@ TEST_F(CommDeviceTest, DevicesWithoutModemLinesOpenButRefuseLineCalls) {
 TEST_F(CommDeviceTest, StatusCountsWaitingBytesAndPurgeReadDiscardsThem) {
     m_comm.Open();
     m_pty.Write("hello");
-    for (int i = 0; i < 2000 && m_comm.ReadBufUsed() < 5; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(PollUntil([&] { return m_comm.ReadBufUsed() >= 5; }));
     EXPECT_EQ(m_comm.ReadBufUsed(), 5);
     EXPECT_EQ(m_comm.ReadBufFree(), 4096 - 5);
     EXPECT_EQ(m_comm.GetCommStatus().Errors, 0u);

@@ -3,6 +3,7 @@
 #include "comm/va_comm.h"
 #include "comm/va_threads.h"
 #include "tests/common/pty.h"
+#include "tests/common/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -17,16 +18,12 @@ using test::Pty;
 class CommOpenTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_mapDir = std::filesystem::temp_directory_path() /
-                   ("vels5-open-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_mapDir);
+        m_mapDir = m_tmp.Path() / "ports"; // not there until a test makes it
         Prepare(m_comm);
     }
     void TearDown() override {
         m_comm.Close();
         m_queue->Shutdown(); // releases workers still waiting in a hand-off
-        std::filesystem::remove_all(m_mapDir);
     }
 
     void Prepare(TVaComm& comm) {
@@ -47,6 +44,7 @@ protected:
 
     std::shared_ptr<CallQueue> m_queue = std::make_shared<CallQueue>();
     Pty m_pty;
+    test::TempDir m_tmp{"vels5-open-"};
     std::filesystem::path m_mapDir;
     TVaComm m_comm;
 };
@@ -176,8 +174,9 @@ TEST_F(CommOpenTest, AnEmptyEventMaskRunsNoEventThreadAndReportsNothing) {
     m_comm.Open();
     EXPECT_EQ(m_comm.WaitMask(), 0u);
     m_pty.Write("abc");
-    EXPECT_FALSE(m_queue->RunUntil([&] { return events > 0 || m_comm.ReadBufUsed() == 3; }, 2000) &&
-                 events > 0);
+    EXPECT_FALSE(
+        m_queue->RunUntil([&] { return events > 0 || m_comm.ReadBufUsed() == 3; }, 10000) &&
+        events > 0);
     EXPECT_EQ(m_comm.ReadText(), "abc");
     EXPECT_EQ(events, 0);
 }

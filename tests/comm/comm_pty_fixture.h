@@ -6,10 +6,27 @@
 #include "comm/va_comm.h"
 #include "tests/common/pty.h"
 
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace comm {
+
+/// Checks `done` every millisecond until it holds or `timeoutMs` have passed; returns
+/// done(). For conditions another thread brings about (a worker waiting in its hand-off)
+/// where pumping the call queue would consume the very event being waited for. The limit
+/// only ends a test that would otherwise hang; it is never part of the expectation.
+inline bool PollUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
 
 /// Owns the queue, the pty and the component (destroyed in that reverse order, the component
 /// first). SetUp points the component at the slave without opening it; TearDown closes it.

@@ -4,6 +4,7 @@
 #include "comm/port_map.h"
 #include "comm/va_utils.h"
 #include "tests/common/pty.h"
+#include "tests/common/temp_dir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,17 +19,13 @@ namespace fs = std::filesystem;
 class PortMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() /
-                 ("vels5-map-" + std::to_string(getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_root);
         for (const char* d :
              {"sys/devices/virtual/tty", "sys/class/tty", "dev/serial/by-id", "map"})
             fs::create_directories(m_root / d);
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
-    // A tty in the fake sysfs: `device` link unless virtual, optional 8250 `type` file.
+    // A tty in the fake sysfs (`device` link unless virtual, optional 8250 `type` file) and
+    // its device node.
     void AddTty(const std::string& name, bool hardware, int type = -1) {
         const fs::path real =
             m_root / (hardware ? "sys/devices/platform" : "sys/devices/virtual/tty") / name;
@@ -38,6 +35,19 @@ protected:
         if (type >= 0)
             std::ofstream(real / "type") << type << "\n";
         fs::create_directory_symlink(real, m_root / "sys/class/tty" / name);
+        std::ofstream(m_root / "dev" / name).put('\0');
+    }
+    // The adapter is unplugged: its sysfs entry, device node and by-id link go.
+    void Unplug(const std::string& name, const std::string& id) {
+        fs::remove(m_root / "sys/class/tty" / name);
+        fs::remove_all(m_root / "sys/devices/platform" / name);
+        fs::remove(m_root / "dev" / name);
+        fs::remove(m_root / "dev/serial/by-id" / id);
+    }
+    // A device node that is not in sysfs (a pseudo-terminal, say).
+    std::string Node(const std::string& name) {
+        std::ofstream(m_root / "dev" / name).put('\0');
+        return (m_root / "dev" / name).string();
     }
     void AddById(const std::string& id, const std::string& tty) {
         fs::create_symlink("../../" + tty, m_root / "dev/serial/by-id" / id);
@@ -50,7 +60,8 @@ protected:
         return fs::read_symlink(m_root / "map" / ("COM" + std::to_string(n))).string();
     }
 
-    fs::path m_root;
+    test::TempDir m_tmp{"vels5-map-"};
+    fs::path m_root{m_tmp.Path()};
 };
 
 TEST_F(PortMapTest, RefreshEntersHardwareSerialPortsOnly) {
@@ -73,14 +84,35 @@ TEST_F(PortMapTest, AUsbAdapterKeepsItsNumberAcrossReplugs) {
     AddTty("ttyUSB0", true);
     AddById("usb-Prolific_1234-if00-port0", "ttyUSB0");
     PortMap map = Map();
-    map.RegisterAs("/dev/pts/9", 1); // taken by hand before
+    map.RegisterAs(Node("pts9"), 1); // taken by hand before
     EXPECT_EQ(map.Refresh(), (std::vector<int>{1, 2}));
     // Replugged: the kernel now calls it ttyUSB1; the by-id path is the same.
-    fs::remove(m_root / "sys/class/tty/ttyUSB0");
-    fs::remove(m_root / "dev/serial/by-id/usb-Prolific_1234-if00-port0");
+    Unplug("ttyUSB0", "usb-Prolific_1234-if00-port0");
     AddTty("ttyUSB1", true);
     AddById("usb-Prolific_1234-if00-port0", "ttyUSB1");
     EXPECT_EQ(map.Refresh(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(PortMapTest, AnUnpluggedAdapterKeepsItsNumberButIsNotOffered) {
+    AddTty("ttyUSB0", true);
+    AddById("usb-FTDI_A-if00-port0", "ttyUSB0");
+    PortMap map = Map();
+    ASSERT_EQ(map.Refresh(), (std::vector<int>{1}));
+    Unplug("ttyUSB0", "usb-FTDI_A-if00-port0");
+    EXPECT_EQ(map.Refresh(), (std::vector<int>{}));
+    EXPECT_EQ(map.Numbers(), (std::vector<int>{1})); // reserved
+    // Another adapter meanwhile gets the next number; the first gets its own back.
+    AddTty("ttyUSB1", true);
+    AddById("usb-FTDI_B-if00-port0", "ttyUSB1");
+    EXPECT_EQ(map.Refresh(), (std::vector<int>{2}));
+    AddTty("ttyUSB0", true);
+    AddById("usb-FTDI_A-if00-port0", "ttyUSB0");
+    EXPECT_EQ(map.Refresh(), (std::vector<int>{1, 2}));
+    // An entry made by hand for a device that is not there is not offered either.
+    map.RegisterAs((m_root / "dev/pts-gone").string(), 7);
+    EXPECT_EQ(map.Refresh(), (std::vector<int>{1, 2}));
+    Node("pts-gone");
+    EXPECT_EQ(map.Refresh(), (std::vector<int>{1, 2, 7}));
 }
 
 TEST_F(PortMapTest, ResolveMapsComNamesAndPassesPathsThrough) {

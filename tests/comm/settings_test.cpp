@@ -100,7 +100,7 @@ TEST(TVaEventChars, EofAndEventCharAreIndependent) {
     EXPECT_EQ(dcb.EvtChar, '\x7E');
 }
 
-TEST(SetDCB, DefaultsAt38400GiveTheDocumentedRecord) {
+TEST(SetDCB, DefaultsAt38400Give8N1WithoutFlowControl) {
     TVaComm comm;
     comm.SetBaudrate(br38400);
     const DCB dcb = comm.BuildDCB();

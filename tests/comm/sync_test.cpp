@@ -22,7 +22,7 @@ TEST(TVaWaitEvent, StaysSetUntilResetAndTimesOutWhenClear) {
     e.ResetEvent();
     const int64_t start = test::NowMs();
     EXPECT_EQ(e.WaitFor(30), wrTimeout);
-    EXPECT_GE(test::NowMs() - start, 29);
+    EXPECT_GE(test::NowMs() - start, 30); // a timed-out wait never ends early
     TVaEvent autoReset(false, true);
     EXPECT_EQ(autoReset.WaitFor(0), wrSignaled);
     EXPECT_EQ(autoReset.WaitFor(0), wrTimeout);
@@ -42,6 +42,17 @@ TEST(TVaWaitEvent, WaitForAnyPrefersTheEarlierAndWakesAcrossThreads) {
     });
     EXPECT_EQ(WaitForAny({&stop, &purge, &data}, INFINITE), 0);
     setter.join();
+}
+
+TEST(TVaWaitEvent, WaitForAnyRefusesMoreEventsThanItWatches) {
+    TVaWaitEvent e[kMaxWaitEvents + 1];
+    e[kMaxWaitEvents].SetEvent(); // the one that would be left out
+    static_assert(kMaxWaitEvents == 8, "the list below holds one event more");
+    errno = 0;
+    EXPECT_EQ(WaitForAny({&e[0], &e[1], &e[2], &e[3], &e[4], &e[5], &e[6], &e[7], &e[8]}, 0), -2);
+    EXPECT_EQ(errno, EINVAL);
+    e[7].SetEvent();
+    EXPECT_EQ(WaitForAny({&e[0], &e[1], &e[2], &e[3], &e[4], &e[5], &e[6], &e[7]}, 0), 7);
 }
 
 TEST(TVaCommBuffer, IsALinearQueue) {
@@ -76,7 +87,7 @@ TEST(CallQueue, RunsCallsOnThePumpingThreadInOrderAndUnblocksTheWorker) {
             });
         returned = true;
     });
-    EXPECT_TRUE(queue.RunUntil([&] { return returned.load(); }, 2000));
+    EXPECT_TRUE(queue.RunUntil([&] { return returned.load(); }, 10000));
     worker.join();
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
 }

@@ -29,6 +29,7 @@ public:
     std::string tableTime;
     std::string graphTime;
     int offers = 0;
+    std::vector<core::LogDiscard> discards; ///< of each offer, in order
     std::vector<std::vector<std::uint8_t>> sent;
     std::vector<std::string> notices;
 
@@ -41,8 +42,9 @@ public:
     void RedrawGraph() override { ++redraws; }
     void SetTableTime(std::string_view text) override { tableTime = text; }
     void SetGraphTime(std::string_view text) override { graphTime = text; }
-    core::SaveAnswer OfferSaveLog() override {
+    core::SaveAnswer OfferSaveLog(core::LogDiscard discard) override {
         ++offers;
+        discards.push_back(discard);
         if (duringOffer)
             duringOffer();
         if (answers.empty())

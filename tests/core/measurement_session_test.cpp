@@ -210,6 +210,48 @@ TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferAreDroppedSafely) {
     EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
 }
 
+TEST(EnteringAdjustment, TimersStopBeforeTheSaveOfferAndTheirLateTicksDoNothing) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    rig.TickAfter(1000);
+    ASSERT_EQ(rig.session.Log().Count(), 1);
+    bool offered = false;
+    rig.host.duringOffer = [&] {
+        offered = true;
+        EXPECT_FALSE(rig.session.Timer1().running);
+        EXPECT_FALSE(rig.session.Timer2().running);
+        // The question's modal loop still delivers ticks queued before the timers stopped.
+        rig.clock.AdvanceMs(1000);
+        rig.session.Timer1Timer();
+        rig.clock.AdvanceMs(6000);
+        rig.session.Timer2Timer();
+        EXPECT_EQ(rig.session.Log().Count(), 1); // nothing added to the log being saved
+    };
+    rig.session.ReceiveBytes(StatusFrame(0x02, 2.0f));
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(rig.host.discards, std::vector<core::LogDiscard>{core::LogDiscard::Forced});
+    // No "Нет связи" over the adjustment view; the watchdog runs again after the reset.
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Adjust);
+    EXPECT_EQ(rig.session.View().lStart.text, "Старт");
+    EXPECT_TRUE(rig.session.Timer2().running);
+    EXPECT_EQ(rig.session.Log().Count(), 0);
+}
+
+TEST(SaveOffers, RestartAndResumeMayBeCalledOff) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    rig.TickAfter(1000);
+    rig.session.bbRestartClick();
+    rig.Frame(kWork);
+    rig.TickAfter(1000);
+    rig.session.miLinkClick();
+    rig.session.miLinkClick();
+    EXPECT_EQ(rig.host.discards, (std::vector<core::LogDiscard>{core::LogDiscard::Cancellable,
+                                                                core::LogDiscard::Cancellable}));
+}
+
 class FailedSave : public ::testing::Test {
 protected:
     void SetUp() override {

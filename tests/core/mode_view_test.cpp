@@ -74,15 +74,17 @@ TEST_F(ModePanels, SameModeTwiceRefreshesTheViewWithoutTheModeChange) {
     EXPECT_EQ(View().lUa.text, "3,000В");
 }
 
-TEST_F(ModePanels, EnteringAdjustmentEmptiesTheLogWhateverTheAnswer) {
+TEST_F(ModePanels, EnteringAdjustmentEmptiesTheLogOnceItIsSavedOrRefused) {
     rig.Frame(kWork);
     rig.TickAfter(1000);
     rig.TickAfter(1000);
     ASSERT_GT(rig.session.Log().Count(), 0);
-    rig.host.answers = {SaveAnswer::Stop};
+    rig.host.answers = {SaveAnswer::GoOn};
     const int clears = rig.host.clearRows;
     rig.Frame(kAdjust, 2.0f);
     EXPECT_EQ(rig.host.offers, 1);
+    // The offer cannot call the mode change off: it saves or journals, unless the user says No.
+    EXPECT_EQ(rig.host.discards, std::vector<core::LogDiscard>{core::LogDiscard::Forced});
     EXPECT_EQ(rig.session.Log().Count(), 0);
     EXPECT_EQ(rig.host.clearRows, clears + 1);
     EXPECT_EQ(rig.session.TimeText(), "Ti= 00:00:00");

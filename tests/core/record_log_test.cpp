@@ -15,7 +15,7 @@ using test::SessionRig;
 constexpr std::uint8_t kWork = 0x04;
 constexpr double kSecond = 1.0 / 86400.0;
 
-TEST(MeasurementRecord, IsEighteenPackedBytesInTheDocumentedOrder) {
+TEST(MeasurementRecord, IsEighteenPackedBytesInFieldOrder) {
     EXPECT_EQ(sizeof(core::MeasurementRecord), 18u);
     EXPECT_EQ(offsetof(core::MeasurementRecord, Ui), 0u);
     EXPECT_EQ(offsetof(core::MeasurementRecord, m), 4u);

@@ -12,7 +12,7 @@ namespace row = core::settings_row;
 // A file as the program writes it, with every value changed from its initial value.
 Settings Changed() {
     Settings s;
-    s.main = {12, -34, 7, 2.4f};
+    s.main = {{2.4f, 7}, 12, -34};
     s.table = {{true, "\t", false}, true, 210, 220, 400, 549}; // view options first
     Settings::Graph& g = s.graph;
     g.visible = true;

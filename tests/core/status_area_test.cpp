@@ -1,4 +1,4 @@
-// Typed access to the status area at the documented byte offsets.
+// Typed access to the status area at the payload's byte offsets.
 #include "core/status_area.h"
 
 #include <cstdint>

@@ -16,13 +16,9 @@ using Lines = std::vector<std::string>;
 using test::RunDecode;
 using test::ToolRun;
 
-std::string TempPath(const std::string& suffix) {
-    return ::testing::TempDir() + "log_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name() + suffix;
-}
-
 ToolRun RunLog(const Bytes& capture, const std::string& options) {
-    const std::string capturePath = TempPath(".bin");
+    const test::TempDir dir;
+    const std::string capturePath = dir.File("capture.bin");
     test::WriteFile(capturePath, capture);
     return RunDecode("--log " + options + " '" + capturePath + "'");
 }

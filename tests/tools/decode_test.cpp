@@ -19,10 +19,6 @@ using test::RunDecode;
 using test::ToolRun;
 using test::WriteFile;
 
-std::string TempPath(const std::string& name) {
-    return ::testing::TempDir() + name;
-}
-
 void Append(Bytes& capture, std::uint8_t address, std::uint8_t command, const Bytes& payload) {
     std::array<std::uint8_t, core::kFrameBufferSize> out{};
     const std::size_t n = core::BuildFrame(address, command, payload, out);
@@ -80,7 +76,8 @@ TEST(Vels5Decode, PrintsEveryAcceptedFrameAndTheDropCounts) {
     capture.insert(capture.end(), {0xC0, 0x20, 0x01, 0x01, 0x00}); // ... with its successor
     capture.insert(capture.end(), {0xC0, 0x81, 0x20, 0xFC});       // over-long
     capture.insert(capture.end(), {0xC0, 0x20, 0x3F, 0x01});       // incomplete at the end
-    const std::string path = TempPath("capture.bin");
+    const test::TempDir dir;
+    const std::string path = dir.File("capture.bin");
     WriteFile(path, capture);
 
     const ToolRun run = RunDecode("'" + path + "'");
@@ -123,7 +120,8 @@ TEST(Vels5Decode, PrintsEveryAcceptedFrameAndTheDropCounts) {
 TEST(Vels5Decode, ReadsStandardInput) {
     Bytes capture;
     Append(capture, 0x01, core::kCmdStatus, {0x04});
-    const std::string path = TempPath("stdin_capture.bin");
+    const test::TempDir dir;
+    const std::string path = dir.File("stdin_capture.bin");
     WriteFile(path, capture);
     for (const std::string& args : {"< '" + path + "'", "- < '" + path + "'"}) {
         const ToolRun run = RunDecode(args);
@@ -141,7 +139,8 @@ TEST(Vels5Decode, NaNAndInfinityStayValidJson) {
     area.SetUi(-std::numeric_limits<float>::infinity());
     Bytes capture;
     Append(capture, core::kNoAddress, core::kCmdStatus, StatusPayload(area));
-    const std::string path = TempPath("nan_capture.bin");
+    const test::TempDir dir;
+    const std::string path = dir.File("nan_capture.bin");
     WriteFile(path, capture);
     const ToolRun run = RunDecode("'" + path + "'");
     ASSERT_EQ(run.lines.size(), 2u);
@@ -150,14 +149,14 @@ TEST(Vels5Decode, NaNAndInfinityStayValidJson) {
 }
 
 TEST(Vels5Decode, UnreadableInputExitsWithStatus2) {
-    const std::string missing = TempPath("no_such_capture.bin");
-    std::remove(missing.c_str());
+    const test::TempDir dir;
+    const std::string missing = dir.File("no_such_capture.bin");
     const ToolRun run = RunDecode("'" + missing + "'");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.lines.empty());
     EXPECT_NE(run.err.find("cannot read '" + missing + "'"), std::string::npos) << run.err;
 
-    const ToolRun directory = RunDecode("'" + ::testing::TempDir() + "'");
+    const ToolRun directory = RunDecode("'" + dir.Path().string() + "'");
     EXPECT_EQ(directory.status, 2);
     EXPECT_NE(directory.err.find("cannot read"), std::string::npos) << directory.err;
 }

@@ -1,6 +1,9 @@
 // Runs the built vels5-decode program for the decoder tests and collects what it printed.
 #pragma once
 
+#include "tests/common/temp_dir.h"
+#include "tests/common/tools_dir.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -12,7 +15,9 @@
 
 namespace test {
 
-inline const std::string kDecodeTool = std::string(VELS5_TOOLS_DIR) + "/vels5-decode/vels5-decode";
+inline std::string DecodeTool() {
+    return ToolsDir() + "/vels5-decode/vels5-decode";
+}
 
 /// Exit status (-1 when the program did not exit normally), stdout lines, stderr text.
 struct ToolRun {
@@ -36,11 +41,9 @@ inline void WriteFile(const std::string& path, const std::vector<std::uint8_t>& 
 
 /// Runs the tool through the shell with `args` (already quoted as needed).
 inline ToolRun RunDecode(const std::string& args) {
-    // ctest runs the cases in parallel: one stderr file per case.
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const std::string errPath =
-        ::testing::TempDir() + info->test_suite_name() + "_" + info->name() + "_stderr.txt";
-    const std::string command = "'" + kDecodeTool + "' " + args + " 2>'" + errPath + "'";
+    const TempDir errDir; // a private folder: parallel runs and other users never meet
+    const std::string errPath = errDir.File("stderr.txt");
+    const std::string command = "'" + DecodeTool() + "' " + args + " 2>'" + errPath + "'";
     ToolRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)

@@ -94,7 +94,7 @@ TEST(MeterOptions, UnknownMissingAndConflictingOptions) {
     EXPECT_TRUE(Parse({"-h"}).help);
 }
 
-TEST(MeterOptions, FaultSpecifications) {
+TEST(MeterOptions, FaultInjectionsAreParsed) {
     auto f = meter::ParseFault("em:0x02@30s+10s");
     ASSERT_TRUE(f);
     EXPECT_TRUE(f->emitter);
@@ -131,7 +131,7 @@ TEST(MeterOptions, SecondsAndNumbers) {
     EXPECT_FALSE(meter::ParseNumber(" 1"));
 }
 
-TEST(MeterOptions, HelpDocumentsEveryOption) {
+TEST(MeterOptions, HelpNamesEveryOption) {
     const std::string help = meter::HelpText();
     for (const char* option :
          {"--port",        "--device", "--interval", "--start", "--stab",      "--adjust",

@@ -44,14 +44,23 @@ std::vector<std::uint8_t> ReadAvailable(int fd, int timeoutMs = 500) {
     return out;
 }
 
-int Exclusive(const std::string& path) {
-    // Root may open an exclusive terminal, so the flag can be read back here.
-    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+// A descriptor of the slave opened before anyone sets exclusive mode: only root may open a
+// terminal in exclusive mode, so the flag is read back through this one.
+int Observer(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << path;
+    return fd;
+}
+
+// Waits until bytes can be read from `fd`.
+void WaitReadable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 10000), 1);
+}
+
+int Exclusive(int observer) {
     int exclusive = -1;
-    if (fd >= 0) {
-        ioctl(fd, TIOCGEXCL, &exclusive);
-        close(fd);
-    }
+    ioctl(observer, TIOCGEXCL, &exclusive);
     return exclusive;
 }
 
@@ -72,34 +81,43 @@ TEST(MeterPty, BytesPassUnchangedBothWaysWithoutEcho) {
 
 TEST(MeterPty, MonitorClosingCausesNoHangUpAndItsExclusiveModeIsCleared) {
     MeterLine line = Pty();
+    const int observer = Observer(line.Path());
     const int monitor = OpenAsMonitor(line.Path());
     EXPECT_FALSE(line.ReleaseIfAbandoned()); // held: left alone
-    EXPECT_EQ(Exclusive(line.Path()), 1);
+    EXPECT_EQ(Exclusive(observer), 1);
+    close(observer); // only the simulator's own descriptors are left when the monitor closes
     close(monitor);
+    // A hang-up would be signalled by the close itself.
     pollfd p{line.Fd(), POLLIN, 0};
-    EXPECT_EQ(poll(&p, 1, 50), 0) << "revents " << p.revents;
+    EXPECT_EQ(poll(&p, 1, 0), 0) << "revents " << p.revents;
     std::array<std::uint8_t, 8> buf{};
     EXPECT_EQ(read(line.Fd(), buf.data(), buf.size()), -1);
     EXPECT_EQ(errno, EAGAIN);
     EXPECT_TRUE(line.ReleaseIfAbandoned());
-    EXPECT_EQ(Exclusive(line.Path()), 0);
     EXPECT_FALSE(line.ReleaseIfAbandoned()); // nothing left to do
+    // Exclusive mode is cleared: any user opens the port again (root would anyway, so the
+    // flag is read back too).
+    const int again = Observer(line.Path());
+    EXPECT_EQ(Exclusive(again), 0);
+    close(again);
 }
 
 TEST(MeterPty, UnreadFramesAreDiscardedOnlyWhileNobodyHoldsThePort) {
     MeterLine line = Pty();
+    const int observer = Observer(line.Path()); // reads nothing; holds no lock
     const std::vector<std::uint8_t> stale{0xC0, 0x22, 0x00, 0xEE};
     ASSERT_EQ(line.Write(stale), 4);
-    usleep(20000); // the pty hands bytes to the slave asynchronously
+    WaitReadable(observer); // the pty hands bytes to the slave asynchronously
     EXPECT_TRUE(line.ReleaseIfAbandoned());
     const int monitor = OpenAsMonitor(line.Path());
-    EXPECT_TRUE(ReadAvailable(monitor, 100).empty());
+    EXPECT_TRUE(ReadAvailable(monitor, 0).empty()); // discarded before the opening
     // A monitor that is slow to read keeps its bytes.
     ASSERT_EQ(line.Write(stale), 4);
-    usleep(20000);
+    WaitReadable(monitor);
     EXPECT_FALSE(line.ReleaseIfAbandoned());
     EXPECT_EQ(ReadAvailable(monitor), stale);
     close(monitor);
+    close(observer);
 }
 
 TEST(MeterPty, DeviceIsOpenedOnceAndMissingDevicesAreReported) {

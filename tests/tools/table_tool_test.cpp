@@ -1,5 +1,6 @@
 // vels5-table run on files written here: JSON lines, CSV, templates, refusals, exit status.
 #include "core/cp1251.h"
+#include "tests/common/tools_dir.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const std::string kTool = std::string(VELS5_TOOLS_DIR) + "/vels5-table/vels5-table";
+const std::string kTool = test::ToolsDir() + "/vels5-table/vels5-table";
 
 struct ToolRun {
     int status = -1;
@@ -93,7 +94,8 @@ TEST_F(TableTool, DelimiterAndUnitsShapeTheRows) {
 
 TEST_F(TableTool, RefusedFilesPrintTheWindowsMessage) {
     const std::string good = "10:00:00;    1;   4,985;    1,000;    0,100";
-    ToolRun run = Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
+    ToolRun run =
+        Tool("'" + Write("bad.txt", {good, good, good, "10:00:00;  1;4,985;  4,321"}) + "'");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "{\"error\":\"Файл таблицы повреждён\",\"line\":4}\n");
     run = Tool("--csv '" + Write("empty.txt", {}) + "'");

@@ -16,18 +16,21 @@
 #include "ui/tech/form_tech.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 #include <utility>
 
 namespace test {
 
-/// A temporary XDG_CONFIG_HOME with an empty port map and empty fake sysfs and by-id trees.
-/// Construct before the windows: the settings path is fixed when the main window is made.
+/// A temporary XDG_CONFIG_HOME with an empty port map and empty fake sysfs and by-id trees,
+/// and XDG_DATA_HOME in it (the journal). Construct before the windows: the settings path and
+/// the journal folder are fixed when the main window is made.
 struct ConfigHome {
     QTemporaryDir dir;
     ConfigHome() {
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", DataHome().toLocal8Bit());
         QDir(dir.path()).mkpath(QStringLiteral("vels5/ports"));
         QDir(dir.path()).mkpath(QStringLiteral("sys"));
         QDir(dir.path()).mkpath(QStringLiteral("by-id"));
@@ -40,6 +43,15 @@ struct ConfigHome {
                              (dir.path() + QStringLiteral("/by-id")).toStdString());
     }
     QString SettingsFile() const { return dir.path() + QStringLiteral("/vels5/vels5.ini"); }
+    /// An empty file in the folder that stands for a serial device behind a port-map entry
+    /// (the popup offers only entries whose device is present); its path.
+    std::string Device(const QString& name) const {
+        const QString path = dir.path() + QLatin1Char('/') + name;
+        QFile(path).open(QIODevice::WriteOnly);
+        return path.toStdString();
+    }
+    QString DataHome() const { return dir.path() + QStringLiteral("/data"); }
+    QString JournalDir() const { return DataHome() + QStringLiteral("/vels5/journal"); }
 };
 
 /// The seven windows as app/main.cpp creates them, with scripted prompts and a clock of type

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app_rig.h"
+#include "tests/common/tools_dir.h"
 #include "ui/main/wall_clock.h"
 
 #include <QAction>
@@ -24,7 +25,7 @@ public:
         m_process.setProcessEnvironment(env);
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         QObject::connect(&m_process, &QProcess::readyRead, [this] { Collect(); });
-        m_process.start(QStringLiteral(VELS5_TOOLS_DIR "/vels5-meter/vels5-meter"), args);
+        m_process.start(QString::fromStdString(ToolsDir() + "/vels5-meter/vels5-meter"), args);
     }
     ~MeterProcess() {
         if (m_process.state() != QProcess::NotRunning) {
@@ -34,7 +35,7 @@ public:
     }
 
     /// Waits for the line telling where the simulator is reachable; its COM number, or 0.
-    int WaitReady(int timeoutMs = 5000) {
+    int WaitReady(int timeoutMs = 20000) {
         const QString line =
             WaitLine(QStringLiteral(R"(^vels5-meter: COM(\d+) -> (/dev/pts/\d+))"), timeoutMs);
         const QRegularExpressionMatch m =
@@ -46,10 +47,10 @@ public:
     }
     /// The first line from the current scan position on that matches, or "" after the timeout.
     /// Lines before the match are passed over for the next call.
-    QString WaitLine(const QString& pattern, int timeoutMs = 5000) {
+    QString WaitLine(const QString& pattern, int timeoutMs = 20000) {
         const QRegularExpression re(pattern);
         QString found;
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 for (; m_scan < m_lines.size(); ++m_scan) {
                     if (re.match(m_lines[m_scan]).hasMatch()) {
@@ -68,8 +69,8 @@ public:
     void Terminate() { m_process.terminate(); }
     void Kill() { m_process.kill(); }
     /// Waits for the end; the exit code, or -1 after a crash or the timeout.
-    int WaitExit(int timeoutMs = 5000) {
-        QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
+    int WaitExit(int timeoutMs = 20000) {
+        (void)QTest::qWaitFor([&] { return m_process.state() == QProcess::NotRunning; }, timeoutMs);
         Collect();
         if (m_process.state() != QProcess::NotRunning ||
             m_process.exitStatus() != QProcess::NormalExit)

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QQueue>
+#include <functional>
 #include <optional>
 
 namespace test {
@@ -27,16 +28,18 @@ public:
     QQueue<std::optional<QColor>> colours;
     /// Questions and dialogs asked with nothing queued (each answered as cancelled).
     int unanswered = 0;
+    /// Runs when a prompt is asked, before it is answered (while the modal box would be open).
+    std::function<void(const Prompt&)> onAsk;
 
     void Information(QWidget*, const QString& caption, const QString& text) override {
-        asked.append({Prompt::Information, caption, text, ui::PromptButtons::Ok, {}});
+        Ask({Prompt::Information, caption, text, ui::PromptButtons::Ok, {}});
     }
     void Error(QWidget*, const QString& caption, const QString& text) override {
-        asked.append({Prompt::Error, caption, text, ui::PromptButtons::Ok, {}});
+        Ask({Prompt::Error, caption, text, ui::PromptButtons::Ok, {}});
     }
     ui::PromptAnswer Question(QWidget*, const QString& caption, const QString& text,
                               ui::PromptButtons buttons) override {
-        asked.append({Prompt::Question, caption, text, buttons, {}});
+        Ask({Prompt::Question, caption, text, buttons, {}});
         if (answers.isEmpty()) {
             ++unanswered;
             return ui::PromptAnswer::Cancel;
@@ -44,15 +47,15 @@ public:
         return answers.dequeue();
     }
     std::optional<QString> OpenFileName(QWidget*, const ui::FileDialogOptions& o) override {
-        asked.append({Prompt::OpenFile, {}, o.title, ui::PromptButtons::Ok, o});
+        Ask({Prompt::OpenFile, {}, o.title, ui::PromptButtons::Ok, o});
         return NextFile();
     }
     std::optional<QString> SaveFileName(QWidget*, const ui::FileDialogOptions& o) override {
-        asked.append({Prompt::SaveFile, {}, o.title, ui::PromptButtons::Ok, o});
+        Ask({Prompt::SaveFile, {}, o.title, ui::PromptButtons::Ok, o});
         return NextFile();
     }
     std::optional<QColor> ChooseColour(QWidget*, const QColor& initial) override {
-        asked.append({Prompt::Colour, {}, initial.name(), ui::PromptButtons::Ok, {}});
+        Ask({Prompt::Colour, {}, initial.name(), ui::PromptButtons::Ok, {}});
         if (colours.isEmpty()) {
             ++unanswered;
             return std::nullopt;
@@ -73,6 +76,11 @@ public:
     }
 
 private:
+    void Ask(const Prompt& prompt) {
+        asked.append(prompt);
+        if (onAsk)
+            onAsk(prompt);
+    }
     std::optional<QString> NextFile() {
         if (fileNames.isEmpty()) {
             ++unanswered;

@@ -1,7 +1,9 @@
-// main() of every GUI test: offscreen platform, test-mode standard paths.
+// main() of every GUI test: the program's application class, offscreen platform, test-mode
+// standard paths.
 #pragma once
 
-#include <QApplication>
+#include "ui/common/application.h"
+
 #include <QStandardPaths>
 #include <QTest>
 
@@ -9,7 +11,7 @@
     int main(int argc, char** argv) {                                                              \
         qputenv("QT_QPA_PLATFORM", "offscreen");                                                   \
         QStandardPaths::setTestModeEnabled(true);                                                  \
-        QApplication app(argc, argv);                                                              \
+        ui::Application app(argc, argv);                                                           \
         app.setApplicationName(QStringLiteral("Monitor VELS5"));                                   \
         TestClass tc;                                                                              \
         return QTest::qExec(&tc, argc, argv);                                                      \

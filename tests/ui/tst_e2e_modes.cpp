@@ -76,7 +76,8 @@ private slots:
         ConfigHome home;
         MeterProcess meter(home, FastMeter({QStringLiteral("--start"), QStringLiteral("1"),
                                             QStringLiteral("--stab"), QStringLiteral("0:02"),
-                                            QStringLiteral("--adjust"), QStringLiteral("1,8")}));
+                                            QStringLiteral("--adjust"), QStringLiteral("1,8"),
+                                            QStringLiteral("--measuring"), QStringLiteral("1")}));
         QCOMPARE(meter.WaitReady(), 5);
         E2eRig rig(home);
         ui::TForm1& f = *rig.form1;
@@ -104,7 +105,7 @@ private slots:
         QVERIFY(rig.prompts.asked.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(uiTexts.contains(QStringLiteral("Измерение")) &&
                                      f.lUi->text().startsWith("Ui=4,9"),
-                                 10000);
+                                 60000);
         QCOMPARE(panels, (QStringList{"start", "stab", "adjust", "work"}));
         QVERIFY2(stabTexts.contains(QStringLiteral("00:02")) ||
                      stabTexts.contains(QStringLiteral("00:01")),
@@ -127,8 +128,21 @@ private slots:
         rig.form1->StoreTimeStep(2);
         QVERIFY(rig.Open(5));
         const core::RecordLog& log = rig.form1->Session().Log();
-        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 5, 16000);
-        QTest::qWait(300); // the last frames' lines
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 5, 60000);
+        // The records so far were made of frames up to the one the monitor holds now. The
+        // simulator logs each frame before it sends it: once that frame's line has been read,
+        // so have the lines of all the frames before it.
+        const int records = log.Count();
+        const core::StatusArea& status = rig.form1->Session().Status();
+        const float lastUi = status.Ui(), lastDi = status.Di();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                for (const SentFrame& s : SentFrames(meter.Lines()))
+                    if (float(s.ui) == lastUi && float(s.di) == lastDi)
+                        return true;
+                return false;
+            }(),
+            30000);
         QList<SentFrame> work;
         for (const SentFrame& s : SentFrames(meter.Lines()))
             if (s.mode == 0x04)
@@ -144,27 +158,27 @@ private slots:
         QVERIFY2(next > 0, qPrintable(QStringLiteral("record 0: Ui %1 m %2")
                                           .arg(log[0].Ui, 0, 'g', 9)
                                           .arg(log[0].m, 0, 'g', 9)));
-        for (int k = 1; k < log.Count() - 1; ++k) {
+        for (int k = 1; k < records - 1; ++k) {
             const int end = MatchRecord(work, next, log[k], 2.5, 15, 25);
             QVERIFY2(end > 0,
                      qPrintable(QStringLiteral("record %1 after frame %2").arg(k).arg(next)));
             QCOMPARE(int(log[k].T), 2 * k);
             next = end;
         }
-        QVERIFY(log[log.Count() - 1].m > log[0].m); // the fire grows
+        QVERIFY(log[records - 1].m > log[0].m); // the fire grows
     }
 
     void restartFromTheMonitorRestartsTheWorkPhase() {
         ConfigHome home;
         MeterProcess meter(home, FastMeter({QStringLiteral("--verbose"), QStringLiteral("--speed"),
                                             QStringLiteral("60"), QStringLiteral("--measuring"),
-                                            QStringLiteral("1")}));
+                                            QStringLiteral("2")}));
         QCOMPARE(meter.WaitReady(), 5);
         E2eRig rig(home);
         ui::TForm1& f = *rig.form1;
         QVERIFY(rig.Open(5));
         const core::RecordLog& log = f.Session().Log();
-        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 3, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 3, 60000);
         const float before = log[log.Count() - 1].m;
         rig.prompts.answers.enqueue(ui::PromptAnswer::No);
         f.bbRestart->click();
@@ -173,10 +187,10 @@ private slots:
                       .isEmpty(),
                  qPrintable(meter.Output()));
         QVERIFY(!meter.WaitLine(QStringLiteral("tx mode=84")).isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(f.lUi->text(), QStringLiteral("Измерение"), 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(f.lUi->text().startsWith(QStringLiteral("Ui=")), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(f.lUi->text(), QStringLiteral("Измерение"), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.lUi->text().startsWith(QStringLiteral("Ui=")), 20000);
         // A new log: the fire starts again from its beginning.
-        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 1, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 1, 20000);
         QCOMPARE(int(log[0].T), 0);
         QVERIFY2(log[0].m < before, qPrintable(QStringLiteral("%1 %2").arg(log[0].m).arg(before)));
     }

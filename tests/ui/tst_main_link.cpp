@@ -10,13 +10,18 @@
 #include "tests/common/status_frame.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 
 using test::AppRig;
 using test::ConfigHome;
@@ -45,13 +50,22 @@ private:
     // Every valid frame re-arms the watchdog (a mode change once more), so its start count
     // tells when the session has taken the frames.
     static void WaitForFrames(ui::TForm1& f, std::uint32_t before, std::uint32_t frames) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 20000);
     }
 
     void Feed(const std::vector<std::uint8_t>& bytes, std::uint32_t frames = 1) {
         const std::uint32_t before = Form().Session().Timer2().starts;
         m_pty->Write(bytes);
         WaitForFrames(Form(), before, frames);
+    }
+
+    // What the program has sent so far and not yet read: a marker queued through the same
+    // port now comes after everything the program wrote before.
+    std::vector<std::uint8_t> SentSoFar() {
+        const std::vector<std::uint8_t> marker{0x7E, 0x81, 0x7E, 0x42};
+        Form().Comm().WriteBuf(marker.data(), static_cast<int>(marker.size()));
+        std::vector<std::uint8_t> sent = m_pty->ReadUntil(marker);
+        return sent;
     }
 
     void OpenCom12() {
@@ -155,7 +169,7 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         QTest::mouseClick(f.bbRestart, Qt::LeftButton);
-        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
         QVERIFY(!f.Timer1->isActive());
         QVERIFY(Prompts().asked.isEmpty()); // an empty log is not offered for saving
     }
@@ -172,7 +186,7 @@ private slots:
         QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::YesNoCancel);
         QCOMPARE(Prompts().asked[0].caption, QString());
         QCOMPARE(f.Session().Log().Count(), 1);
-        QVERIFY(m_pty->Read(4, 200).empty());
+        QVERIFY(SentSoFar().empty());
         // Yes, then a file that exists and "No" to replacing it: nothing happens either.
         QTemporaryDir dir;
         const QString path = dir.path() + QStringLiteral("/log.txt");
@@ -200,7 +214,35 @@ private slots:
         QCOMPARE(bytes.count("\r\n"), 1);
         QVERIFY(bytes.contains(";   4,985;   4,500;   0,250\r\n"));
         QCOMPARE(f.Session().Log().Count(), 0);
-        QCOMPARE(m_pty->Read(4, 3000), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+    }
+
+    void restartThatCannotBeQueuedIsReportedAndTheProgramGoesOn() {
+        ui::TForm1& f = Form();
+        // The line's output is suspended before the port opens (as an XOFF would), so nothing
+        // the program writes can leave its write queue.
+        const int line = open(m_pty->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(line >= 0);
+        QCOMPARE(tcflow(line, TCOOFF), 0);
+        const std::vector<char> block(4096, 'x');
+        OpenCom12();
+        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        f.Comm().Buffers().WriteTimeout = 20; // ms to wait for room before giving up
+        while (f.Comm().WriteBufFree() > 0)
+            f.Comm().WriteBuf(block.data(), std::min<int>(4096, f.Comm().WriteBufFree()));
+        QTest::mouseClick(f.bbRestart, Qt::LeftButton);
+        QTRY_COMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
+        QCOMPARE(Prompts().asked[0].caption, QStringLiteral("Error"));
+        QCOMPARE(Prompts().asked[0].text,
+                 QStringLiteral("Output buffer is full. Please check comm status."));
+        // The restart itself went on: the log is reset and the record timer stopped.
+        QVERIFY(!f.Timer1->isActive());
+        QCOMPARE(f.lTime->text(), QStringLiteral("Ti= 00:00:00"));
+        Feed(StatusFrame(kWork, 2.0f, 0.5f));
+        QCOMPARE(f.lUi->text(), QStringLiteral("Ui=2,000В"));
+        f.TxOff->trigger();
+        close(line);
     }
 
     void cancelledSaveDialogKeepsTheLog() {
@@ -211,7 +253,55 @@ private slots:
         Prompts().fileNames.enqueue(std::nullopt);
         f.bbRestartClick();
         QCOMPARE(f.Session().Log().Count(), 1);
-        QVERIFY(m_pty->Read(4, 200).empty());
+        QVERIFY(SentSoFar().empty());
+    }
+
+    void enteringAdjustmentStopsTheTimersBeforeAsking() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        MakeRecord();
+        QVERIFY(f.Timer1->isActive());
+        QVERIFY(f.Timer2->isActive());
+        int asked = 0;
+        Prompts().onAsk = [&](const Prompt& p) {
+            ++asked;
+            QCOMPARE(p.text, QStringLiteral("Сохранить данные?"));
+            // A tick delivered by the question's modal loop must find its timer stopped.
+            QVERIFY(!f.Timer1->isActive());
+            QVERIFY(!f.Timer2->isActive());
+        };
+        Prompts().answers << PromptAnswer::No;
+        Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
+        Prompts().onAsk = nullptr;
+        QCOMPARE(asked, 1);
+        QVERIFY(f.pAdjust->isVisible());
+        QVERIFY(!f.pStart->isVisible());
+        QVERIFY(!f.Timer1->isActive());
+        QVERIFY(f.Timer2->isActive()); // watched again once the log is reset
+        QCOMPARE(f.Session().Log().Count(), 0);
+    }
+
+    void enteringAdjustmentJournalsALogWhoseSaveDidNotHappen() {
+        ui::TForm1& f = Form();
+        m_rig->tabl->show();
+        OpenCom12();
+        MakeRecord();
+        QCOMPARE(m_rig->tabl->ListBox1->count(), 1);
+        Prompts().answers << PromptAnswer::Yes;
+        Prompts().fileNames.enqueue(std::nullopt); // the save dialog is cancelled
+        Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
+        QCOMPARE(f.Session().Log().Count(), 0);
+        QCOMPARE(m_rig->tabl->ListBox1->count(), 0);
+        const QStringList files = QDir(m_home->JournalDir()).entryList(QDir::Files);
+        QCOMPARE(files, QStringList{QStringLiteral("2026-01-01_12-00-01.txt")});
+        const QString path = m_home->JournalDir() + QLatin1Char('/') + files[0];
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("12:00:01;    0;   4,985;   4,500;   0,250\r\n"));
+        QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
+                                                 "Данные сохранены в журнал:\n" + path}));
+        QCOMPARE(Prompts().asked.last().kind, Prompt::Information);
+        m_rig->tabl->hide();
     }
 
     void pauseAndResume() {
@@ -280,10 +370,12 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         m_pty->Hangup();
-        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 20000);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
         QVERIFY(Prompts().asked[0].text.startsWith(QStringLiteral("Порт COM12 недоступен")));
-        QTest::qWait(300);
+        // Told once per opening, however often the loss is reported.
+        f.MyCOMDeviceLost("COM12");
+        QCoreApplication::processEvents();
         QCOMPARE(Prompts().asked.size(), 1);
         f.Timer2Timer();
         QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
@@ -305,9 +397,12 @@ private slots:
 
     void portThatCannotBeOpened() {
         ui::TForm1& f = Form();
-        QVERIFY(m_home->Map().RegisterAs("/nonexistent/ttyUSB9", 3));
+        // The device is there when the popup is built and gone when it is chosen.
+        const std::string device = m_home->Device(QStringLiteral("ttyUSB9"));
+        QVERIFY(m_home->Map().RegisterAs(device, 3));
         f.Update1->trigger();
         OpenCom12();
+        QVERIFY(QFile::remove(QString::fromStdString(device)));
         f.PortItem(3)->trigger();
         QCOMPARE(Prompts().asked.size(), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
@@ -336,11 +431,11 @@ private slots:
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
-        QTest::qWait(100);
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Receiver().Accepted() >= 20, 20000);
         QVERIFY(f.close());
         QVERIFY(!f.Comm().Active());
-        QTest::qWait(50);
-        m_rig.reset(); // the windows go while the line is still busy
+        QCoreApplication::processEvents(); // hand-offs queued before the close do nothing
+        m_rig.reset();                     // the windows go while the line is still busy
         stop.store(true);
         meter.join();
     }
@@ -359,7 +454,7 @@ private slots:
         QTRY_COMPARE(Prompts().asked.size(), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Information);
         QCOMPARE(Prompts().asked[0].text, QStringLiteral("Журнал заполнен, запись остановлена"));
-        QTest::qWait(50);
+        QCoreApplication::processEvents(); // a second notice would be posted by now
         QCOMPARE(Prompts().asked.size(), 1);
     }
 };

@@ -203,13 +203,23 @@ private slots:
     void portPopupFromThePortMap() {
         ConfigHome home;
         comm::PortMap map = home.Map();
-        QVERIFY(map.RegisterAs("/dev/null-12", 12));
-        QVERIFY(map.RegisterAs("/dev/null-1", 1));
-        QVERIFY(map.RegisterAs("/dev/null-3", 3));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty12")), 12));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty1")), 1));
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty3")), 3));
+        QVERIFY(map.RegisterAs(home.dir.path().toStdString() + "/unplugged", 4));
         AppRig rig(home);
         ui::TForm1& f = *rig.form1;
         QCOMPARE(MenuTexts(f.pmTx),
                  (QStringList{"COM1", "COM3", "COM12", "-", "-", "Выкл", "Обновить"}));
+        // Both separators take room when the popup is shown: none is collapsed into the other.
+        const QList<QAction*> items = f.pmTx->actions();
+        const int separator = items.indexOf(f.TxOff) - 2;
+        QVERIFY(items[separator]->isSeparator() && items[separator + 1]->isSeparator());
+        const QRect first = f.pmTx->actionGeometry(items[separator]);
+        const QRect second = f.pmTx->actionGeometry(items[separator + 1]);
+        QVERIFY(first.height() > 0);
+        QVERIFY(second.height() > 0);
+        QVERIFY(second.top() >= first.bottom());
         QCOMPARE(f.PortItem(12)->objectName(), QStringLiteral("Port12"));
         QCOMPARE(f.PortItem(3)->data().toInt(), 3);
         QCOMPARE(f.TxOff->objectName(), QStringLiteral("TxOff"));
@@ -220,11 +230,12 @@ private slots:
             QVERIFY(a->isCheckable());
             QCOMPARE(a->actionGroup(), f.TxOff->actionGroup());
         }
-        // "Обновить" picks up a port added meanwhile.
-        QVERIFY(map.RegisterAs("/dev/null-2", 2));
+        // "Обновить" picks up a port added meanwhile and one whose device came back.
+        QVERIFY(map.RegisterAs(home.Device(QStringLiteral("tty2")), 2));
+        home.Device(QStringLiteral("unplugged"));
         f.Update1->trigger();
-        QCOMPARE(MenuTexts(f.pmTx),
-                 (QStringList{"COM1", "COM2", "COM3", "COM12", "-", "-", "Выкл", "Обновить"}));
+        QCOMPARE(MenuTexts(f.pmTx), (QStringList{"COM1", "COM2", "COM3", "COM4", "COM12", "-", "-",
+                                                 "Выкл", "Обновить"}));
         QVERIFY(f.TxOff->isChecked());
         QVERIFY(!f.TxOff->isEnabled());
     }
@@ -264,9 +275,16 @@ private slots:
         f.miTechPan->trigger();
         QVERIFY(!rig.tech->isVisible());
         QVERIFY(!f.miTechPan->isChecked());
+        // Closed by its own title-bar button, the panel takes the menu's check mark along.
+        f.miTechPan->trigger();
+        QVERIFY(f.miTechPan->isChecked());
+        rig.tech->close();
+        QVERIFY(!f.miTechPan->isChecked());
+        f.miTechPan->trigger();
+        QVERIFY(rig.tech->isVisible());
     }
 
-    void helpOpensTheDocumentInTheCurrentFolder() {
+    void helpOpensTheManualInTheCurrentFolder() {
         ConfigHome home;
         AppRig rig(home);
         UrlCatcher catcher;

@@ -66,7 +66,7 @@ private:
     void Feed(const core::StatusArea& area) {
         const std::uint32_t before = Form().Session().Timer2().starts;
         m_pty->Write(test::StatusFrame(area));
-        QTRY_VERIFY_WITH_TIMEOUT(Form().Session().Timer2().starts > before, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Form().Session().Timer2().starts > before, 20000);
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i)

@@ -32,16 +32,13 @@ struct LogOptions {
 
 // The main window as the replay sees it: the table is "visible" so that every record written
 // is reported, the save offer always answers go on, the watchdog never fires.
-class ReplayHost final : public core::IMeasurementHost {
+class ReplayHost final : public core::NullMeasurementHost {
 public:
     const core::MeasurementSession* session = nullptr;
     std::string pending; // output lines not yet written
     bool logFull = false;
 
-    bool TechVisible() const override { return false; }
-    bool TableVisible() const override { return true; }
-    bool GraphVisible() const override { return false; }
-    void UpdateTech() override {}
+    ReplayHost() { tableVisible = true; }
     void AddRecordRow(int index) override {
         const core::MeasurementRecord& r = session->Log()[index];
         pending += JsonLine()
@@ -52,12 +49,6 @@ public:
                        .String("time", core::FormatTimeOfDay(r.Time))
                        .Finish();
     }
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog() override { return core::SaveAnswer::GoOn; }
-    void SendFrame(std::span<const std::uint8_t>) override {}
     void NotifyLogFull(std::string_view) override { logFull = true; }
 };
 
@@ -223,12 +214,12 @@ std::optional<LogOptions> ParseOptions(const ModeContext& ctx) {
         const bool hasValue = i + 1 < a.size();
         if (a[i] == "--period" && hasValue) {
             const auto v = ParseNumber<int>(a[++i]);
-            if (!v || *v < 1 || *v > 30)
+            if (!v || !core::PeriodInRange(*v))
                 return Refuse(ctx, "--period takes whole seconds from 1 to 30");
             o.periodSec = *v;
         } else if (a[i] == "--dist" && hasValue) {
             const auto v = ParseNumber<float>(a[++i]);
-            if (!v || !(*v >= 0.3f && *v <= 10.0f))
+            if (!v || !core::DistInRange(*v))
                 return Refuse(ctx, "--dist takes metres from 0.3 to 10");
             o.distMetres = *v;
         } else if (a[i] == "--frame-ms" && hasValue) {

@@ -24,8 +24,11 @@ Where:
                       cable; nothing is registered
 
 What it sends: one status frame (command 0x20, 63 bytes) every --interval,
-following this scenario (times from the simulator's start):
-  start          mode 0x08, for --start (default 2 s)
+following this scenario. On a pseudo-terminal the scenario waits in its start
+until the monitor opens the port, so the monitor sees every phase however late
+the port is chosen; times count from that opening (from the simulator's start
+with --device):
+  start          mode 0x08, for --start (default 2 s) after the opening
   stabilisation  mode 0x01, countdown from --stab down to 00:01
   adjustment     mode 0x02, for --adjust: Ui below 0,8113 V, inside the range,
                  5 V and above, a stretch with AdjustBlank set, then settling
@@ -57,7 +60,8 @@ Faults and line trouble:
                       pd:0x08@1m (photodetector signal low from 1 min on).
                       BLOCK: em|emitter|bi or pd|photo|photodetector|bf;
                       FLAGS 1-255 (decimal or 0x..); TIME and DURATION as
-                      30, 30s, 500ms, 2m, 1:30. May be repeated.
+                      30, 30s, 500ms, 2m, 1:30 (scenario time, see
+                      above). May be repeated.
   --line-errors RATE  damage this share (0-1) of frames, at random among:
                       corrupted (one byte changed: bad checksum), truncated
                       (cut off, the line stays silent until the next frame,

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -41,9 +42,11 @@ MeterLine::MeterLine(int fd, int keeper, std::string path)
 
 MeterLine::MeterLine(MeterLine&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_keeper(std::exchange(other.m_keeper, -1)),
-      m_path(std::move(other.m_path)) {}
+      m_opens(std::exchange(other.m_opens, -1)), m_path(std::move(other.m_path)) {}
 
 MeterLine::~MeterLine() {
+    if (m_opens >= 0)
+        close(m_opens);
     if (m_keeper >= 0)
         close(m_keeper);
     if (m_fd >= 0)
@@ -71,13 +74,16 @@ std::optional<MeterLine> MeterLine::OpenPty(std::string& error) {
         close(master);
         return std::nullopt;
     }
-    return MeterLine(master, keeper, name);
+    MeterLine line(master, keeper, name);
+    line.WatchOpens();
+    return line;
 }
 
 std::optional<MeterLine> MeterLine::OpenDevice(const std::string& path, std::string& error) {
     const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        error = ErrnoText(path);
+        // A terminal in exclusive mode refuses every open but root's with EBUSY.
+        error = errno == EBUSY ? path + ": in use by another program" : ErrnoText(path);
         return std::nullopt;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -128,6 +134,26 @@ long MeterLine::Write(std::span<const std::uint8_t> bytes) {
             return 0;
         return -1;
     }
+}
+
+// Set up after the simulator's own opens of the slave, so only other programs' opens count.
+void MeterLine::WatchOpens() {
+    m_opens = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_opens >= 0 && inotify_add_watch(m_opens, m_path.c_str(), IN_OPEN) < 0) {
+        close(m_opens);
+        m_opens = -1;
+    }
+}
+
+bool MeterLine::OpenedByOther() {
+    if (m_keeper < 0 || m_opens < 0)
+        return true;
+    alignas(inotify_event) char events[sizeof(inotify_event) + 256];
+    if (read(m_opens, events, sizeof events) <= 0)
+        return false; // EAGAIN: nobody has opened it yet
+    close(m_opens);
+    m_opens = -1;
+    return true;
 }
 
 } // namespace meter

@@ -47,11 +47,18 @@ public:
     /// errno on a device error.
     long Write(std::span<const std::uint8_t> bytes);
 
+    /// True once another program has opened the pseudo-terminal's slave since it was made
+    /// (the open is watched with inotify; the simulator's own descriptors do not count).
+    /// Always true for a device, or when the open cannot be watched.
+    bool OpenedByOther();
+
 private:
     MeterLine(int fd, int keeper, std::string path);
+    void WatchOpens();
 
     int m_fd = -1;
     int m_keeper = -1;
+    int m_opens = -1; ///< inotify descriptor watching the slave's opens; -1 once seen or none
     std::string m_path;
 };
 

@@ -2,6 +2,7 @@
 #include "tools/vels5-meter/options.h"
 
 #include "core/link_protocol.h"
+#include "core/measurement_params.h"
 
 #include <charconv>
 #include <cmath>
@@ -103,7 +104,7 @@ std::string SetSpeed(Options& o, std::string_view v) {
 
 std::string SetDist(Options& o, std::string_view v) {
     const auto x = ParseNumber(v);
-    if (!x || *x < 0.3 || *x > 10)
+    if (!x || !core::DistInRange(*x))
         return "--dist: expected 0,3 to 10 m, got " + Quote(v);
     o.scenario.distM = *x;
     return {};

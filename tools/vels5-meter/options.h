@@ -46,8 +46,8 @@ std::optional<double> ParseSeconds(std::string_view text, double bareUnitSec = 1
 
 /// A fault injection "BLOCK:FLAGS@TIME[+DURATION]", e.g. "em:0x02@30s+10s". BLOCK is em,
 /// emitter or bi for the emitter block; pd, photo, photodetector or bf for the
-/// photodetector block. FLAGS is 1-255, decimal or 0x hex. TIME counts from the
-/// simulator's start; without DURATION the fault lasts until the end.
+/// photodetector block. FLAGS is 1-255, decimal or 0x hex. TIME is scenario time
+/// (from its start); without DURATION the fault lasts until the end.
 std::optional<FaultInjection> ParseFault(std::string_view text);
 
 } // namespace meter

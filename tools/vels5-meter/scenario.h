@@ -18,7 +18,7 @@ enum class Phase { Start, Stabilisation, Adjustment, Work };
 struct FaultInjection {
     bool emitter = false;    ///< false: the photodetector block
     std::uint8_t faults = 0; ///< fault bits, non-zero
-    double atSec = 0;        ///< from the simulator's start, s
+    double atSec = 0;        ///< scenario time, s
     double durationSec = -1; ///< s; negative: until the end
 };
 

@@ -68,6 +68,7 @@ void Simulator::Logf(double tSec, const char* format, ...) {
 int Simulator::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
     m_origin = MonotonicSec();
     while (!stop) {
+        HoldStartUntilOpened();
         if (!RunTimers(Now()))
             return 1;
         const double wait = std::max(0.0, NextDeadline() - Now());
@@ -88,6 +89,26 @@ int Simulator::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitM
 
 double Simulator::Now() const {
     return MonotonicSec() - m_origin;
+}
+
+// A newcomer who picks the port a minute after the simulator started would otherwise never
+// see start, stabilisation and adjustment: until the monitor first opens the pseudo-terminal
+// every frame is sent at scenario time 0. The whole timeline (frame grid, held half frame)
+// moves with the start, so the pace of the frames does not change. A device is not held.
+void Simulator::HoldStartUntilOpened() {
+    if (!m_holding)
+        return;
+    if (m_line.OpenedByOther()) {
+        m_holding = false;
+        if (m_line.IsPty())
+            Logf(Now(), "%s opened: the scenario starts", m_line.Path().c_str());
+        return;
+    }
+    const double held = Now();
+    m_origin += held;
+    m_nextFrame -= held;
+    if (m_heldUntil >= 0)
+        m_heldUntil -= held;
 }
 
 double Simulator::NextDeadline() const {

@@ -28,6 +28,8 @@ public:
 private:
     double Now() const;
     double NextDeadline() const;
+    /// Keeps the scenario at its beginning until the monitor opens the pseudo-terminal.
+    void HoldStartUntilOpened();
     /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
     bool RunTimers(double tSec);
     /// Handles what ppoll reported on the line.
@@ -54,6 +56,7 @@ private:
     std::uint8_t m_lastEmFaults = 0;
     std::uint8_t m_lastPdFaults = 0;
     bool m_lineFull = false;
+    bool m_holding = true; ///< the scenario waits for the monitor to open the port
 };
 
 /// printf-style "%.9g" of a float with a decimal comma: enough digits to give back the

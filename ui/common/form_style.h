@@ -1,17 +1,19 @@
 // Look shared by every window: the form font, bold pixel-sized label fonts, centred labels
-// and the frame that the documented outer window sizes include.
+// and the frame that the windows' outer sizes include.
 #pragma once
 
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <string_view>
 
 class QLabel;
+class QToolBar;
 class QWidget;
 
 namespace ui {
 
-/// Documented window sizes are outer sizes; a standard frame (4-pixel borders, 26-pixel
+/// Window sizes are given as outer sizes; a standard frame (4-pixel borders, 26-pixel
 /// caption) takes this much of them, so the Qt widget gets the outer size minus this.
 inline constexpr QSize kFrameExtra{8, 34};
 
@@ -33,5 +35,17 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 void SetCentred(QLabel* label, const QString& text, int centre);
 /// Re-centres the label with its current text.
 void Centre(QLabel* label, int centre);
+
+/// The label panel "Panel1" at the end of a window's toolbar, with the elapsed-time label
+/// lTime at (4, y) and the distance label lDist at (distX, y), bold 16 px, as the main, table
+/// and graph windows carry it. The caller sizes the panel and may add labels of its own.
+struct LabelPanel {
+    QWidget* panel;
+    QLabel* lTime;
+    QLabel* lDist;
+};
+LabelPanel AddLabelPanel(QToolBar* bar, int y, int distX);
+/// Shows a label text built in core (UTF-8) and fits the label's width to it.
+void ShowText(QLabel* label, std::string_view text);
 
 } // namespace ui

@@ -45,13 +45,21 @@ void ParamDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void ParamDialog::Refuse(const QString& message, const QString& corrected) {
-    m_prompts.Information(this, AppTitle(), message);
-    m_edit->setText(corrected);
-}
-
-void ParamDialog::ConversionError(const std::string& utf8Message) {
-    m_prompts.Error(this, QStringLiteral("Error"), QString::fromStdString(utf8Message));
+bool ParamDialog::Judge(core::EntryVerdict verdict, const std::string& message,
+                        const std::string& corrected) {
+    switch (verdict) {
+    case core::EntryVerdict::Accepted:
+        return true;
+    case core::EntryVerdict::NotANumber:
+        m_prompts.Error(this, QStringLiteral("Error"), QString::fromStdString(message));
+        return false;
+    case core::EntryVerdict::TooLarge:
+    case core::EntryVerdict::TooSmall:
+        m_prompts.Information(this, AppTitle(), QString::fromStdString(message));
+        m_edit->setText(QString::fromStdString(corrected));
+        return false;
+    }
+    return false;
 }
 
 } // namespace ui

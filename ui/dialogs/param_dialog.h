@@ -2,7 +2,10 @@
 // one edit field and the "Ввод" button; Enter in the field acts as the button.
 #pragma once
 
+#include "core/measurement_params.h"
+
 #include <QDialog>
+#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -29,10 +32,11 @@ protected:
     void showEvent(QShowEvent* event) override;
 
     QLineEdit* Edit() const { return m_edit; }
-    /// The range message with the corrected text put into the field.
-    void Refuse(const QString& message, const QString& corrected);
-    /// The conversion error, in a box titled "Error".
-    void ConversionError(const std::string& utf8Message);
+    /// Shows what the check of the field found: the conversion error in a box titled
+    /// "Error", a range message with the corrected text put into the field. True when the
+    /// entry was accepted (nothing shown).
+    bool Judge(core::EntryVerdict verdict, const std::string& message,
+               const std::string& corrected);
 
     IPrompts& m_prompts;
 

@@ -1,5 +1,5 @@
 // Validation of the distance and period entries.
-#include "core/format.h"
+#include "core/measurement_params.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
 
@@ -15,20 +15,10 @@ TFormDist::TFormDist(IPrompts& prompts, std::function<void(float)> storeDist, QW
 }
 
 void TFormDist::bOkClick() {
-    const auto value = core::ParseDecimal(eDist->text().toStdString());
-    if (!value) {
-        ConversionError(value.error);
-        return;
-    }
-    // The limits are compared on the 32-bit value, so "0,3" itself is accepted.
-    const float dist = static_cast<float>(*value.value);
-    if (dist > 10.0f) {
-        Refuse(QStringLiteral("Больше 10 метров"), QStringLiteral("10,0"));
-    } else if (dist >= 0.3f) {
-        m_storeDist(dist);
+    const core::ParamEntry<float> entry = core::CheckDistEntry(eDist->text().toStdString());
+    if (Judge(entry.verdict, entry.message, entry.corrected)) {
+        m_storeDist(entry.value);
         accept();
-    } else {
-        Refuse(QStringLiteral("Меньше 0,3 метров"), QStringLiteral("0,3"));
     }
 }
 
@@ -41,17 +31,10 @@ TFormTime::TFormTime(IPrompts& prompts, std::function<void(std::uint16_t)> store
 }
 
 void TFormTime::bOkClick() {
-    const auto value = core::ParseInteger(ePeriod->text().toStdString());
-    if (!value) {
-        ConversionError(value.error);
-        return;
-    }
-    if (*value.value > 30) {
-        Refuse(QStringLiteral("Больше 30 секунд"), QStringLiteral("30"));
-    } else if (*value.value < 1) {
-        Refuse(QStringLiteral("Меньше 1 секунды"), QStringLiteral("1"));
-    } else {
-        m_storePeriod(static_cast<std::uint16_t>(*value.value));
+    const core::ParamEntry<std::uint16_t> entry =
+        core::CheckPeriodEntry(ePeriod->text().toStdString());
+    if (Judge(entry.verdict, entry.message, entry.corrected)) {
+        m_storePeriod(entry.value);
         accept();
     }
 }

@@ -48,7 +48,8 @@ public:
     };
 
     /// FormCreate: builds the window and the port menu from `portMap`. `prompts` and
-    /// `clock` must outlive the window. The settings file is DefaultConfigDir()/vels5.ini.
+    /// `clock` must outlive the window. The settings file is DefaultConfigDir()/vels5.ini,
+    /// the journal core::JournalDir(core::DefaultDataHome()).
     TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
            QWidget* parent = nullptr);
     ~TForm1() override;
@@ -170,7 +171,7 @@ private:
     void RedrawGraph() override;
     void SetTableTime(std::string_view text) override;
     void SetGraphTime(std::string_view text) override;
-    core::SaveAnswer OfferSaveLog() override;
+    core::SaveAnswer OfferSaveLog(core::LogDiscard discard) override;
     void SendFrame(std::span<const std::uint8_t> frame) override;
     void NotifyLogFull(std::string_view text) override;
 
@@ -187,15 +188,17 @@ private:
     void ShowPortClosed();
     // Session state on the widgets (form1_view.cpp)
     void Refresh();
+    /// Starts and stops Timer1 and Timer2 as the session says.
+    void ApplyTimers();
     void ApplyView(const core::ModeView& view);
     void ApplyRecording(const core::RecordingView& recording);
     void SetDistLabels();
     void PlaceDialog(QWidget* dialog) const;
     // Settings (form1_settings.cpp)
     core::Settings CurrentSettings() const;
+    QWidget* SettingsWindowOf(core::SettingsWindow window);
     void ApplySettingsRow(int row, const core::Settings& s);
-    void ApplyTableRow(int row, const core::Settings::Table& t);
-    void ApplyGraphRow(int row, const core::Settings::Graph& g);
+    void ActOnSettingsValue(int row);
     void KeepWindowsReachable();
 
     IPrompts& m_prompts;
@@ -204,6 +207,7 @@ private:
     std::shared_ptr<QtMainThread> m_mainThread;
     std::unique_ptr<comm::TVaComm> MyCOM;
     std::string m_settingsPath;
+    std::string m_journalDir;
     QActionGroup* m_portGroup = nullptr;
     Windows m_windows;
     std::uint32_t m_timer1Starts = 0;

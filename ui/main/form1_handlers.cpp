@@ -1,14 +1,14 @@
 // The main window's commands: recording switch, restart, window toggles, dialogs, help,
 // exit, the timers and the save offer before the log is discarded.
-#include "core/atomic_file.h"
 #include "core/format.h"
-#include "core/table_row.h"
+#include "core/save_offer.h"
 #include "ui/common/form_style.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
+#include "ui/prompts/core_prompts.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTimer>
 #include <QUrl>
@@ -105,46 +104,25 @@ void TForm1::N24Click() {
 }
 
 void TForm1::N10Click() {
-    if (OfferSaveLog() != core::SaveAnswer::GoOn)
+    if (OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn)
         return;
     m_saveOffered = true;
     close();
     m_saveOffered = false;
 }
 
-core::SaveAnswer TForm1::OfferSaveLog() {
+core::SaveAnswer TForm1::OfferSaveLog(core::LogDiscard discard) {
+    // Timers the session has stopped (entering adjustment stops both) must be still before
+    // the question's modal loop could deliver their ticks.
+    ApplyTimers();
     core::RecordLog& log = m_session->Log();
-    if (log.Count() == 0)
-        return core::SaveAnswer::GoOn;
-    const PromptAnswer answer = m_prompts.Question(
-        this, QString(), QStringLiteral("Сохранить данные?"), PromptButtons::YesNoCancel);
-    if (answer == PromptAnswer::Cancel)
-        return core::SaveAnswer::Stop;
-    if (answer == PromptAnswer::No)
-        return core::SaveAnswer::GoOn;
+    const int before = log.Count();
     const core::TableView view = m_windows.tabl ? m_windows.tabl->View : core::TableView{};
-    const std::string bytes = core::FormatLogFile(log, view.Delim, view.IsUnit);
-    FileDialogOptions options;
-    options.title = QStringLiteral("Сохранить таблицу");
-    options.defaultSuffix = QStringLiteral("txt");
-    options.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
-    // The user asked to save: cancelling the file dialog keeps the log rather than losing it.
-    const std::optional<QString> path = m_prompts.SaveFileName(this, options);
-    if (!path)
-        return core::SaveAnswer::Stop;
-    if (QFileInfo::exists(*path) &&
-        m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
-                           PromptButtons::YesNo) != PromptAnswer::Yes)
-        return core::SaveAnswer::Stop;
-    const core::FileWriteResult written = core::WriteFileAtomically(path->toStdString(), bytes);
-    if (!written) {
-        m_prompts.Error(this, AppTitle(),
-                        QString::fromStdString(written.error + ".\n" + written.reason));
-        return core::SaveAnswer::Failed;
-    }
-    log.SetCount(0);
-    ClearRows();
-    return core::SaveAnswer::GoOn;
+    CorePrompts prompts(m_prompts, this);
+    const core::SaveAnswer answer = core::OfferSaveLog(log, view, discard, prompts, m_journalDir);
+    if (before > 0 && log.Count() == 0)
+        ClearRows();
+    return answer;
 }
 
 void TForm1::NotifyLogFull(std::string_view text) {

@@ -1,5 +1,6 @@
 // The main window's construction (FormCreate): toolbar, menu, mode panels, status bar.
 #include "comm/va_comm.h"
+#include "core/journal.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/main/cursors.h"
@@ -52,7 +53,8 @@ TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portM
       m_session(std::make_unique<core::MeasurementSession>(
           static_cast<core::IMeasurementHost&>(*this), clock)),
       m_mainThread(std::make_shared<QtMainThread>()),
-      m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())) {
+      m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())),
+      m_journalDir(core::JournalDir(core::DefaultDataHome())) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));
     setFont(FormFont());
@@ -110,14 +112,11 @@ void TForm1::BuildToolBar() {
     bbRestart->setEnabled(false);
     connect(bbRestart, &QToolButton::clicked, this, &TForm1::bbRestartClick);
     ToolBar1->addSeparator();
-    Panel1 = new QWidget(ToolBar1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    const LabelPanel labels = AddLabelPanel(ToolBar1, 10, 132);
+    Panel1 = labels.panel;
     Panel1->setMinimumSize(250, 38);
-    lTime = MakeLabel(Panel1, QStringLiteral("lTime"), QStringLiteral("Ti= 00:00:00"),
-                      PixelFont(16), 4, 10);
-    lDist =
-        MakeLabel(Panel1, QStringLiteral("lDist"), QStringLiteral("Li="), PixelFont(16), 132, 10);
-    ToolBar1->addWidget(Panel1);
+    lTime = labels.lTime;
+    lDist = labels.lDist;
 }
 
 void TForm1::BuildMenu() {

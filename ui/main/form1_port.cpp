@@ -59,6 +59,8 @@ void TForm1::BuildPortMenu() {
     if (!pmTx) {
         pmTx = new QMenu(this);
         pmTx->setObjectName(QStringLiteral("pmTx"));
+        // Two separators above "Выкл": Qt would show adjacent ones as one.
+        pmTx->setSeparatorsCollapsible(false);
         m_portGroup = new QActionGroup(this);
         m_portGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
         pmTx->addSeparator();
@@ -188,7 +190,15 @@ void TForm1::MyCOMDeviceLost(const std::string& portName) {
 }
 
 void TForm1::SendFrame(std::span<const std::uint8_t> frame) {
-    MyCOM->WriteBuf(frame.data(), static_cast<int>(frame.size()));
+    try {
+        MyCOM->WriteBuf(frame.data(), static_cast<int>(frame.size()));
+    } catch (const comm::EVaCommError& error) {
+        // The frame could not be queued ("Output buffer is full"): told, and the restart
+        // goes on without it.
+        const QString text = QString::fromStdString(error.Message());
+        QTimer::singleShot(0, this,
+                           [this, text] { m_prompts.Error(this, QStringLiteral("Error"), text); });
+    }
 }
 
 } // namespace ui

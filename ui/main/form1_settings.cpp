@@ -28,6 +28,10 @@ QSize OuterSize(const QWidget* window) {
     return window->size() + kFrameExtra;
 }
 
+core::WindowFrame FrameOfWidget(const QWidget* w) {
+    return {w->isVisible(), w->y(), w->x(), OuterSize(w).height(), OuterSize(w).width()};
+}
+
 } // namespace
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -48,7 +52,7 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // A test fire cannot be repeated: closing the window by any way, not only "Выход",
     // offers to save a log that has records, and the answer "Отмена" keeps the program.
-    if (!m_saveOffered && OfferSaveLog() != core::SaveAnswer::GoOn) {
+    if (!m_saveOffered && OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn) {
         event->ignore();
         return;
     }
@@ -100,153 +104,78 @@ bool TForm1::SaveSettings() {
 
 core::Settings TForm1::CurrentSettings() const {
     core::Settings s;
+    static_cast<core::MeasurementParams&>(s.main) = m_session->Params();
     s.main.top = y();
     s.main.left = x();
-    s.main.wTimeStep = m_session->Params().wTimeStep;
-    s.main.fDist = m_session->Params().fDist;
     if (const TFormTabl* t = m_windows.tabl) {
-        core::Settings::Table& o = s.table;
-        static_cast<core::TableView&>(o) = t->View;
-        o.visible = t->isVisible();
-        o.top = t->y();
-        o.left = t->x();
-        o.height = OuterSize(t).height();
-        o.width = OuterSize(t).width();
+        static_cast<core::TableView&>(s.table) = t->View;
+        core::SetFrame(s, core::SettingsWindow::Table, FrameOfWidget(t));
     }
     if (const TFormGraph* g = m_windows.graph) {
-        core::Settings::Graph& o = s.graph;
-        o.visible = g->isVisible();
-        o.top = g->y();
-        o.left = g->x();
-        o.height = OuterSize(g).height();
-        o.width = OuterSize(g).width();
-        static_cast<core::GraphView&>(o) = g->View;
+        static_cast<core::GraphView&>(s.graph) = g->View;
+        core::SetFrame(s, core::SettingsWindow::Graph, FrameOfWidget(g));
     }
     return s;
 }
 
-void TForm1::ApplySettingsRow(int row, const core::Settings& s) {
-    using namespace core::settings_row;
-    switch (row) {
-    case kMainTop:
-        move(x(), s.main.top);
+QWidget* TForm1::SettingsWindowOf(core::SettingsWindow window) {
+    switch (window) {
+    case core::SettingsWindow::Main:
+        return this;
+    case core::SettingsWindow::Table:
+        return m_windows.tabl;
+    case core::SettingsWindow::Graph:
         break;
-    case kMainLeft:
-        move(s.main.left, y());
-        break;
-    case kTimeStep:
-        m_session->Params().wTimeStep = s.main.wTimeStep;
-        break;
-    case kDist:
-        m_session->Params().fDist = s.main.fDist;
-        break;
-    default:
-        if (row <= kIsUnit && m_windows.tabl)
-            ApplyTableRow(row, s.table);
-        else if (row >= kGraphVisible && m_windows.graph)
-            ApplyGraphRow(row, s.graph);
     }
+    return m_windows.graph;
 }
 
-void TForm1::ApplyTableRow(int row, const core::Settings::Table& t) {
-    using namespace core::settings_row;
-    TFormTabl* w = m_windows.tabl;
-    switch (row) {
-    case kTableVisible:
-        if (t.visible)
+// Values go to their fields by the rows' table; the window applies only frames and showing.
+void TForm1::ApplySettingsRow(int row, const core::Settings& s) {
+    const core::SettingsRow& r = core::SettingsRowAt(row);
+    if (r.use == core::SettingsRowUse::Value) {
+        core::ApplySettingsValue(row, s,
+                                 {&m_session->Params(),
+                                  m_windows.tabl ? &m_windows.tabl->View : nullptr,
+                                  m_windows.graph ? &m_windows.graph->View : nullptr});
+        ActOnSettingsValue(row);
+        return;
+    }
+    QWidget* w = SettingsWindowOf(r.window);
+    if (!w)
+        return;
+    const core::WindowFrame f = core::FrameOf(s, r.window);
+    switch (r.use) {
+    case core::SettingsRowUse::Visible:
+        if (f.visible)
             w->show(); // its own show handling runs before the rows below apply
         break;
-    case kTableTop:
-        w->move(w->x(), t.top);
+    case core::SettingsRowUse::Top:
+        w->move(w->x(), f.top);
         break;
-    case kTableLeft:
-        w->move(t.left, w->y());
+    case core::SettingsRowUse::Left:
+        w->move(f.left, w->y());
         break;
-    case kTableHeight:
-        SetOuterSize(w, OuterSize(w).width(), t.height);
+    case core::SettingsRowUse::Height:
+        SetOuterSize(w, OuterSize(w).width(), f.height);
         break;
-    case kTableWidth:
-        SetOuterSize(w, t.width, OuterSize(w).height());
+    case core::SettingsRowUse::Width:
+        SetOuterSize(w, f.width, OuterSize(w).height());
         break;
-    case kViewLastLine:
-        w->SetViewLastLine(t.ViewLastLine);
-        break;
-    case kDelim:
-        w->View.Delim = t.Delim;
-        break;
-    case kIsUnit:
-        w->View.IsUnit = t.IsUnit;
+    default:
         break;
     }
 }
 
-void TForm1::ApplyGraphRow(int row, const core::Settings::Graph& g) {
-    using namespace core::settings_row;
-    TFormGraph* w = m_windows.graph;
-    switch (row) {
-    case kGraphVisible:
-        if (g.visible)
-            w->show();
-        break;
-    case kGraphTop:
-        w->move(w->x(), g.top);
-        break;
-    case kGraphLeft:
-        w->move(g.left, w->y());
-        break;
-    case kGraphHeight:
-        SetOuterSize(w, OuterSize(w).width(), g.height);
-        break;
-    case kGraphWidth:
-        SetOuterSize(w, g.width, OuterSize(w).height());
-        break;
-    case kNumPoint:
-        w->View.NumPoint = g.NumPoint;
-        break;
-    case kLeftMargin:
-        w->View.LeftMargin = g.LeftMargin;
-        break;
-    case kBottomMargin:
-        w->View.BottomMargin = g.BottomMargin;
-        break;
-    case kWQx:
-        w->View.wQx = g.wQx;
-        break;
-    case kWQy:
-        w->View.wQy = g.wQy;
-        break;
-    case kVeiwTP:
-        w->View.bVeiwTP = g.bVeiwTP;
-        if (core::SelectsTestFire(g.bVeiwTP))
-            w->miTPn_Click(g.bVeiwTP); // the overlay's menu action, before the next rows
-        break;
-    case kUnit:
-        w->View.Unit = g.Unit;
-        break;
-    case kNScaleDB:
-        w->View.NScaleDB = g.NScaleDB;
-        break;
-    case kNScalePER:
-        w->View.NScalePER = g.NScalePER;
-        break;
-    case kNScaleV:
-        w->View.NScaleV = g.NScaleV;
-        break;
-    case kBack:
-        w->View.cBack = g.cBack;
-        break;
-    case kMargin:
-        w->View.cMargin = g.cMargin;
-        break;
-    case kGrid:
-        w->View.cGrid = g.cGrid;
-        break;
-    case kFont:
-        w->View.cFont = g.cFont;
-        break;
-    case kGrap:
-        w->View.cGrap = g.cGrap;
-        break;
+// Two values are acted on as they are read: the table's follow mode moves its menu check
+// mark and button, and a test-fire overlay performs its menu action before the next rows.
+void TForm1::ActOnSettingsValue(int row) {
+    if (row == core::settings_row::kViewLastLine && m_windows.tabl) {
+        m_windows.tabl->SetViewLastLine(m_windows.tabl->View.ViewLastLine);
+    } else if (row == core::settings_row::kVeiwTP && m_windows.graph) {
+        const int overlay = m_windows.graph->View.bVeiwTP;
+        if (core::SelectsTestFire(overlay))
+            m_windows.graph->miTPn_Click(overlay);
     }
 }
 

@@ -2,6 +2,8 @@
 // it and tests answer from a script instead of a modal dialog.
 #pragma once
 
+#include "core/prompts.h"
+
 #include <QColor>
 #include <QString>
 #include <QStringList>
@@ -11,8 +13,8 @@ class QWidget;
 
 namespace ui {
 
-enum class PromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class PromptAnswer { Ok, Cancel, Yes, No };
+using PromptButtons = core::PromptButtons;
+using PromptAnswer = core::PromptAnswer;
 
 /// What an open or save dialog shows.
 struct FileDialogOptions {

@@ -8,7 +8,8 @@
 namespace ui {
 
 QString AppTitle() {
-    return QStringLiteral("Monitor VELS5");
+    return QString::fromUtf8(core::kAppTitle.data(),
+                             static_cast<qsizetype>(core::kAppTitle.size()));
 }
 
 QStringList QtNameFilters(const QString& filter) {
