@@ -7,7 +7,6 @@
 #include "vels5_version.h"
 
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,15 +19,6 @@
 
 using test::AppRig;
 using test::ConfigHome;
-
-// Receives the URLs the program asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls << url; }
-};
 
 class TstMainWindow : public QObject {
     Q_OBJECT
@@ -282,17 +272,6 @@ private slots:
         QVERIFY(!f.miTechPan->isChecked());
         f.miTechPan->trigger();
         QVERIFY(rig.tech->isVisible());
-    }
-
-    void helpOpensTheManualInTheCurrentFolder() {
-        ConfigHome home;
-        AppRig rig(home);
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
-        rig.form1->N24->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls.size(), 1);
-        QCOMPARE(catcher.urls[0].toLocalFile(), QDir::current().absoluteFilePath("VELS5_PO.pdf"));
     }
 
     void distanceDialogCancelledRewritesTheLabelsOnly() {

@@ -44,8 +44,8 @@ void FitImages(QTextDocument& doc, qreal width) {
             QTextImageFormat image = fragment.charFormat().toImageFormat();
             if (!image.isValid())
                 continue;
-            const QImage picture = doc.resource(QTextDocument::ImageResource, QUrl(image.name()))
-                                       .value<QImage>();
+            const QImage picture =
+                doc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
             if (picture.isNull() || picture.width() <= width)
                 continue;
             image.setWidth(width);
