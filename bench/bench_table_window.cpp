@@ -16,25 +16,9 @@
 
 namespace {
 
-class NoHost final : public core::IMeasurementHost {
-public:
-    bool TechVisible() const override { return false; }
-    bool TableVisible() const override { return true; }
-    bool GraphVisible() const override { return false; }
-    void UpdateTech() override {}
-    void AddRecordRow(int) override {}
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog(core::LogDiscard) override { return core::SaveAnswer::GoOn; }
-    void SendFrame(std::span<const std::uint8_t>) override {}
-    void NotifyLogFull(std::string_view) override {}
-};
-
 // A shown table window over a full log.
 struct Rig {
-    NoHost host;
+    core::NullMeasurementHost host;
     core::ManualClock clock{46023.5};
     core::MeasurementSession session{host, clock};
     test::FakePrompts prompts;

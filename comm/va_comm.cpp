@@ -210,7 +210,7 @@ void TVaCustomComm::Error(const std::string& message) const {
     const int code = errno;
     const std::string codeText = std::to_string(code);
     const std::string text = port::ErrorText(code);
-    throw EVaCommError(FormatMessage(message, &codeText, &text));
+    throw EVaCommError(FormatMessage(message, &codeText, &text), code);
 }
 
 void TVaCustomComm::Watch(bool ok, const std::string& message) const {

@@ -14,8 +14,15 @@ namespace comm {
 /// but std::bad_alloc.
 class EVaCommError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EVaCommError(const std::string& message, int code = 0)
+        : std::runtime_error(message), m_code(code) {}
     std::string Message() const { return what(); }
+    /// The system error (errno) behind a failed device operation; 0 when the failure is the
+    /// component's own (a refused setting, a full output buffer, no such device).
+    int Code() const { return m_code; }
+
+private:
+    int m_code;
 };
 
 /// The application's standard exception report: where exceptions from handlers run for

@@ -145,8 +145,4 @@ std::string ReadoutText(int unit, float value) {
     return text;
 }
 
-std::string DistanceText(float distanceMetres) {
-    return "Li=" + FormatDecimal(distanceMetres, 5, 1) + " м";
-}
-
 } // namespace core

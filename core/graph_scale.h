@@ -61,8 +61,5 @@ std::string TimeLabel(std::int64_t seconds, bool first);
 /// The readout label lVal: prefix, `value` with 5 significant digits and 3 decimals, suffix,
 /// e.g. "m=0,123 дБ/м".
 std::string ReadoutText(int unit, float value);
-/// The distance label lDist: "Li=" + the distance with 5 significant digits and 1 decimal
-/// + " м", e.g. "Li=1,0 м".
-std::string DistanceText(float distanceMetres);
 
 } // namespace core

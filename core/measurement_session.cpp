@@ -3,8 +3,6 @@
 
 #include "core/link_protocol.h"
 
-#include <cstdio>
-
 namespace core {
 
 MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
@@ -132,10 +130,7 @@ void MeasurementSession::Timer1Timer() {
             m_host.RedrawGraph();
     }
     if (m_log.Count() > 0) {
-        const int s = m_log.ElapsedSeconds();
-        char text[32];
-        std::snprintf(text, sizeof text, "Ti= %02d:%02d:%02d", s / 3600, s % 3600 / 60, s % 60);
-        ShowElapsed(text);
+        ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
     }
     if (result.limitReached)
         StopAtLimit();

@@ -7,6 +7,7 @@
 #include "core/link_receiver.h"
 #include "core/measurement_params.h"
 #include "core/mode_view.h"
+#include "core/panel_text.h"
 #include "core/record_log.h"
 #include "core/save_offer.h"
 #include "core/status_area.h"
@@ -22,7 +23,7 @@ namespace core {
 namespace session_text {
 inline constexpr std::string_view kDisableRecording = "Запретить запись";
 inline constexpr std::string_view kEnableRecording = "Разрешить запись";
-inline constexpr std::string_view kTimeZero = "Ti= 00:00:00";
+inline constexpr std::string_view kTimeZero = kElapsedZero;
 inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
 } // namespace session_text
 
@@ -58,6 +59,29 @@ public:
     virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
     /// The log reached its limit and recording stopped: show `text` to the user once.
     virtual void NotifyLogFull(std::string_view text) = 0;
+};
+
+/// A host that shows nothing, answers every save offer with go on and ignores what is sent:
+/// the base of the decoder's replay, the benchmarks and the fuzz target, which override only
+/// what they observe. The visibility answers are plain fields.
+class NullMeasurementHost : public IMeasurementHost {
+public:
+    bool techVisible = false;
+    bool tableVisible = false;
+    bool graphVisible = false;
+
+    bool TechVisible() const override { return techVisible; }
+    bool TableVisible() const override { return tableVisible; }
+    bool GraphVisible() const override { return graphVisible; }
+    void UpdateTech() override {}
+    void AddRecordRow(int) override {}
+    void ClearRows() override {}
+    void RedrawGraph() override {}
+    void SetTableTime(std::string_view) override {}
+    void SetGraphTime(std::string_view) override {}
+    SaveAnswer OfferSaveLog(LogDiscard) override { return SaveAnswer::GoOn; }
+    void SendFrame(std::span<const std::uint8_t>) override {}
+    void NotifyLogFull(std::string_view) override {}
 };
 
 /// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer

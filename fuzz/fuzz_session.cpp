@@ -9,23 +9,15 @@
 
 namespace {
 
-class Host final : public core::IMeasurementHost {
+class Host final : public core::NullMeasurementHost {
 public:
     std::uint8_t flags = 0;
     bool TechVisible() const override { return flags & 1; }
     bool TableVisible() const override { return flags & 2; }
     bool GraphVisible() const override { return flags & 4; }
-    void UpdateTech() override {}
-    void AddRecordRow(int) override {}
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
     core::SaveAnswer OfferSaveLog(core::LogDiscard) override {
         return (flags & 8) ? core::SaveAnswer::Stop : core::SaveAnswer::GoOn;
     }
-    void SendFrame(std::span<const std::uint8_t>) override {}
-    void NotifyLogFull(std::string_view) override {}
 };
 
 void Check(bool ok) {

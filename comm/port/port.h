@@ -112,5 +112,10 @@ bool IsNotFound(int error);
 bool IsDeviceGone(int error);
 /// The text for an errno value: English whatever the locale, no trailing full stop.
 std::string ErrorText(int error);
+/// The open failure means the user may not open the device (its permissions refuse it).
+bool IsAccessDenied(int error);
+/// The name of the group that owns `path` (followed through links), or "" when it cannot be
+/// told. Serial devices usually belong to the group whose members may open them.
+std::string OwningGroup(const std::string& path);
 
 } // namespace comm::port

@@ -126,9 +126,6 @@ TEST(GraphScale, AxisUnitAndReadoutTexts) {
     EXPECT_EQ(core::ReadoutText(2, 4.0f), "U=4,000 В");
     EXPECT_EQ(core::ReadoutText(2, 12345.678f), "U=12\u00A0346,000 В");
     EXPECT_EQ(core::ReadoutText(5, 1.5f), "1,500");
-    EXPECT_EQ(core::DistanceText(1.0f), "Li=1,0 м");
-    EXPECT_EQ(core::DistanceText(2.5f), "Li=2,5 м");
-    EXPECT_EQ(core::DistanceText(1234.5f), "Li=1\u00A0234,5 м");
 }
 
 TEST(GraphScale, TimeLabelsFirstBareOthersWithSeconds) {

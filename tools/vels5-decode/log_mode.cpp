@@ -32,16 +32,13 @@ struct LogOptions {
 
 // The main window as the replay sees it: the table is "visible" so that every record written
 // is reported, the save offer always answers go on, the watchdog never fires.
-class ReplayHost final : public core::IMeasurementHost {
+class ReplayHost final : public core::NullMeasurementHost {
 public:
     const core::MeasurementSession* session = nullptr;
     std::string pending; // output lines not yet written
     bool logFull = false;
 
-    bool TechVisible() const override { return false; }
-    bool TableVisible() const override { return true; }
-    bool GraphVisible() const override { return false; }
-    void UpdateTech() override {}
+    ReplayHost() { tableVisible = true; }
     void AddRecordRow(int index) override {
         const core::MeasurementRecord& r = session->Log()[index];
         pending += JsonLine()
@@ -52,12 +49,6 @@ public:
                        .String("time", core::FormatTimeOfDay(r.Time))
                        .Finish();
     }
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
-    core::SaveAnswer OfferSaveLog(core::LogDiscard) override { return core::SaveAnswer::GoOn; }
-    void SendFrame(std::span<const std::uint8_t>) override {}
     void NotifyLogFull(std::string_view) override { logFull = true; }
 };
 

@@ -1,7 +1,10 @@
 // Fonts and label placement shared by every window.
 #include "ui/common/form_style.h"
 
+#include "core/panel_text.h"
+
 #include <QLabel>
+#include <QToolBar>
 
 namespace ui {
 
@@ -50,6 +53,24 @@ void SetCentred(QLabel* label, const QString& text, int centre) {
 void Centre(QLabel* label, int centre) {
     label->adjustSize();
     label->move(centre - label->width() / 2, label->y());
+}
+
+LabelPanel AddLabelPanel(QToolBar* bar, int y, int distX) {
+    auto* panel = new QWidget(bar);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    const QFont font = PixelFont(16);
+    QLabel* time = MakeLabel(panel, QStringLiteral("lTime"),
+                             QString::fromUtf8(core::kElapsedZero.data(),
+                                               static_cast<qsizetype>(core::kElapsedZero.size())),
+                             font, 4, y);
+    QLabel* dist = MakeLabel(panel, QStringLiteral("lDist"), QStringLiteral("Li="), font, distX, y);
+    bar->addWidget(panel);
+    return {panel, time, dist};
+}
+
+void ShowText(QLabel* label, std::string_view text) {
+    label->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    label->adjustSize();
 }
 
 } // namespace ui

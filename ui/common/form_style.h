@@ -5,8 +5,10 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <string_view>
 
 class QLabel;
+class QToolBar;
 class QWidget;
 
 namespace ui {
@@ -33,5 +35,17 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 void SetCentred(QLabel* label, const QString& text, int centre);
 /// Re-centres the label with its current text.
 void Centre(QLabel* label, int centre);
+
+/// The label panel "Panel1" at the end of a window's toolbar, with the elapsed-time label
+/// lTime at (4, y) and the distance label lDist at (distX, y), bold 16 px, as the main, table
+/// and graph windows carry it. The caller sizes the panel and may add labels of its own.
+struct LabelPanel {
+    QWidget* panel;
+    QLabel* lTime;
+    QLabel* lDist;
+};
+LabelPanel AddLabelPanel(QToolBar* bar, int y, int distX);
+/// Shows a label text built in core (UTF-8) and fits the label's width to it.
+void ShowText(QLabel* label, std::string_view text);
 
 } // namespace ui

@@ -3,6 +3,7 @@
 
 #include "core/graph_scale.h"
 #include "core/measurement_session.h"
+#include "core/panel_text.h"
 #include "core/test_fires.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
@@ -110,16 +111,13 @@ void TFormGraph::BuildToolBar() {
     // Enabled by the template reader once a template has been loaded.
     OverlayButton(10)->setEnabled(false);
     ToolBar1->addSeparator();
-    Panel1 = new QWidget(ToolBar1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    const LabelPanel labels = AddLabelPanel(ToolBar1, 19, 132);
+    Panel1 = labels.panel;
     Panel1->setFixedSize(273, 38);
+    lTime = labels.lTime;
+    lDist = labels.lDist;
     lVal = MakeLabel(Panel1, QStringLiteral("lVal"), QStringLiteral("m="), PixelFont(16), 4, 1);
     lVal->hide();
-    lTime = MakeLabel(Panel1, QStringLiteral("lTime"), QStringLiteral("Ti= 00:00:00"),
-                      PixelFont(16), 4, 19);
-    lDist =
-        MakeLabel(Panel1, QStringLiteral("lDist"), QStringLiteral("Li="), PixelFont(16), 132, 19);
-    ToolBar1->addWidget(Panel1);
 }
 
 void TFormGraph::BuildMenu() {
@@ -270,8 +268,7 @@ void TFormGraph::RedrawGraph() {
 }
 
 void TFormGraph::ShowReadout() {
-    lDist->setText(Utf8(core::DistanceText(m_session.Params().fDist)));
-    lDist->adjustSize();
+    ShowText(lDist, core::DistanceText(m_session.Params().fDist));
     const core::RecordLog& log = m_session.Log();
     if (log.Count() < 1) {
         lVal->hide();

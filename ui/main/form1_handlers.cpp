@@ -8,6 +8,7 @@
 #include "ui/dialogs/form_time.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
+#include "ui/main/help.h"
 #include "ui/prompts/core_prompts.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
@@ -15,6 +16,7 @@
 #include "ui/test/form_test.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLineEdit>
@@ -102,9 +104,18 @@ void TForm1::N25Click() {
 }
 
 void TForm1::N24Click() {
-    // Relative to the current folder; the desktop's own reaction covers a missing file.
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("VELS5_PO.pdf"))));
+    const QStringList folders =
+        ManualFolders(QDir::currentPath(), QCoreApplication::applicationDirPath());
+    const QString manual = FindManual(folders);
+    if (manual.isEmpty()) {
+        m_prompts.Information(this, AppTitle(), ManualMissingText(folders));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        m_prompts.Information(this, AppTitle(),
+                              QStringLiteral("Не удалось открыть %1: не найдена программа "
+                                             "для просмотра PDF.")
+                                  .arg(manual));
 }
 
 void TForm1::N10Click() {

@@ -112,14 +112,11 @@ void TForm1::BuildToolBar() {
     bbRestart->setEnabled(false);
     connect(bbRestart, &QToolButton::clicked, this, &TForm1::bbRestartClick);
     ToolBar1->addSeparator();
-    Panel1 = new QWidget(ToolBar1);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
+    const LabelPanel labels = AddLabelPanel(ToolBar1, 10, 132);
+    Panel1 = labels.panel;
     Panel1->setMinimumSize(250, 38);
-    lTime = MakeLabel(Panel1, QStringLiteral("lTime"), QStringLiteral("Ti= 00:00:00"),
-                      PixelFont(16), 4, 10);
-    lDist =
-        MakeLabel(Panel1, QStringLiteral("lDist"), QStringLiteral("Li="), PixelFont(16), 132, 10);
-    ToolBar1->addWidget(Panel1);
+    lTime = labels.lTime;
+    lDist = labels.lDist;
 }
 
 void TForm1::BuildMenu() {

@@ -1,7 +1,9 @@
 // The main window's serial port: MyCOM's settings, the port popup, opening and closing,
 // received bytes and a vanished device.
+#include "comm/port/port.h"
 #include "comm/va_comm.h"
 #include "ui/main/form1.h"
+#include "ui/main/help.h"
 #include "ui/main/qt_main_thread.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
@@ -124,7 +126,11 @@ void TForm1::OpenPort(int n) {
         MyCOM->SetDeviceName(name);
         MyCOM->Open();
     } catch (const comm::EVaCommError& error) {
-        m_prompts.Error(this, QStringLiteral("Error"), QString::fromStdString(error.Message()));
+        QString text = QString::fromStdString(error.Message());
+        if (comm::port::IsAccessDenied(error.Code()))
+            text += QLatin1Char('\n') + AccessHint(m_portMap.Resolve(name).value_or(name),
+                                                   qEnvironmentVariable("USER"));
+        m_prompts.Error(this, QStringLiteral("Error"), text);
         if (item)
             item->setChecked(false);
         ShowPortClosed(); // no port is open now: "Выкл" is the checked item

@@ -2,6 +2,7 @@
 // timers; and the session's calls out to the other windows.
 #include "comm/va_comm.h"
 #include "core/format.h"
+#include "core/panel_text.h"
 #include "ui/common/form_style.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
@@ -47,6 +48,9 @@ void TForm1::SetWindows(const Windows& windows) {
         m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
         m_windows.tabl->SetGraph(m_windows.graph);
     }
+    // The panel's menu check follows the panel, also when it is closed by its own button.
+    if (m_windows.tech)
+        m_windows.tech->installEventFilter(this);
     ConnectTest();
 }
 
@@ -125,15 +129,11 @@ void TForm1::ApplyRecording(const core::RecordingView& r) {
 }
 
 void TForm1::SetDistLabels() {
-    const QString text = QStringLiteral("Li=") +
-                         Text(core::FormatDecimal(m_session->Params().fDist, 5, 1)) +
-                         QStringLiteral(" м");
+    const std::string text = core::DistanceText(m_session->Params().fDist);
     for (QLabel* label : {lDist, m_windows.graph ? m_windows.graph->lDist : nullptr,
                           m_windows.tabl ? m_windows.tabl->lDist : nullptr}) {
-        if (label) {
-            label->setText(text);
-            label->adjustSize();
-        }
+        if (label)
+            ShowText(label, text);
     }
 }
 
@@ -142,6 +142,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         StatusBar1MouseDown(static_cast<QMouseEvent*>(event)->position().toPoint().x());
     else if (watched == centralWidget() && event->type() == QEvent::Resize)
         LayoutPanels();
+    else if (watched == m_windows.tech &&
+             (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        miTechPan->setChecked(event->type() == QEvent::Show);
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -176,17 +179,13 @@ void TForm1::RedrawGraph() {
 }
 
 void TForm1::SetTableTime(std::string_view text) {
-    if (m_windows.tabl) {
-        m_windows.tabl->lTime->setText(Text(text));
-        m_windows.tabl->lTime->adjustSize();
-    }
+    if (m_windows.tabl)
+        ShowText(m_windows.tabl->lTime, text);
 }
 
 void TForm1::SetGraphTime(std::string_view text) {
-    if (m_windows.graph) {
-        m_windows.graph->lTime->setText(Text(text));
-        m_windows.graph->lTime->adjustSize();
-    }
+    if (m_windows.graph)
+        ShowText(m_windows.graph->lTime, text);
 }
 
 } // namespace ui

@@ -3,6 +3,7 @@
 
 #include "core/format.h"
 #include "core/measurement_session.h"
+#include "core/panel_text.h"
 #include "core/table_row.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
@@ -109,14 +110,10 @@ void TFormTabl::BuildToolBar() {
                                QStringLiteral("Показывать последнюю строку"),
                                GlyphIcon(Glyph::LastLine), true);
 
-    auto* panel = new QWidget(ToolBar1);
-    panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setMinimumSize(260, 38);
-    lTime = MakeLabel(panel, QStringLiteral("lTime"), QStringLiteral("Ti= 00:00:00"), PixelFont(16),
-                      4, 10);
-    lDist =
-        MakeLabel(panel, QStringLiteral("lDist"), QStringLiteral("Li="), PixelFont(16), 164, 10);
-    ToolBar1->addWidget(panel);
+    const LabelPanel labels = AddLabelPanel(ToolBar1, 10, 164);
+    labels.panel->setMinimumSize(260, 38);
+    lTime = labels.lTime;
+    lDist = labels.lDist;
 }
 
 void TFormTabl::BuildMenu() {
@@ -271,9 +268,7 @@ void TFormTabl::SetLoadEnabled(bool enabled) {
 }
 
 void TFormTabl::SetDistLabel() {
-    const std::string dist = core::FormatDecimal(m_session.Params().fDist, 5, 1);
-    lDist->setText(QStringLiteral("Li=") + QString::fromStdString(dist) + QStringLiteral(" м"));
-    lDist->adjustSize();
+    ShowText(lDist, core::DistanceText(m_session.Params().fDist));
 }
 
 void TFormTabl::MakeLastRowCurrent() {

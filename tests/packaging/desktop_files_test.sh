@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The desktop entry validates, every icon size was rendered, and the user manual is an A4 PDF
+# of a plausible length whose title and first heading read as they should.
+#   desktop_files_test.sh SOURCE_DIR BUILD_DIR MIN_PAGES MAX_PAGES
+set -euo pipefail
+src=$1 build=$2 min=$3 max=$4
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+desktop-file-validate "$src/packaging/vels5.desktop" || fail "the desktop entry does not validate"
+grep -qx 'Exec=vels5' "$src/packaging/vels5.desktop" || fail "the entry does not start vels5"
+for size in 16 22 24 32 48 64 128 256; do
+    png="$build/packaging/icons/$size.png"
+    [ -s "$png" ] || fail "no $size px icon"
+    file "$png" | grep -q "PNG image data, $size x $size" || fail "$png is not $size x $size"
+done
+
+pdf="$build/packaging/VELS5_PO.pdf"
+[ -s "$pdf" ] || fail "no manual"
+info=$(LC_ALL=C.UTF-8 pdfinfo "$pdf")
+pages=$(sed -n 's/^Pages: *//p' <<<"$info")
+[ "$pages" -ge "$min" ] && [ "$pages" -le "$max" ] || fail "the manual has $pages pages"
+grep -q '^Title: *Монитор ВЕЛС-5. Руководство пользователя$' <<<"$info" || fail "title: $info"
+grep -q '^Page size: *595.* x 842.* pts (A4)' <<<"$info" || fail "not A4: $info"
+LC_ALL=C.UTF-8 pdftotext -l 1 "$pdf" - | grep -q 'Монитор ВЕЛС-5' || fail "first page text"
+echo "desktop files: entry valid, icons rendered, manual of $pages pages"

@@ -1,0 +1,159 @@
+// "Справка" finds the user manual where it is installed, and a serial device the user may not
+// open is reported with how to get access.
+#include "app_rig.h"
+#include "comm/port/port.h"
+#include "test_main.h"
+#include "ui/main/help.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QTemporaryDir>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+using test::AppRig;
+using test::ConfigHome;
+using test::Prompt;
+
+// Receives the URLs the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
+// Runs in a fresh current folder and restores the previous one.
+class CurrentFolder {
+public:
+    CurrentFolder() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~CurrentFolder() { QDir::setCurrent(m_previous); }
+    QString Path() const { return m_dir.path(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+void Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("%PDF-1.4\n");
+}
+
+class TstHelpAccess : public QObject {
+    Q_OBJECT
+
+private slots:
+    void manualFoldersAreCurrentProgramAndDocumentation() {
+        QCOMPARE(
+            ui::ManualFolders(QStringLiteral("/home/lab/tests/"), QStringLiteral("/opt/vels5/bin")),
+            (QStringList{QStringLiteral("/home/lab/tests"), QStringLiteral("/opt/vels5/bin"),
+                         QStringLiteral("/opt/vels5/share/doc/vels5")}));
+        // Started from its own folder, that folder is searched once.
+        QCOMPARE(ui::ManualFolders(QStringLiteral("/usr/bin"), QStringLiteral("/usr/bin")),
+                 (QStringList{QStringLiteral("/usr/bin"), QStringLiteral("/usr/share/doc/vels5")}));
+    }
+
+    void theFirstFolderHoldingTheManualWins() {
+        QTemporaryDir root;
+        const QString current = root.filePath(QStringLiteral("current"));
+        const QString program = root.filePath(QStringLiteral("prefix/bin"));
+        const QStringList folders = ui::ManualFolders(current, program);
+        QDir().mkpath(current);
+        QCOMPARE(ui::FindManual(folders), QString());
+        Touch(root.filePath(QStringLiteral("prefix/share/doc/vels5/VELS5_PO.pdf")));
+        QCOMPARE(ui::FindManual(folders),
+                 root.filePath(QStringLiteral("prefix/share/doc/vels5/VELS5_PO.pdf")));
+        Touch(program + QStringLiteral("/VELS5_PO.pdf"));
+        QCOMPARE(ui::FindManual(folders), program + QStringLiteral("/VELS5_PO.pdf"));
+        Touch(current + QStringLiteral("/VELS5_PO.pdf"));
+        QCOMPARE(ui::FindManual(folders), current + QStringLiteral("/VELS5_PO.pdf"));
+        // A folder of that name is not the manual.
+        QFile::remove(current + QStringLiteral("/VELS5_PO.pdf"));
+        QDir().mkpath(current + QStringLiteral("/VELS5_PO.pdf"));
+        QCOMPARE(ui::FindManual(folders), program + QStringLiteral("/VELS5_PO.pdf"));
+    }
+
+    void helpOpensTheManualWithTheDesktopViewer() {
+        ConfigHome home;
+        CurrentFolder current;
+        Touch(current.Path() + QStringLiteral("/VELS5_PO.pdf"));
+        AppRig rig(home);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        rig.form1->N24->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls[0].toLocalFile(),
+                 QDir(current.Path()).absoluteFilePath(QStringLiteral("VELS5_PO.pdf")));
+        QVERIFY(rig.prompts.asked.isEmpty());
+    }
+
+    void helpWithoutAManualSaysWhereItLooked() {
+        ConfigHome home;
+        CurrentFolder current;
+        AppRig rig(home);
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        rig.form1->N24->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QVERIFY(catcher.urls.isEmpty());
+        QCOMPARE(rig.prompts.asked.size(), 1);
+        const Prompt& told = rig.prompts.asked[0];
+        QCOMPARE(told.kind, Prompt::Information);
+        QVERIFY(told.text.startsWith(QStringLiteral("Руководство пользователя VELS5_PO.pdf не "
+                                                    "найдено")));
+        QVERIFY(told.text.contains(QDir::cleanPath(current.Path())));
+        QVERIFY(told.text.contains(QCoreApplication::applicationDirPath()));
+    }
+
+    void aDeviceTheUserMayNotOpenIsExplained() {
+        ConfigHome home;
+        // The folders on the way stay searchable for the unprivileged check below.
+        QFile::setPermissions(home.dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                   QFile::ExeOwner | QFile::ExeGroup |
+                                                   QFile::ExeOther);
+        const std::string device = home.Device(QStringLiteral("ttyUSB0"));
+        QVERIFY(QFile::setPermissions(QString::fromStdString(device), QFile::Permissions()));
+        QVERIFY(home.Map().RegisterAs(device, 4));
+        AppRig rig(home);
+        // Root opens anything; checked as another user, the kernel refuses as it would a lab
+        // engineer outside the device's group.
+        const bool root = ::geteuid() == 0;
+        if (root)
+            ::setfsuid(65534);
+        rig.form1->TxClick(4);
+        if (root)
+            ::setfsuid(0);
+        QCOMPARE(rig.prompts.asked.size(), 1);
+        const Prompt& told = rig.prompts.asked[0];
+        QCOMPARE(told.kind, Prompt::Error);
+        QCOMPARE(told.caption, QStringLiteral("Error"));
+        const QStringList lines = told.text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QStringLiteral("Can't open specified device COM4 (Error 13, Permission "
+                                          "denied)"));
+        const QString group = QString::fromStdString(comm::port::OwningGroup(device));
+        QVERIFY(!group.isEmpty());
+        QVERIFY2(lines[1].contains(QStringLiteral("«%1»").arg(group)), qPrintable(lines[1]));
+        QVERIFY(lines[1].contains(QStringLiteral("sudo usermod -aG %1").arg(group)));
+        QVERIFY(lines[1].contains(QStringLiteral("войдите в систему заново")));
+        QVERIFY(!rig.form1->Comm().Active());
+    }
+
+    void aMissingDeviceGetsNoAccessHint() {
+        ConfigHome home;
+        QVERIFY(home.Map().RegisterAs(home.dir.path().toStdString() + "/gone", 5));
+        AppRig rig(home);
+        rig.form1->TxClick(5);
+        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("Specified device not found (COM5)."));
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstHelpAccess)
+#include "tst_help_access.moc"

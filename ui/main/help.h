@@ -1,0 +1,29 @@
+// Where "Справка" finds the user manual, and the line that tells a user how to get access to
+// a serial device.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+namespace ui {
+
+/// The manual's file name.
+inline constexpr char kManualName[] = "VELS5_PO.pdf";
+
+/// The folders searched for the manual, in order: the current folder, the program's own
+/// folder, and the documentation folder of an installed program (<prefix>/share/doc/vels5
+/// beside <prefix>/bin).
+QStringList ManualFolders(const QString& currentDir, const QString& programDir);
+
+/// The manual's path in the first folder that holds it, or an empty text.
+QString FindManual(const QStringList& folders);
+
+/// The message shown when the manual is in none of `folders` (one folder per line).
+QString ManualMissingText(const QStringList& folders);
+
+/// The Russian line added to the "Error" box when the user may not open `devicePath`: which
+/// group may open it and that a new login is needed after joining it.
+QString AccessHint(const std::string& devicePath, const QString& userName);
+
+} // namespace ui
