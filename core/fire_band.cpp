@@ -112,13 +112,17 @@ std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict
         if (!first)
             text += "; ";
         first = false;
-        const bool upper = v.side == BandSide::Upper;
-        text += upper ? "выше границы с " : "ниже границы с ";
-        text += FormatDecimal(v.fromSec, 6, 0) + " по " + FormatDecimal(v.toSec, 6, 0) + " с (";
-        text += upper ? "макс. " : "мин. ";
-        text += FormatDecimal(v.extreme, 5, 3) + " дБ/м)";
+        text += ViolationText(v);
     }
     return text;
+}
+
+std::string ViolationText(const BandViolation& v) {
+    const bool upper = v.side == BandSide::Upper;
+    std::string text = upper ? "выше границы с " : "ниже границы с ";
+    text += FormatDecimal(v.fromSec, 6, 0) + " по " + FormatDecimal(v.toSec, 6, 0) + " с (";
+    text += upper ? "макс. " : "мин. ";
+    return text + FormatDecimal(v.extreme, 5, 3) + " дБ/м)";
 }
 
 } // namespace core

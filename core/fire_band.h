@@ -77,4 +77,8 @@ double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord>
 /// "ниже границы с 400 по 420 с (мин. 0,012 дБ/м)".
 std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict);
 
+/// One interval outside the band as the verdict line writes it, e.g.
+/// "выше границы с 312 по 330 с (макс. 1,402 дБ/м)".
+std::string ViolationText(const BandViolation& violation);
+
 } // namespace core

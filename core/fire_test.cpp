@@ -92,6 +92,8 @@ bool FireTest::Undo() {
 void FireTest::NewTest() {
     m_marks.fireStartT.reset();
     m_marks.closed = false;
+    m_marks.distanceM.reset(); // a new log takes the parameters it is recorded with
+    m_marks.periodSec.reset();
     for (DetectorMark& d : m_marks.detectors) {
         d.alarmT.reset();
         d.thresholdDbPerM = 0;

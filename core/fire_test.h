@@ -51,11 +51,17 @@ public:
     bool Undo();
     bool CanUndo() const { return !m_undo.empty(); }
 
-    /// The log was reset: a new test. The fire start, the alarms and the undo history go;
-    /// the fire and the detectors' names stay for the next test.
+    /// The log was reset: a new test. The fire start, the alarms, the distance and period of
+    /// a loaded log and the undo history go; the fire and the detectors' names stay for the
+    /// next test.
     void NewTest();
     /// Marks read from a file replace the test.
     void Load(const TestMarks& marks);
+    /// The distance (metres) and recording period (seconds) the log is recorded with.
+    void SetLogSetup(float distanceM, int periodSec) {
+        m_marks.distanceM = distanceM;
+        m_marks.periodSec = periodSec;
+    }
     /// Closing marker of the journal.
     void SetClosed(bool closed) { m_marks.closed = closed; }
 

@@ -113,7 +113,7 @@ bool MeasurementSession::WorkView(std::uint8_t mode) {
 void MeasurementSession::Accumulate() {
     const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
     if (m_log.NSamples() < 0)
-        m_test.NewTest(); // a new log begins with this frame
+        NewTest(); // a new log begins with this frame
     m_log.Accumulate(m_clock.Now(), m_status.Ui(), density);
 }
 
@@ -136,10 +136,15 @@ void MeasurementSession::Timer1Timer() {
         StopAtLimit();
 }
 
+void MeasurementSession::NewTest() {
+    m_test.NewTest();
+    m_test.SetLogSetup(m_params.fDist, m_params.wTimeStep);
+}
+
 void MeasurementSession::ResetLog() {
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
-    m_test.NewTest();
+    NewTest();
     m_host.ClearRows();
     m_host.RedrawGraph();
     ReArmWatchdog();

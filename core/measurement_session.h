@@ -164,7 +164,8 @@ public:
     // --- Fire test of the current log
     /// The test: its marks, verdict and end. Edits made directly on it (fire, detectors,
     /// undo, a moved fire start) take effect with the next UpdateTest. A reset of the log
-    /// (ResetLog, or a new log beginning at Accumulate) starts a new test.
+    /// (ResetLog, or a new log beginning at Accumulate) starts a new test, which takes the
+    /// distance and period the log is recorded with.
     FireTest& Test() { return m_test; }
     const FireTest& Test() const { return m_test; }
     /// A fire start or an alarm can be marked now: a port is open and a log is being built.
@@ -212,6 +213,7 @@ private:
     void Pause();
     void Resume();
     void StopAtLimit();
+    void NewTest();
     void ShowElapsed(std::string_view text);
     void StartTimer1();
     void StopTimer(TimerCommand& timer);

@@ -3,6 +3,7 @@
 
 #include "core/cp1251.h"
 #include "core/format.h"
+#include "core/measurement_params.h"
 #include "core/table_file.h"
 #include "core/test_fires.h"
 
@@ -18,6 +19,8 @@ constexpr std::string_view kHeader = "ВЕЛС-5 испытание";
 constexpr std::string_view kFireKey = "Пожар";
 constexpr std::string_view kStartKey = "Пуск";
 constexpr std::string_view kDetectorKey = "Извещатель";
+constexpr std::string_view kDistanceKey = "База";
+constexpr std::string_view kPeriodKey = "Период";
 constexpr std::string_view kClosedLine = "Завершён";
 constexpr std::string_view kDamaged = "Файл испытания повреждён";
 constexpr double kMaxLogSeconds = 65'535;
@@ -69,6 +72,16 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
     } else if (key == kStartKey) {
         marks.fireStartT = LogSeconds(value);
         return marks.fireStartT.has_value();
+    } else if (key == kDistanceKey) {
+        const Conversion<double> metres = ParseDecimal(value);
+        if (!metres || !DistInRange(*metres.value))
+            return false;
+        marks.distanceM = static_cast<float>(*metres.value);
+    } else if (key == kPeriodKey) {
+        const Conversion<long long> seconds = ParseInteger(value);
+        if (!seconds || !PeriodInRange(*seconds.value))
+            return false;
+        marks.periodSec = static_cast<int>(*seconds.value);
     } else if (key == kDetectorKey) {
         std::optional<DetectorMark> mark = ParseDetector(value);
         if (!mark)
@@ -140,6 +153,10 @@ std::string FormatMarksFile(const TestMarks& marks) {
             text += ";" + FileNumber(*d.alarmT, 7, 1) + ";" + FileNumber(d.thresholdDbPerM, 5, 3);
         text += "\r\n";
     }
+    if (marks.distanceM)
+        text += std::string(kDistanceKey) + "=" + FileNumber(*marks.distanceM, 5, 3) + "\r\n";
+    if (marks.periodSec)
+        text += std::string(kPeriodKey) + "=" + std::to_string(*marks.periodSec) + "\r\n";
     if (marks.closed)
         text += std::string(kClosedLine) + "\r\n";
     return Utf8ToCp1251(text);

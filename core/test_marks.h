@@ -28,6 +28,10 @@ struct TestMarks {
     /// The log ended normally (the journal's closing marker); files written by the user carry
     /// no such line.
     bool closed = false;
+    /// The distance between the blocks (metres) and the recording period (seconds) of the
+    /// log, when known: a table file does not carry them, its report needs them.
+    std::optional<float> distanceM;
+    std::optional<int> periodSec;
     bool operator==(const TestMarks&) const = default;
 
     /// The latest alarm among the detectors, if any has alarmed.
@@ -54,6 +58,8 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Пуск=12,3                      (fire start, log seconds; absent when not set)
 ///   Извещатель=И1;312,4;0,123      (name; alarm time; threshold dB/m)
 ///   Извещатель=И2                  (not alarmed)
+///   База=5,000                     (distance, metres; absent when not known)
+///   Период=2                       (recording period, seconds; absent when not known)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks);
@@ -71,8 +77,8 @@ struct MarksLoad {
 
 /// Reads a marks file. Lines end at CR LF, CR or LF; empty lines and lines with unknown keys
 /// are skipped (later versions may add keys). A missing or wrong first line, an unknown fire,
-/// a number that does not convert, a time outside 0 to 65 535 s or an empty detector name
-/// refuse the file.
+/// a number that does not convert, a time outside 0 to 65 535 s, a distance outside 0,3 to
+/// 10 m, a period outside 1 to 30 s or an empty detector name refuse the file.
 MarksLoad ParseMarksFile(std::string_view bytes);
 
 /// The marks saved beside a table file: `marks` at MarksPathFor(tablePath), written

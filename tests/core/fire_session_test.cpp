@@ -111,4 +111,21 @@ TEST_F(FireSession, ALoadedLogTakesItsMarksOrStartsANewTest) {
     EXPECT_FALSE(Test().Marks().detectors[0].alarmT);
 }
 
+TEST_F(FireSession, TheMarksKeepTheDistanceAndPeriodTheLogWasRecordedWith) {
+    Work(1000, 0.0f);
+    EXPECT_EQ(Test().Marks().distanceM, 2.0f);
+    EXPECT_EQ(Test().Marks().periodSec, 1);
+    // The distance dialog stores the new value before the restart offers to save the log.
+    rig.session.Params().fDist = 5.0f;
+    rig.session.Params().wTimeStep = 3;
+    EXPECT_EQ(Test().Marks().distanceM, 2.0f) << "the log so far was recorded over 2 m";
+    rig.session.bbRestartClick();
+    EXPECT_EQ(Test().Marks().distanceM, 5.0f);
+    EXPECT_EQ(Test().Marks().periodSec, 3);
+    // A table file loaded without marks has no known distance or period.
+    rig.session.LogLoaded(nullptr);
+    EXPECT_FALSE(Test().Marks().distanceM);
+    EXPECT_FALSE(Test().Marks().periodSec);
+}
+
 } // namespace
