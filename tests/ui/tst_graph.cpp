@@ -138,7 +138,7 @@ private slots:
         ui::TFormGraph& g = rig.g;
         QCOMPARE(Captions(g.menuBar()->actions()), (QStringList{"Файл", "Вид"}));
         QCOMPARE(Captions(g.menuBar()->actions()[0]->menu()->actions()),
-                 (QStringList{"Загрузить шаблон", "Сохранить"}));
+                 (QStringList{"Загрузить шаблон", "Сохранить", "Отчёт…"}));
         QCOMPARE(Captions(g.menuBar()->actions()[1]->menu()->actions()),
                  (QStringList{"Ось X", "Ось Y", "Шкала", "Тестовый пожар", "Цвет"}));
         const std::tuple<QAction*, const char*, const char*, int> items[] = {

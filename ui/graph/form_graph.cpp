@@ -125,6 +125,8 @@ void TFormGraph::BuildMenu() {
     miLoadTempl = AddAction(file, "miLoadTempl", QStringLiteral("Загрузить шаблон"));
     connect(miLoadTempl, &QAction::triggered, this, &TFormGraph::miLoadTemplClick);
     mSave = AddAction(file, "mSave", QStringLiteral("Сохранить"));
+    miReport = AddAction(file, "miReport", QStringLiteral("Отчёт…"));
+    connect(miReport, &QAction::triggered, this, &TFormGraph::miReportClick);
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
     QMenu* axisX = view->addMenu(QStringLiteral("Ось X"));
     miSizeXExp = AddAction(axisX, "miSizeXExp", QStringLiteral("Растянуть"), 1);

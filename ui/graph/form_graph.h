@@ -74,6 +74,7 @@ public:
 
     QAction* miLoadTempl;
     QAction* mSave;
+    QAction* miReport;
     QAction* miSizeXExp;
     QAction* miSizeXCont;
     QAction* miSizeXExpY;
@@ -138,6 +139,9 @@ public:
     void Timer1Timer();
     /// "Загрузить шаблон": a template file into Template; enables sbTMPL (form_graph_template.cpp).
     void miLoadTemplClick();
+    /// "Отчёт…": the test report of the log and its test as a PDF at a file name asked for
+    /// (form_graph_report.cpp).
+    void miReportClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
