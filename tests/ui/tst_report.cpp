@@ -3,6 +3,7 @@
 // that fails leaves no file.
 #include "core/cp1251.h"
 #include "core/table_file.h"
+#include "core/table_row.h"
 #include "core/test_marks.h"
 #include "core/test_report.h"
 #include "fake_prompts.h"
@@ -281,6 +282,33 @@ private slots:
         QVERIFY(m_prompts.asked[1].text.startsWith(QStringLiteral("Cannot create file ") + missing +
                                                    QStringLiteral(".\n")));
         QVERIFY(!QFile::exists(missing));
+    }
+    void windowReportOfARecordedLogTakesItsSetup() {
+        QTemporaryDir dir;
+        test::SessionRig rig;
+        rig.session.Params().fDist = 2.0f;
+        rig.session.PortOpened();
+        for (int i = 0; i < 20; ++i) {
+            rig.Frame(0x04, 4.9f, 0.2f); // work mode, m = 0,1 dB/m over 2 m
+            rig.TickAfter(500);
+        }
+        QVERIFY(rig.session.Log().Count() >= 8);
+        ui::TFormGraph g(m_prompts, rig.session);
+        const QString pdf = dir.filePath(QStringLiteral("live.pdf"));
+        m_prompts.Clear();
+        m_prompts.fileNames.enqueue(pdf);
+        g.miReport->trigger();
+        // The clock starts on 1 January 2026 at 12:00:00; the first record, due a second later,
+        // sets the log's time base (T 0).
+        QCOMPARE(m_prompts.asked[0].file.fileName,
+                 QStringLiteral("Протокол 2026-01-01_12-00-01.pdf"));
+        QCOMPARE(Pages(pdf), 2);
+        const QString text = Text(pdf, 1, 1);
+        for (const char* expected : {"Дата: 01.01.2026", "Начало записи: 12:00:01", "База: 2,0 м",
+                                     "Период записи: 1 с", "Тестовый пожар: —"})
+            QVERIFY2(text.contains(Squeezed(QString::fromUtf8(expected))), expected);
+        const std::string row = core::FormatTableRow(rig.session.Log()[1], ";", false);
+        QVERIFY2(Text(pdf, 2, 2).contains(Squeezed(QString::fromStdString(row))), row.c_str());
     }
 };
 

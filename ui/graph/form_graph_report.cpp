@@ -27,33 +27,37 @@ QString DefaultReportName(const std::optional<double>& start) {
     return name + QStringLiteral(".pdf");
 }
 
+std::span<const core::MeasurementRecord> Records(const core::MeasurementSession& session) {
+    const core::RecordLog& log = session.Log();
+    return {&log[0], static_cast<std::size_t>(log.Count())};
+}
+
+// The report's source: the log's records, rows and start, and the test with the distance and
+// period the log is recorded with.
+core::ReportSource SourceOf(const core::MeasurementSession& session) {
+    core::ReportSource source;
+    source.records = Records(session);
+    source.start = core::LogStartOf(source.records);
+    source.rows = core::RowsOfRecords(source.records);
+    source.marks = session.Test().Marks();
+    return source;
+}
+
 } // namespace
 
 void TFormGraph::miReportClick() {
-    const core::RecordLog& log = m_session.Log();
-    const std::span<const core::MeasurementRecord> records(&log[0],
-                                                           static_cast<std::size_t>(log.Count()));
-    core::ReportSource source;
-    source.start = core::LogStartOf(records);
     FileDialogOptions options;
     options.title = QStringLiteral("Отчёт");
     options.defaultSuffix = QStringLiteral("pdf");
     options.filter = QStringLiteral("PDF (*.pdf)|*.pdf|all (*.*)|*.*");
-    options.fileName = DefaultReportName(source.start);
+    options.fileName = DefaultReportName(core::LogStartOf(Records(m_session)));
     const std::optional<QString> name = m_prompts.SaveFileName(this, options);
-    if (!name)
-        return;
-    if (QFileInfo::exists(*name) &&
-        m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
-                           PromptButtons::OkCancel) != PromptAnswer::Ok)
+    if (!name || (QFileInfo::exists(*name) &&
+                  m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
+                                     PromptButtons::OkCancel) != PromptAnswer::Ok))
         return;
     // Taken after the dialogs, so records written while they were open are in the report.
-    source.records =
-        std::span<const core::MeasurementRecord>(&log[0], static_cast<std::size_t>(log.Count()));
-    source.start = core::LogStartOf(source.records);
-    source.rows = core::RowsOfRecords(source.records);
-    source.marks = m_session.Test().Marks();
-    const ReportWrite written = WriteTestReport(*name, source);
+    const ReportWrite written = WriteTestReport(*name, SourceOf(m_session));
     if (!written)
         m_prompts.Error(this, AppTitle(), written.error + QStringLiteral(".\n") + written.reason);
 }
