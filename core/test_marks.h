@@ -28,6 +28,11 @@ struct TestMarks {
     /// The log ended normally (the journal's closing marker); files written by the user carry
     /// no such line.
     bool closed = false;
+    /// The journal's log was saved by the user to this table file (with every row the journal
+    /// holds); empty when it was not. Journal files only.
+    std::string savedTo;
+    /// The unfinished journal has been offered for recovery once. Journal files only.
+    bool offered = false;
     bool operator==(const TestMarks&) const = default;
 
     /// The latest alarm among the detectors, if any has alarmed.
@@ -54,11 +59,14 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Пуск=12,3                      (fire start, log seconds; absent when not set)
 ///   Извещатель=И1;312,4;0,123      (name; alarm time; threshold dB/m)
 ///   Извещатель=И2                  (not alarmed)
+///   Сохранён=/home/lab/t1.txt      (journal: its log was saved to this table file)
+///   Предложен                      (journal: offered for recovery once)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks);
 
-/// Whether a test has anything to keep: a fire chosen, a fire start or a detector.
+/// Whether a test has anything to keep: a fire chosen, a fire start or a detector (the
+/// journal's state lines do not count).
 bool HasMarks(const TestMarks& marks);
 
 /// Reading result: the marks, or the 1-based line and the reason of a refusal.
