@@ -22,4 +22,13 @@ pages=$(sed -n 's/^Pages: *//p' <<<"$info")
 grep -q '^Title: *Монитор ВЕЛС-5. Руководство пользователя$' <<<"$info" || fail "title: $info"
 grep -q '^Page size: *595.* x 842.* pts (A4)' <<<"$info" || fail "not A4: $info"
 LC_ALL=C.UTF-8 pdftotext -l 1 "$pdf" - | grep -q 'Монитор ВЕЛС-5' || fail "first page text"
+# The contents on page 2 carry the chapters' page numbers, the first chapter opens page 3
+# (each chapter starts a page), and every screenshot of the manual made it into the PDF.
+contents=$(LC_ALL=C.UTF-8 pdftotext -layout -f 2 -l 2 "$pdf" -)
+grep -Eq 'Главное окно +[0-9]+$' <<<"$contents" || fail "contents without page numbers: $contents"
+LC_ALL=C.UTF-8 pdftotext -f 3 -l 3 "$pdf" - | head -n 1 | grep -q '^1. Назначение и состав' ||
+    fail "page 3 does not open chapter 1"
+pictures=$(grep -o '!\[[^]]*\]([^)]*)' "$src/docs/manual/manual.md" | wc -l)
+images=$(pdfimages -list "$pdf" | tail -n +3 | wc -l)
+[ "$images" -ge "$pictures" ] || fail "$images images in the PDF, $pictures in the manual"
 echo "desktop files: entry valid, icons rendered, manual of $pages pages"
