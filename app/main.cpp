@@ -16,6 +16,8 @@
 #include "vels5_version.h"
 
 #include <QApplication>
+#include <QRegularExpression>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -31,6 +33,26 @@ bool HasGraphicalSession() {
     return false;
 }
 
+// "--port COMn" (or "--port=COMn"): the port opened once the main window is shown, as
+// choosing COMn from the port popup does. 0 without the option, -1 when it is malformed.
+int PortFromArguments(const QStringList& args) {
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        QString value;
+        if (args[i] == QLatin1String("--port") && i + 1 < args.size())
+            value = args[i + 1];
+        else if (args[i].startsWith(QLatin1String("--port=")))
+            value = args[i].mid(7);
+        else if (args[i] == QLatin1String("--port"))
+            return -1;
+        else
+            continue;
+        const QRegularExpressionMatch m =
+            QRegularExpression(QStringLiteral("^COM([1-9][0-9]{0,2})$")).match(value);
+        return m.hasMatch() ? m.captured(1).toInt() : -1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -42,6 +64,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     ui::Application app(argc, argv);
+    const int port = PortFromArguments(QApplication::arguments());
+    if (port < 0) {
+        std::fputs("vels5: --port expects a port name COM1 to COM999\n", stderr);
+        return 2;
+    }
     if (!ui::InstallQtTranslations(app))
         std::fputs("vels5: Qt's Russian translations are missing (qt6-translations-l10n): "
                    "standard buttons stay English\n",
@@ -70,6 +97,8 @@ int main(int argc, char** argv) {
 
     QObject::connect(&form1, &ui::TForm1::Closed, &app, &QApplication::quit);
     form1.show();
+    if (port > 0)
+        QTimer::singleShot(0, &form1, [&form1, port] { form1.TxClick(port); });
     const int status = QApplication::exec();
     app.SetPrompts(nullptr);
     return status;

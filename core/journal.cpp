@@ -14,8 +14,14 @@
 namespace core {
 namespace {
 
-// mkdir -p: true when `dir` exists as a folder afterwards; errno set otherwise.
-bool MakeDirs(const std::string& dir) {
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+bool MakeFolders(const std::string& dir) {
     for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
         const std::string part = dir.substr(0, slash);
         if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
@@ -32,13 +38,6 @@ bool MakeDirs(const std::string& dir) {
     }
     return true;
 }
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
-}
-
-} // namespace
 
 std::string DefaultDataHome() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -70,7 +69,7 @@ std::string JournalFileName(double startTime, int copy) {
 JournalWrite WriteLogToJournal(const RecordLog& log, const TableView& view,
                                const std::string& journalDir) {
     JournalWrite write;
-    if (!MakeDirs(journalDir)) {
+    if (!MakeFolders(journalDir)) {
         const int code = errno;
         write.result = {false, code, "Cannot create file " + journalDir, SystemErrorText(code)};
         write.path = journalDir;

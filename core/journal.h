@@ -20,6 +20,10 @@ std::string JournalDir(const std::string& dataHome);
 /// "2026-01-31_14-05-09.txt"; `copy` 2, 3, ... gives "2026-01-31_14-05-09-2.txt".
 std::string JournalFileName(double startTime, int copy = 1);
 
+/// mkdir -p with mode 0777 minus the umask: true when `dir` is a folder afterwards; errno
+/// tells why not otherwise.
+bool MakeFolders(const std::string& dir);
+
 /// Outcome of WriteLogToJournal: the file written, or why nothing was.
 struct JournalWrite {
     FileWriteResult result;

@@ -88,8 +88,10 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         m_view.bbRestart = false;
         // Entering adjustment ends the measurement: the log is saved or journalled unless the
         // user said No; only when even that failed does it stay for another try.
-        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed)
+        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed) {
+            EndJournal(true);
             ResetLog();
+        }
         m_view.pError = true; // the adjustment view decides between pAdjust and pError
     }
 }
@@ -112,8 +114,12 @@ bool MeasurementSession::WorkView(std::uint8_t mode) {
 
 void MeasurementSession::Accumulate() {
     const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
-    if (m_log.NSamples() < 0)
-        NewTest(); // a new log begins with this frame
+    if (m_log.NSamples() < 0) {
+        // A new log begins with this frame; the old one was dropped without a question, so
+        // its journal stays unfinished and is offered at the next start.
+        NewTest();
+        StartJournalLog(true);
+    }
     m_log.Accumulate(m_clock.Now(), m_status.Ui(), density);
 }
 
@@ -122,8 +128,9 @@ void MeasurementSession::Timer1Timer() {
         return;
     const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
-        UpdateTest();
         const int index = m_log.Count() - 1;
+        JournalRecord(index);
+        UpdateTest();
         if (m_host.TableVisible())
             m_host.AddRecordRow(index);
         if (m_host.GraphVisible())
@@ -131,6 +138,11 @@ void MeasurementSession::Timer1Timer() {
     }
     if (m_log.Count() > 0) {
         ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
+    }
+    if (m_journal && m_journal->Pending()) {
+        const FileWriteResult synced = m_journal->Tick(m_clock.Now());
+        if (!synced)
+            JournalFailed(synced);
     }
     if (result.limitReached)
         StopAtLimit();
@@ -142,6 +154,7 @@ void MeasurementSession::NewTest() {
 }
 
 void MeasurementSession::ResetLog() {
+    StartJournalLog(true);
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
     NewTest();
@@ -194,6 +207,7 @@ void MeasurementSession::Resume() {
         m_recording.bbEnRecDown = true;
         return;
     }
+    EndJournal(true);
     ResetLog();
     m_recording.miLinkCaption.assign(session_text::kDisableRecording);
     m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
@@ -205,6 +219,7 @@ void MeasurementSession::Resume() {
 void MeasurementSession::bbRestartClick() {
     if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
         return;
+    EndJournal(true);
     ResetLog();
     m_host.SendFrame(kRestartFrame);
     StopTimer(m_timer1);
@@ -275,9 +290,12 @@ bool MeasurementSession::MarkAlarm(int index) {
 
 void MeasurementSession::UpdateTest() {
     m_test.Update(Records());
+    WriteJournalMarks();
 }
 
 void MeasurementSession::LogLoaded(const TestMarks* marks) {
+    // The log that was replaced without a question keeps an unfinished journal.
+    StartJournalLog(false);
     if (marks)
         m_test.Load(*marks);
     else
@@ -296,6 +314,12 @@ void MeasurementSession::StartTimer1() {
 
 void MeasurementSession::StopTimer(TimerCommand& timer) {
     timer.running = false;
+    // No tick comes to sync what waits: it goes to the disk now.
+    if (m_journal && m_journal->Pending()) {
+        const FileWriteResult synced = m_journal->Sync();
+        if (!synced)
+            JournalFailed(synced);
+    }
 }
 
 void MeasurementSession::ReArmWatchdog() {

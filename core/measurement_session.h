@@ -4,6 +4,7 @@
 
 #include "core/clock.h"
 #include "core/fire_test.h"
+#include "core/journal_writer.h"
 #include "core/link_receiver.h"
 #include "core/measurement_params.h"
 #include "core/mode_view.h"
@@ -11,8 +12,11 @@
 #include "core/record_log.h"
 #include "core/save_offer.h"
 #include "core/status_area.h"
+#include "core/table_view.h"
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +29,10 @@ inline constexpr std::string_view kDisableRecording = "Запретить зап
 inline constexpr std::string_view kEnableRecording = "Разрешить запись";
 inline constexpr std::string_view kTimeZero = kElapsedZero;
 inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
+/// First line of the notice of a journal that cannot be written.
+inline constexpr std::string_view kJournalFailed =
+    "Журнал испытания не записывается на диск, запись продолжается только в памяти. "
+    "Сохраните таблицу.";
 } // namespace session_text
 
 /// Recording state: the Tag of miLink.
@@ -59,6 +67,11 @@ public:
     virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
     /// The log reached its limit and recording stopped: show `text` to the user once.
     virtual void NotifyLogFull(std::string_view text) = 0;
+    /// The delimiter and unit choice of the table window: the format of the journal's rows.
+    virtual TableView RowFormat() const = 0;
+    /// The journal of the current log cannot be written: show `text` to the user. Called at
+    /// most once per log; recording goes on in memory.
+    virtual void NotifyJournalFailure(std::string_view text) = 0;
 };
 
 /// A host that shows nothing, answers every save offer with go on and ignores what is sent:
@@ -82,6 +95,8 @@ public:
     SaveAnswer OfferSaveLog(LogDiscard) override { return SaveAnswer::GoOn; }
     void SendFrame(std::span<const std::uint8_t>) override {}
     void NotifyLogFull(std::string_view) override {}
+    TableView RowFormat() const override { return {}; }
+    void NotifyJournalFailure(std::string_view) override {}
 };
 
 /// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
@@ -183,6 +198,24 @@ public:
     /// with none, a new test begins.
     void LogLoaded(const TestMarks* marks);
 
+    // --- Journal of the current log (core/journal_writer.h)
+    /// Journals every log built from now on into `dir`: a new file at the first record of a
+    /// log, a row per record, the fire test's marks in its ".test.txt". "" (the default)
+    /// journals nothing. `io` replaces the system calls (tests). A loaded table file gets no
+    /// journal: it is on disk already.
+    void SetJournal(std::string dir, JournalIo io = {});
+    /// The journal file of the current log, "" when it has none.
+    std::string JournalPath() const;
+    /// The journal holds every record of the current log and its marks, so it can stand in
+    /// for a save.
+    bool JournalComplete() const;
+    /// The user saved the current log to the table file `path`: the journal notes it (a
+    /// journal that is closed, saved and old may be cleaned up). A record written after the
+    /// save takes the note back.
+    void LogSaved(const std::string& path);
+    /// The log ends normally (the program closes): its journal gets the closing marker.
+    void EndLog();
+
     // --- State the window shows
     const ModeView& View() const { return m_view; }
     const RecordingView& Recording() const { return m_recording; }
@@ -219,6 +252,11 @@ private:
     void StopTimer(TimerCommand& timer);
     void ReArmWatchdog();
     std::span<const MeasurementRecord> Records() const;
+    void JournalRecord(int index);
+    void StartJournalLog(bool journalled);
+    void EndJournal(bool normally);
+    void WriteJournalMarks();
+    void JournalFailed(const FileWriteResult& result);
 
     IMeasurementHost& m_host;
     const IClock& m_clock;
@@ -236,6 +274,16 @@ private:
     std::uint16_t m_blink = 0;
     bool m_receiving = false;
     std::uint64_t m_droppedWhileBusy = 0;
+
+    std::string m_journalDir;
+    std::unique_ptr<JournalWriter> m_journal;
+    bool m_journalThisLog = true; ///< the current log is built here, so it is journalled
+    bool m_journalLive = false;   ///< m_journal's file belongs to the current log
+    bool m_journalClosed = false;
+    bool m_journalMarksFailed = false;
+    bool m_journalFailureTold = false;
+    std::string m_journalSavedTo;
+    std::optional<TestMarks> m_journalMarks; ///< as last written
 };
 
 } // namespace core

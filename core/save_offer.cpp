@@ -35,7 +35,7 @@ bool WriteMarks(IPrompts& prompts, const std::string& tablePath, const TestMarks
 enum class UserSave : std::uint8_t { Saved, Refused, Failed };
 
 UserSave SaveWhereTheUserChooses(const RecordLog& log, const TableView& view, IPrompts& prompts,
-                                 const TestMarks* marks) {
+                                 const TestMarks* marks, std::string* savedTo) {
     SaveDialogOptions dialog;
     dialog.title = save_text::kSaveTable;
     dialog.defaultSuffix = "txt";
@@ -53,7 +53,15 @@ UserSave SaveWhereTheUserChooses(const RecordLog& log, const TableView& view, IP
         ReportWriteError(prompts, written);
         return UserSave::Failed;
     }
-    return WriteMarks(prompts, *path, marks) ? UserSave::Saved : UserSave::Failed;
+    if (!WriteMarks(prompts, *path, marks))
+        return UserSave::Failed;
+    if (savedTo)
+        *savedTo = *path;
+    return UserSave::Saved;
+}
+
+void TellJournalled(IPrompts& prompts, const std::string& path) {
+    prompts.Information(kAppTitle, std::string(save_text::kJournalled) + "\n" + path);
 }
 
 SaveAnswer SaveToJournal(RecordLog& log, const TableView& view, IPrompts& prompts,
@@ -66,14 +74,17 @@ SaveAnswer SaveToJournal(RecordLog& log, const TableView& view, IPrompts& prompt
     if (!WriteMarks(prompts, written.path, marks))
         return SaveAnswer::Failed;
     log.SetCount(0);
-    prompts.Information(kAppTitle, std::string(save_text::kJournalled) + "\n" + written.path);
+    TellJournalled(prompts, written.path);
     return SaveAnswer::GoOn;
 }
 
 } // namespace
 
 SaveAnswer OfferSaveLog(RecordLog& log, const TableView& view, LogDiscard discard,
-                        IPrompts& prompts, const std::string& journalDir, const TestMarks* marks) {
+                        IPrompts& prompts, const std::string& journalDir, const TestMarks* marks,
+                        const std::string& liveJournal, std::string* savedTo) {
+    if (savedTo)
+        savedTo->clear();
     if (log.Count() == 0)
         return SaveAnswer::GoOn;
     const PromptAnswer answer =
@@ -82,9 +93,15 @@ SaveAnswer OfferSaveLog(RecordLog& log, const TableView& view, LogDiscard discar
         return SaveAnswer::GoOn;
     UserSave save = UserSave::Refused;
     if (answer == PromptAnswer::Yes)
-        save = SaveWhereTheUserChooses(log, view, prompts, marks);
+        save = SaveWhereTheUserChooses(log, view, prompts, marks, savedTo);
     if (save == UserSave::Saved) {
         log.SetCount(0);
+        return SaveAnswer::GoOn;
+    }
+    if (discard == LogDiscard::Forced && !liveJournal.empty()) {
+        // Every record is in the journal already: a second copy would only split the log.
+        log.SetCount(0);
+        TellJournalled(prompts, liveJournal);
         return SaveAnswer::GoOn;
     }
     if (discard == LogDiscard::Forced)

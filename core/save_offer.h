@@ -47,13 +47,17 @@ inline constexpr std::string_view kJournalled = "Данные сохранены
 ///   failed write), the log is written into `journalDir` (core/journal.h) and the user is
 ///   told the file's path once ("Данные сохранены в журнал:"); Count becomes 0, GoOn. If even
 ///   that write fails it is reported and the answer is Failed.
+///   With `liveJournal`, the journal file that already holds every record and the marks of
+///   the log, nothing is written: the user is told that file's path instead.
 /// - `marks`, the fire test of the log, go beside whichever table file is written
 ///   ("<file>.test.txt", SaveMarksBeside). Marks that cannot be written count as a failed
 ///   write: the log is kept.
+/// - `savedTo` receives the table file the user saved the log to ("" when none was).
 ///
 /// `prompts` asks on the GUI thread; the caller clears its views when Count became 0.
 SaveAnswer OfferSaveLog(RecordLog& log, const TableView& view, LogDiscard discard,
                         IPrompts& prompts, const std::string& journalDir,
-                        const TestMarks* marks = nullptr);
+                        const TestMarks* marks = nullptr, const std::string& liveJournal = {},
+                        std::string* savedTo = nullptr);
 
 } // namespace core

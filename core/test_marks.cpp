@@ -22,6 +22,8 @@ constexpr std::string_view kDetectorKey = "Извещатель";
 constexpr std::string_view kDistanceKey = "База";
 constexpr std::string_view kPeriodKey = "Период";
 constexpr std::string_view kClosedLine = "Завершён";
+constexpr std::string_view kSavedKey = "Сохранён";
+constexpr std::string_view kOfferedLine = "Предложен";
 constexpr std::string_view kDamaged = "Файл испытания повреждён";
 constexpr double kMaxLogSeconds = 65'535;
 
@@ -31,6 +33,15 @@ std::string FileNumber(double value, int precision, int digits) {
     for (std::size_t at; (at = text.find(kThousandsSeparator)) != std::string::npos;)
         text.erase(at, kThousandsSeparator.size());
     return text;
+}
+
+// A value kept on one line.
+std::string WithoutControls(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+            out += c;
+    return out;
 }
 
 std::optional<double> LogSeconds(std::string_view text) {
@@ -82,6 +93,8 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
         if (!seconds || !PeriodInRange(*seconds.value))
             return false;
         marks.periodSec = static_cast<int>(*seconds.value);
+    } else if (key == kSavedKey) {
+        marks.savedTo = value;
     } else if (key == kDetectorKey) {
         std::optional<DetectorMark> mark = ParseDetector(value);
         if (!mark)
@@ -157,6 +170,10 @@ std::string FormatMarksFile(const TestMarks& marks) {
         text += std::string(kDistanceKey) + "=" + FileNumber(*marks.distanceM, 5, 3) + "\r\n";
     if (marks.periodSec)
         text += std::string(kPeriodKey) + "=" + std::to_string(*marks.periodSec) + "\r\n";
+    if (!marks.savedTo.empty())
+        text += std::string(kSavedKey) + "=" + WithoutControls(marks.savedTo) + "\r\n";
+    if (marks.offered)
+        text += std::string(kOfferedLine) + "\r\n";
     if (marks.closed)
         text += std::string(kClosedLine) + "\r\n";
     return Utf8ToCp1251(text);
@@ -201,8 +218,8 @@ MarksLoad ParseMarksFile(std::string_view bytes) {
     TestMarks marks;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
-        if (line == kClosedLine) {
-            marks.closed = true;
+        if (line == kClosedLine || line == kOfferedLine) {
+            (line == kClosedLine ? marks.closed : marks.offered) = true;
             continue;
         }
         const std::size_t eq = line.find('=');

@@ -32,6 +32,11 @@ struct TestMarks {
     /// log, when known: a table file does not carry them, its report needs them.
     std::optional<float> distanceM;
     std::optional<int> periodSec;
+    /// The journal's log was saved by the user to this table file (with every row the journal
+    /// holds); empty when it was not. Journal files only.
+    std::string savedTo;
+    /// The unfinished journal has been offered for recovery once. Journal files only.
+    bool offered = false;
     bool operator==(const TestMarks&) const = default;
 
     /// The latest alarm among the detectors, if any has alarmed.
@@ -60,11 +65,14 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Извещатель=И2                  (not alarmed)
 ///   База=5,000                     (distance, metres; absent when not known)
 ///   Период=2                       (recording period, seconds; absent when not known)
+///   Сохранён=/home/lab/t1.txt      (journal: its log was saved to this table file)
+///   Предложен                      (journal: offered for recovery once)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks);
 
-/// Whether a test has anything to keep: a fire chosen, a fire start or a detector.
+/// Whether a test has anything to keep: a fire chosen, a fire start or a detector (the
+/// journal's state lines do not count).
 bool HasMarks(const TestMarks& marks);
 
 /// Reading result: the marks, or the 1-based line and the reason of a refusal.

@@ -32,6 +32,8 @@ public:
     std::vector<core::LogDiscard> discards; ///< of each offer, in order
     std::vector<std::vector<std::uint8_t>> sent;
     std::vector<std::string> notices;
+    core::TableView rowFormat;                ///< the journal's row format
+    std::vector<std::string> journalFailures; ///< each NotifyJournalFailure text
 
     bool TechVisible() const override { return techVisible; }
     bool TableVisible() const override { return tableVisible; }
@@ -57,6 +59,10 @@ public:
         sent.emplace_back(frame.begin(), frame.end());
     }
     void NotifyLogFull(std::string_view text) override { notices.emplace_back(text); }
+    core::TableView RowFormat() const override { return rowFormat; }
+    void NotifyJournalFailure(std::string_view text) override {
+        journalFailures.emplace_back(text);
+    }
 };
 
 /// A session on a manual clock starting 2026-01-01 12:00:00, with a port open.

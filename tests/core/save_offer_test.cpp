@@ -150,6 +150,40 @@ TEST_F(SaveOffer, ForcedDiscardJournalsALogTheUserWantedKept) {
     EXPECT_EQ(prompts.asked[2].text, "Данные сохранены в журнал:\n" + JournalFile());
 }
 
+TEST_F(SaveOffer, ForcedDiscardPointsAtALiveJournalInsteadOfWritingACopy) {
+    const std::string live = dir.File("live/2026-01-31_14-05-09.txt");
+    prompts.answers = {PromptAnswer::Yes}; // and the save dialog is cancelled
+    EXPECT_EQ(core::OfferSaveLog(log, view, LogDiscard::Forced, prompts, Journal(), nullptr, live),
+              SaveAnswer::GoOn);
+    EXPECT_EQ(log.Count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(Journal())) << "no second copy";
+    ASSERT_EQ(prompts.asked.size(), 3u);
+    EXPECT_EQ(prompts.asked[2].kind, Kind::Information);
+    EXPECT_EQ(prompts.asked[2].text, "Данные сохранены в журнал:\n" + live);
+    // A discard that can be called off still calls it off.
+    Fill(log, 3);
+    prompts.answers = {PromptAnswer::Cancel};
+    EXPECT_EQ(
+        core::OfferSaveLog(log, view, LogDiscard::Cancellable, prompts, Journal(), nullptr, live),
+        SaveAnswer::Stop);
+    EXPECT_EQ(log.Count(), 3);
+}
+
+TEST_F(SaveOffer, TellsWhereTheUserSavedTheLog) {
+    std::string savedTo = "stale";
+    prompts.answers = {PromptAnswer::No};
+    EXPECT_EQ(core::OfferSaveLog(log, view, LogDiscard::Cancellable, prompts, Journal(), nullptr,
+                                 {}, &savedTo),
+              SaveAnswer::GoOn);
+    EXPECT_EQ(savedTo, "");
+    prompts.answers = {PromptAnswer::Yes};
+    prompts.fileNames = {dir.File("t1.txt")};
+    EXPECT_EQ(core::OfferSaveLog(log, view, LogDiscard::Cancellable, prompts, Journal(), nullptr,
+                                 {}, &savedTo),
+              SaveAnswer::GoOn);
+    EXPECT_EQ(savedTo, dir.File("t1.txt"));
+}
+
 TEST_F(SaveOffer, ForcedDiscardJournalsAfterEveryWayTheSaveCanFail) {
     const std::string taken = dir.File("taken.txt");
     ASSERT_TRUE(core::WriteFileAtomically(taken, "keep"));

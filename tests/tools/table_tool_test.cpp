@@ -246,3 +246,29 @@ TEST_F(TableTool, ArgumentsAndHelp) {
 }
 
 } // namespace
+
+TEST_F(TableTool, ListsTheJournalsOfAFolder) {
+    const std::string row1 = "14:05:09;    0;   4,985;   4,500;   0,250";
+    const std::string row2 = "14:05:10;    1;   4,985;   4,400;   0,300";
+    Write("2026-01-31_14-05-09.txt", {row1, row2});
+    Write("2026-01-31_14-05-09.txt.test.txt",
+          {"ВЕЛС-5 испытание", "Пожар=ТП2", "Сохранён=/home/lab/t1.txt", "Завершён"});
+    Write("2026-02-01_10-00-00.txt", {row1});
+    Write("notes.txt", {row1});
+    const ToolRun run = Tool("--journals '" + m_dir + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0], R"({"file":"2026-02-01_10-00-00.txt","start":"01.02.2026 10:00:00",)"
+                        R"("readable":true,"records":1,"duration":0,"fire":"","verdict":"",)"
+                        R"("closed":false,"offered":false,"saved":null})");
+    EXPECT_NE(lines[1].find(R"("records":2,"duration":1,"fire":"ТП2")"), std::string::npos)
+        << lines[1];
+    EXPECT_NE(lines[1].find(R"("closed":true,"offered":false,"saved":"/home/lab/t1.txt"})"),
+              std::string::npos)
+        << lines[1];
+
+    EXPECT_EQ(Tool("--journals").status, 2);
+    EXPECT_EQ(Tool("--journals '" + m_dir + "/absent'").status, 2);
+    EXPECT_EQ(Tool("--journals '" + m_dir + "/notes.txt'").status, 2);
+}

@@ -292,12 +292,18 @@ private slots:
         Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
         QCOMPARE(f.Session().Log().Count(), 0);
         QCOMPARE(m_rig->tabl->ListBox1->count(), 0);
+        // The live journal already holds the log: the user is pointed at it, and it is
+        // closed with its marker; no second copy is written.
         const QStringList files = QDir(m_home->JournalDir()).entryList(QDir::Files);
-        QCOMPARE(files, QStringList{QStringLiteral("2026-01-01_12-00-01.txt")});
+        QCOMPARE(files, (QStringList{QStringLiteral("2026-01-01_12-00-01.txt"),
+                                     QStringLiteral("2026-01-01_12-00-01.txt.test.txt")}));
         const QString path = m_home->JournalDir() + QLatin1Char('/') + files[0];
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("12:00:01;    0;   4,985;   4,500;   0,250\r\n"));
+        QFile marks(path + QStringLiteral(".test.txt"));
+        QVERIFY(marks.open(QIODevice::ReadOnly));
+        QVERIFY(marks.readAll().endsWith("\r\n\xC7\xE0\xE2\xE5\xF0\xF8\xB8\xED\r\n"));
         QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
                                                  "Данные сохранены в журнал:\n" + path}));
         QCOMPARE(Prompts().asked.last().kind, Prompt::Information);

@@ -34,6 +34,12 @@ JsonLine& JsonLine::Null(std::string_view key) {
     return *this;
 }
 
+JsonLine& JsonLine::Bool(std::string_view key, bool value) {
+    Key(key);
+    m_text += value ? "true" : "false";
+    return *this;
+}
+
 JsonLine& JsonLine::String(std::string_view key, std::string_view value) {
     Key(key);
     m_text += JsonString(value);

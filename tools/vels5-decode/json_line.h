@@ -17,6 +17,7 @@ public:
     JsonLine& Int(std::string_view key, std::int64_t value);
     JsonLine& UInt(std::string_view key, std::uint64_t value);
     JsonLine& Null(std::string_view key);
+    JsonLine& Bool(std::string_view key, bool value);
     JsonLine& String(std::string_view key, std::string_view value);
     /// The shortest decimal that reads back as the same float32; NaN and the infinities,
     /// which JSON lacks, as the strings "NaN", "Infinity" and "-Infinity".

@@ -1,5 +1,6 @@
 // vels5-table: reads a table or template file exactly as the windows do and prints its
 // records as JSON lines or CSV.
+#include "core/journal_store.h"
 #include "core/table_file.h"
 #include "core/template_file.h"
 #include "core/test_marks.h"
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 namespace {
 
@@ -26,6 +28,7 @@ constexpr const char* kHelp =
   vels5-table --template [--csv] TEMPLATE-FILE
   vels5-table --check FIRE --start SECONDS [--end SECONDS] TABLE-FILE
   vels5-table [--check FIRE] --marks MARKS-FILE [--end SECONDS] TABLE-FILE
+  vels5-table --journals DIR
   vels5-table --help
 
 Reads a table file of the monitor (as "Сохранить таблицу" and the save offer write it:
@@ -80,6 +83,18 @@ message exactly as the window shows it and the line where reading stopped (0 whe
 file as a whole is refused):
 
   {"error":"Файл таблицы повреждён","line":4}
+
+The journal:
+  --journals DIR  list the journals of the folder DIR (the monitor's is
+                  ~/.local/share/vels5/journal), newest first, one JSON object each:
+
+  {"file":"2026-01-31_14-05-09.txt","start":"31.01.2026 14:05:09","readable":true,
+   "records":12,"duration":11,"fire":"ТП2","verdict":"ТП2: в допуске","closed":false,
+   "offered":false,"saved":null}
+
+                  duration: T of the last record, s; closed: the log ended normally;
+                  offered: offered for recovery at a start; saved: the table file the
+                  user saved the whole log to, or null
 
 Exit status: 0 the file was read, 1 the window would refuse it, 2 wrong arguments or the
 file cannot be read, 3 the output could not be written.
@@ -219,6 +234,17 @@ int Print(const std::string& text, int status) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::string_view(argv[1]) == "--journals") {
+        if (argc != 3)
+            return Usage("--journals takes one folder and nothing else");
+        struct stat info {};
+        if (stat(argv[2], &info) != 0 || !S_ISDIR(info.st_mode)) {
+            std::fprintf(stderr, "vels5-table: cannot read the folder %s: %s\n", argv[2],
+                         std::strerror(errno != 0 ? errno : ENOTDIR));
+            return kExitInput;
+        }
+        return Print(table_tool::FormatJournals(core::ListJournals(argv[2])), kExitOk);
+    }
     Options options;
     if (const int status = Parse(argc, argv, options); status >= 0)
         return status;

@@ -57,6 +57,28 @@ std::string FormatPoints(const core::TemplateFileLoad& load, Format format) {
     return out;
 }
 
+std::string FormatJournals(const std::vector<core::JournalEntry>& journals) {
+    std::string out;
+    decode::JsonLine json;
+    for (const core::JournalEntry& j : journals) {
+        json.String("file", j.name)
+            .String("start", core::JournalStartText(j.startTime))
+            .Bool("readable", j.readable)
+            .Int("records", j.records)
+            .Int("duration", j.durationSec)
+            .String("fire", j.fire)
+            .String("verdict", j.verdict)
+            .Bool("closed", j.marks.closed)
+            .Bool("offered", j.marks.offered);
+        if (j.marks.savedTo.empty())
+            json.Null("saved");
+        else
+            json.String("saved", j.marks.savedTo);
+        out += json.Finish();
+    }
+    return out;
+}
+
 std::string FormatRefusal(const core::FileRefusal& refusal) {
     return decode::JsonLine().String("error", refusal.message).Int("line", refusal.line).Finish();
 }

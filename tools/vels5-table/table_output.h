@@ -1,10 +1,12 @@
 // What vels5-table prints: records and points as JSON lines or CSV, and refusals.
 #pragma once
 
+#include "core/journal_store.h"
 #include "core/table_file.h"
 #include "core/template_file.h"
 
 #include <string>
+#include <vector>
 
 namespace table_tool {
 
@@ -17,6 +19,12 @@ std::string FormatRecords(const core::TableFileLoad& load, Format format);
 
 /// {"line":1,"T":0,"m":0.05} per point, or the CSV header "T_s,m_dB_per_m" and its lines.
 std::string FormatPoints(const core::TemplateFileLoad& load, Format format);
+
+/// One JSON object per journal, in the order given:
+/// {"file":"2026-01-31_14-05-09.txt","start":"31.01.2026 14:05:09","readable":true,
+///  "records":12,"duration":11,"fire":"ТП2","verdict":"…","closed":false,"offered":true,
+///  "saved":"/home/lab/t1.txt"} ("saved" null when the log was not saved).
+std::string FormatJournals(const std::vector<core::JournalEntry>& journals);
 
 /// {"error":"Файл таблицы повреждён","line":4} and a line break: the message exactly as the
 /// window shows it; line 0 when the file as a whole is refused.

@@ -52,7 +52,9 @@ public:
 
     /// FormCreate: builds the window and the port menu from `portMap`. `prompts` and
     /// `clock` must outlive the window. The settings file is DefaultConfigDir()/vels5.ini,
-    /// the journal core::JournalDir(core::DefaultDataHome()).
+    /// the journal core::JournalDir(core::DefaultDataHome()). At the first showing, after the
+    /// settings are read, old saved journals are cleaned up and each unfinished journal is
+    /// offered for recovery once.
     TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
            QWidget* parent = nullptr);
     ~TForm1() override;
@@ -66,6 +68,7 @@ public:
     void StoreTimeStep(std::uint16_t seconds) { m_session->Params().wTimeStep = seconds; }
     comm::TVaComm& Comm() { return *MyCOM; }
     const std::string& SettingsPath() const { return m_settingsPath; }
+    const std::string& JournalDir() const { return m_journalDir; }
     /// The popup item of port n, or nullptr.
     QAction* PortItem(int n) const;
 
@@ -179,6 +182,8 @@ private:
     core::SaveAnswer OfferSaveLog(core::LogDiscard discard) override;
     void SendFrame(std::span<const std::uint8_t> frame) override;
     void NotifyLogFull(std::string_view text) override;
+    core::TableView RowFormat() const override;
+    void NotifyJournalFailure(std::string_view text) override;
 
     // Layout (form1_layout.cpp)
     void BuildToolBar();
@@ -207,8 +212,12 @@ private:
     void ApplySettingsRow(int row, const core::Settings& s);
     void ActOnSettingsValue(int row);
     void KeepWindowsReachable();
+    // The journal folder at start (form1_journal.cpp)
+    /// Removes the journals the clean-up rule lets go, then offers the unfinished ones.
+    void TendJournals();
 
     IPrompts& m_prompts;
+    const core::IClock& m_clock;
     comm::PortMap m_portMap;
     std::unique_ptr<core::MeasurementSession> m_session;
     std::shared_ptr<QtMainThread> m_mainThread;

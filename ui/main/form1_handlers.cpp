@@ -134,8 +134,13 @@ core::SaveAnswer TForm1::OfferSaveLog(core::LogDiscard discard) {
     const int before = log.Count();
     const core::TableView view = m_windows.tabl ? m_windows.tabl->View : core::TableView{};
     CorePrompts prompts(m_prompts, this);
-    const core::SaveAnswer answer =
-        core::OfferSaveLog(log, view, discard, prompts, m_journalDir, &m_session->Test().Marks());
+    // A journal that holds the whole log stands in for the copy written on a forced discard.
+    const std::string live = m_session->JournalComplete() ? m_session->JournalPath() : "";
+    std::string savedTo;
+    const core::SaveAnswer answer = core::OfferSaveLog(log, view, discard, prompts, m_journalDir,
+                                                       &m_session->Test().Marks(), live, &savedTo);
+    if (!savedTo.empty())
+        m_session->LogSaved(savedTo);
     if (before > 0 && log.Count() == 0)
         ClearRows();
     return answer;
@@ -146,6 +151,16 @@ void TForm1::NotifyLogFull(std::string_view text) {
     const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QTimer::singleShot(0, this,
                        [this, message] { m_prompts.Information(this, AppTitle(), message); });
+}
+
+core::TableView TForm1::RowFormat() const {
+    return m_windows.tabl ? m_windows.tabl->View : core::TableView{};
+}
+
+void TForm1::NotifyJournalFailure(std::string_view text) {
+    // Told after the handler that wrote the record has finished, not from inside it.
+    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QTimer::singleShot(0, this, [this, message] { m_prompts.Error(this, AppTitle(), message); });
 }
 
 } // namespace ui

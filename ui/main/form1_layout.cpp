@@ -49,13 +49,14 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& text) {
 } // namespace
 
 TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_portMap(std::move(portMap)),
+    : QMainWindow(parent), m_prompts(prompts), m_clock(clock), m_portMap(std::move(portMap)),
       m_session(std::make_unique<core::MeasurementSession>(
           static_cast<core::IMeasurementHost&>(*this), clock)),
       m_mainThread(std::make_shared<QtMainThread>()),
       m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())),
       m_journalDir(core::JournalDir(core::DefaultDataHome())) {
     setObjectName(QStringLiteral("Form1"));
+    m_session->SetJournal(m_journalDir);
     setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));
     setFont(FormFont());
     setFixedSize(InnerSize(466, 292));

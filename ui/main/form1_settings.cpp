@@ -39,6 +39,7 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!event->spontaneous() && !m_shown) {
         m_shown = true;
         FormShow();
+        TendJournals();
     }
 }
 
@@ -60,6 +61,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    m_session->EndLog();
     event->accept();
     emit Closed();
 }

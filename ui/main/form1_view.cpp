@@ -11,6 +11,7 @@
 #include "ui/test/form_test.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QStatusBar>
@@ -47,6 +48,7 @@ void TForm1::SetWindows(const Windows& windows) {
     if (m_windows.tabl) {
         m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
         m_windows.tabl->SetGraph(m_windows.graph);
+        m_windows.tabl->SetJournalDir(QFile::decodeName(m_journalDir.c_str()));
     }
     // The panel's menu check follows the panel, also when it is closed by its own button.
     if (m_windows.tech)

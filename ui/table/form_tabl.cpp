@@ -77,6 +77,7 @@ void TFormTabl::ConnectHandlers() {
     connect(miSave, &QAction::triggered, this, &TFormTabl::miSaveClick);
     connect(miSaveAs, &QAction::triggered, this, &TFormTabl::miSaveAsClick);
     connect(miSaveTempl, &QAction::triggered, this, &TFormTabl::miSaveTemplClick);
+    connect(miJournals, &QAction::triggered, this, &TFormTabl::miJournalsClick);
     connect(miClose, &QAction::triggered, this, &TFormTabl::miCloseClick);
     connect(mErase, &QAction::triggered, this, &TFormTabl::mEraseClick);
     connect(mSelAll, &QAction::triggered, this, &TFormTabl::mSelAllClick);
@@ -127,6 +128,7 @@ void TFormTabl::BuildMenu() {
     miSave = add(file, "miSave", QStringLiteral("Сохранить"));
     miSaveAs = add(file, "miSaveAs", QStringLiteral("Сохранить как"));
     miSaveTempl = add(file, "miSaveTempl", QStringLiteral("Сохранить как шаблон"));
+    miJournals = add(file, "miJournals", QStringLiteral("Журналы…"));
     miClose = add(file, "miClose", QStringLiteral("Закрыть"));
     QMenu* edit = menuBar()->addMenu(QStringLiteral("Редактировать"));
     mErase = add(edit, "mErase", QStringLiteral("Вырезать"));
@@ -265,6 +267,10 @@ std::vector<int> TFormTabl::SelectedRows() const {
 void TFormTabl::SetLoadEnabled(bool enabled) {
     bbLoadTab->setEnabled(enabled);
     miLoadTab->setEnabled(enabled);
+}
+
+bool TFormTabl::LoadEnabled() const {
+    return bbLoadTab->isEnabled();
 }
 
 void TFormTabl::SetDistLabel() {

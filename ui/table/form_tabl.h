@@ -47,6 +47,7 @@ public:
     QAction* miSave;
     QAction* miSaveAs;
     QAction* miSaveTempl;
+    QAction* miJournals; ///< "Журналы…": the journal folder's dialog
     QAction* miClose;
     QAction* mErase;
     QAction* mSelAll;
@@ -71,11 +72,20 @@ public:
     void sbLastLineClick() { mViewLastLineClick(); }
     /// The file-load controls bbLoadTab and miLoadTab (enabled exactly while no port is open).
     void SetLoadEnabled(bool enabled);
+    /// Whether a file may be loaded now (no port is open).
+    bool LoadEnabled() const;
+    /// The journal folder that "Журналы…" lists.
+    void SetJournalDir(const QString& dir) { m_journalDir = dir; }
+    const QString& JournalDir() const { return m_journalDir; }
 
     // Files (form_tabl_files.cpp). A refused load changes neither the log nor the list.
     /// "Загрузить таблицу": a table file into the log and the list; the fire test's marks
     /// from "<file>.test.txt" when that is present, otherwise a new test.
     void bbLoadTabClick();
+    /// Loads the table file at `path` as bbLoadTabClick does after its dialog; a `journal`
+    /// is read up to its last complete line (a line cut short by a power cut is left out).
+    /// False when the file could not be read or was refused (told to the user).
+    bool LoadTableFile(const QString& path, bool journal = false);
     /// "Сохранить таблицу": the list to TableFileName, or as bbSaveAsClick when there is none.
     /// Both also write the fire test's marks to "<file>.test.txt".
     void bbSaveTabClick();
@@ -87,6 +97,8 @@ public:
     void miSaveClick();
     void miSaveAsClick();
     void miSaveTemplClick();
+    /// "Журналы…": the list of journals, to open or delete one.
+    void miJournalsClick();
 
     // Editing and view.
     /// "Вырезать" and BitBtn2: removes the selected rows from the list (not from the log).
@@ -126,6 +138,7 @@ private:
     IPrompts& m_prompts;
     core::MeasurementSession& m_session;
     TFormGraph* m_graph = nullptr;
+    QString m_journalDir;
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 // The table window's files: loading and saving the table file, saving a template.
 #include "core/atomic_file.h"
+#include "core/journal_store.h"
 #include "core/measurement_session.h"
 #include "core/table_file.h"
 #include "core/template_file.h"
@@ -7,6 +8,7 @@
 #include "ui/common/file_prompts.h"
 #include "ui/graph/form_graph.h"
 #include "ui/prompts/prompts.h"
+#include "ui/table/form_journals.h"
 #include "ui/table/form_tabl.h"
 
 #include <QFile>
@@ -52,22 +54,26 @@ void TFormTabl::miSaveTemplClick() {
 void TFormTabl::bbLoadTabClick() {
     const std::optional<QString> path =
         m_prompts.OpenFileName(this, TextFileDialog(QStringLiteral("Открыть таблицу")));
-    if (!path)
-        return;
+    if (path)
+        LoadTableFile(*path);
+}
+
+bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
     std::string bytes;
-    if (!core::ReadWholeFile(LocalPath(*path), bytes)) {
-        ShowOpenFailure(m_prompts, this, *path);
-        return;
+    if (!core::ReadWholeFile(LocalPath(path), bytes)) {
+        ShowOpenFailure(m_prompts, this, path);
+        return false;
     }
     // The whole file is parsed before anything changes, so a refused file leaves the log,
     // its Count and the list as they were.
-    const core::TableFileLoad load = core::ReadTableFile(bytes, View.Delim, View.IsUnit);
+    const core::TableFileLoad load =
+        core::ReadTableFile(journal ? core::WholeLines(bytes) : bytes, View.Delim, View.IsUnit);
     if (!load) {
         ShowFileRefusal(m_prompts, this, *load.refusal);
-        return;
+        return false;
     }
     core::ApplyTableLoad(load, m_session.Log());
-    LoadMarks(*path);
+    LoadMarks(path);
     QStringList rows;
     rows.reserve(static_cast<qsizetype>(load.rows.size()));
     for (const std::string& row : load.rows)
@@ -76,6 +82,7 @@ void TFormTabl::bbLoadTabClick() {
     if (m_graph && m_graph->isVisible())
         m_graph->RedrawGraph();
     emit LogLoaded();
+    return true;
 }
 
 void TFormTabl::LoadMarks(const QString& tablePath) {
@@ -115,9 +122,19 @@ bool TFormTabl::WriteRows(const QString& path) {
     // The fire test's marks beside the table file, which itself stays as it is.
     const core::FileWriteResult marks =
         core::SaveMarksBeside(LocalPath(path), m_session.Test().Marks());
-    if (!marks)
+    if (!marks) {
         ShowWriteFailure(m_prompts, this, marks);
-    return marks.ok;
+        return false;
+    }
+    // Only a file with every row of the log lets its journal go one day.
+    if (ListBox1->count() == m_session.Log().Count())
+        m_session.LogSaved(LocalPath(path));
+    return true;
+}
+
+void TFormTabl::miJournalsClick() {
+    TFormJournals dialog(m_prompts, *this, m_session, this);
+    dialog.exec();
 }
 
 void TFormTabl::bbSaveTemplClick() {

@@ -1,0 +1,223 @@
+// The journal folder: names, listing with what each journal holds, the recovery offer, the
+// clean-up rule and deleting.
+#include "core/atomic_file.h"
+#include "core/cp1251.h"
+#include "core/date_time.h"
+#include "core/journal.h"
+#include "core/journal_store.h"
+#include "core/table_row.h"
+#include "tests/common/temp_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const double kStart = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 0});
+
+// A log of `records` one-second records starting at `start`, m rising by 0,1 per record.
+core::RecordLog MakeLog(double start, int records) {
+    core::RecordLog log;
+    double now = start - 1.0 / 86400;
+    log.Accumulate(now, 4.5f, 0);
+    for (int i = 0; i < records; ++i) {
+        now += 1.0 / 86400;
+        log.Accumulate(now, 4.5f, 0.1 * i);
+        log.Tick(now, 1, false);
+    }
+    return log;
+}
+
+class JournalStore : public ::testing::Test {
+protected:
+    // A journal of `records` rows started at `start`, with `marks` beside it when given.
+    std::string Make(double start, int records, const core::TestMarks* marks = nullptr) {
+        EXPECT_TRUE(core::MakeFolders(Dir()));
+        const std::string path = Dir() + "/" + core::JournalFileName(start);
+        const core::RecordLog log = MakeLog(start, records);
+        EXPECT_TRUE(core::WriteFileAtomically(path, core::FormatLogFile(log, ";", false)));
+        if (marks)
+            EXPECT_TRUE(
+                core::WriteFileAtomically(core::MarksPathFor(path), core::FormatMarksFile(*marks)));
+        return path;
+    }
+    std::string Dir() const { return dir.File("journal"); }
+    static core::TestMarks Closed(std::string savedTo = {}) {
+        core::TestMarks marks;
+        marks.closed = true;
+        marks.savedTo = std::move(savedTo);
+        return marks;
+    }
+    test::TempDir dir;
+};
+
+TEST(JournalNames, StartTimeComesFromTheName) {
+    EXPECT_EQ(core::JournalStartTime("2026-01-31_14-05-09.txt"), kStart);
+    EXPECT_EQ(core::JournalStartTime("2026-01-31_14-05-09-2.txt"), kStart);
+    EXPECT_EQ(core::JournalStartTime("2026-01-31_14-05-09-999.txt"), kStart);
+    for (const char* name :
+         {"2026-01-31_14-05-09.txt.test.txt", "2026-01-31_14-05-09", "2026-01-31 14-05-09.txt",
+          "2026-04-31_14-05-09.txt", "2026-13-01_00-00-00.txt", "2026-01-31_24-00-00.txt",
+          "2026-01-31_14-05-09-1x.txt", "2026-01-31_14-05-09-.txt", "2026-01-31_14-05-09-1.txt",
+          "notes.txt", ""})
+        EXPECT_FALSE(core::JournalStartTime(name)) << name;
+}
+
+TEST(JournalNames, WholeLinesLeaveOutARowCutShort) {
+    EXPECT_EQ(core::WholeLines("a\r\nb\r\n"), "a\r\nb\r\n");
+    EXPECT_EQ(core::WholeLines("a\r\nb\r\n12:0"), "a\r\nb\r\n");
+    EXPECT_EQ(core::WholeLines("12:0"), "");
+    EXPECT_EQ(core::WholeLines(""), "");
+}
+
+TEST_F(JournalStore, ListsEachJournalNewestFirstWithWhatItHolds) {
+    core::TestMarks fire;
+    fire.fireId = 2;
+    fire.fireStartT = 2;
+    Make(kStart, 5, &fire);
+    const double later = kStart + 1;
+    Make(later, 3);
+    ASSERT_TRUE(core::WriteFileAtomically(Dir() + "/notes.txt", "x"));
+    const std::vector<core::JournalEntry> list = core::ListJournals(Dir());
+    ASSERT_EQ(list.size(), 2u) << "other files are not journals";
+    EXPECT_EQ(list[0].startTime, later);
+    EXPECT_EQ(list[0].records, 3);
+    EXPECT_EQ(list[0].durationSec, 2);
+    EXPECT_EQ(list[0].fire, "");
+    EXPECT_TRUE(list[0].Unfinished());
+    EXPECT_EQ(list[1].name, "2026-01-31_14-05-09.txt");
+    EXPECT_TRUE(list[1].readable);
+    EXPECT_EQ(list[1].records, 5);
+    EXPECT_EQ(list[1].durationSec, 4);
+    EXPECT_EQ(list[1].fire, "ТП2");
+    EXPECT_FALSE(list[1].verdict.empty());
+    EXPECT_EQ(list[1].verdict.rfind("ТП2", 0), 0u) << list[1].verdict;
+    EXPECT_TRUE(core::ListJournals(dir.File("absent")).empty());
+}
+
+TEST_F(JournalStore, AJournalCutShortByAPowerCutStillLists) {
+    const std::string path = Make(kStart, 4);
+    std::string bytes;
+    ASSERT_TRUE(core::ReadWholeFile(path, bytes));
+    ASSERT_TRUE(core::WriteFileAtomically(path, bytes + "14:05:13;    4;   4,9"));
+    const core::JournalEntry entry = core::ReadJournal(path);
+    EXPECT_TRUE(entry.readable);
+    EXPECT_EQ(entry.records, 4);
+}
+
+TEST_F(JournalStore, OnlyUnfinishedJournalsNotYetOfferedAreOffered) {
+    const core::TestMarks closed = Closed();
+    Make(kStart, 2, &closed);
+    const std::string unfinished = Make(kStart + 1, 2);
+    const std::string newest = Make(kStart + 2, 2);
+    core::TestMarks offered;
+    offered.offered = true;
+    Make(kStart + 3, 2, &offered);
+    ASSERT_TRUE(core::MakeFolders(Dir()));
+    ASSERT_TRUE(core::WriteFileAtomically(Dir() + "/" + core::JournalFileName(kStart + 4), ""));
+
+    std::vector<core::JournalEntry> offer = core::JournalsToOffer(core::ListJournals(Dir()));
+    ASSERT_EQ(offer.size(), 2u) << "closed, offered and empty journals are not offered";
+    EXPECT_EQ(offer[0].path, newest);
+    EXPECT_EQ(offer[1].path, unfinished);
+
+    ASSERT_TRUE(core::MarkJournalOffered(newest));
+    offer = core::JournalsToOffer(core::ListJournals(Dir()));
+    ASSERT_EQ(offer.size(), 1u);
+    EXPECT_EQ(offer[0].path, unfinished);
+    // Marking keeps the marks there were, and the journal itself.
+    core::TestMarks fire;
+    fire.fireId = 3;
+    ASSERT_TRUE(
+        core::WriteFileAtomically(core::MarksPathFor(unfinished), core::FormatMarksFile(fire)));
+    ASSERT_TRUE(core::MarkJournalOffered(unfinished));
+    const core::JournalEntry entry = core::ReadJournal(unfinished);
+    EXPECT_TRUE(entry.marks.offered);
+    EXPECT_EQ(entry.marks.fireId, 3);
+    EXPECT_TRUE(entry.Unfinished()) << "offered is not closed";
+    EXPECT_EQ(entry.records, 2);
+    EXPECT_TRUE(core::JournalsToOffer(core::ListJournals(Dir())).empty());
+}
+
+TEST_F(JournalStore, ADamagedMarksFileIsNotOverwrittenByTheOffer) {
+    const std::string path = Make(kStart, 2);
+    ASSERT_TRUE(core::WriteFileAtomically(core::MarksPathFor(path), "garbage"));
+    EXPECT_FALSE(core::MarkJournalOffered(path));
+    std::string bytes;
+    ASSERT_TRUE(core::ReadWholeFile(core::MarksPathFor(path), bytes));
+    EXPECT_EQ(bytes, "garbage");
+}
+
+TEST_F(JournalStore, CleanUpRemovesOnlyClosedSavedJournalsOlderThan90Days) {
+    const double now = kStart + 200;
+    const core::TestMarks saved = Closed("/home/lab/t1.txt");
+    const core::TestMarks unsaved = Closed();
+    core::TestMarks savedUnfinished = saved;
+    savedUnfinished.closed = false;
+    const std::string oldSaved = Make(now - 91, 2, &saved);
+    const std::string oldUnsaved = Make(now - 150, 2, &unsaved);
+    const std::string oldNoMarks = Make(now - 120, 2);
+    const std::string oldSavedUnfinished = Make(now - 100, 2, &savedUnfinished);
+    const std::string youngSaved = Make(now - 89, 2, &saved);
+
+    const std::vector<std::string> removed = core::RemoveExpiredJournals(Dir(), now);
+    EXPECT_EQ(removed, std::vector<std::string>{oldSaved});
+    EXPECT_FALSE(fs::exists(oldSaved));
+    EXPECT_FALSE(fs::exists(core::MarksPathFor(oldSaved)));
+    for (const std::string& kept : {oldUnsaved, oldNoMarks, oldSavedUnfinished, youngSaved})
+        EXPECT_TRUE(fs::exists(kept)) << kept;
+    EXPECT_TRUE(core::RemoveExpiredJournals(Dir(), now).empty());
+}
+
+TEST_F(JournalStore, DeleteRemovesTheJournalAndItsMarks) {
+    const core::TestMarks marks = Closed();
+    const std::string path = Make(kStart, 2, &marks);
+    ASSERT_TRUE(core::DeleteJournal(path));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(core::MarksPathFor(path)));
+    const std::string bare = Make(kStart + 1, 2);
+    EXPECT_TRUE(core::DeleteJournal(bare)) << "no marks file is no failure";
+    EXPECT_TRUE(core::ListJournals(Dir()).empty());
+}
+
+TEST(RecoveryQuestion, NamesTheStartAndTheRecordsInRussian) {
+    core::JournalEntry j;
+    j.startTime = kStart;
+    const std::pair<int, const char*> cases[] = {
+        {1, "1 запись"},
+        {2, "2 записи"},
+        {4, "4 записи"},
+        {5, "5 записей"},
+        {11, "11 записей"},
+        {12, "12 записей"},
+        {21, "21 запись"},
+        {22, "22 записи"},
+        {111, "111 записей"},
+        {0, "0 записей"},
+        {1234, "1\u00A0234 записи"},
+    };
+    for (const auto& [records, text] : cases) {
+        j.records = records;
+        EXPECT_EQ(core::RecoveryQuestion(j), std::string("Найден журнал незавершённого испытания "
+                                                         "от 31.01.2026 14:05:09 (") +
+                                                 text + "). Открыть?");
+    }
+}
+
+TEST(MarksFile, KeepsTheJournalStateLines) {
+    core::TestMarks marks;
+    marks.savedTo = "/home/lab/испытание 1.txt";
+    marks.offered = true;
+    marks.closed = true;
+    const std::string bytes = core::FormatMarksFile(marks);
+    EXPECT_EQ(core::Cp1251ToUtf8(bytes), "ВЕЛС-5 испытание\r\nСохранён=/home/lab/испытание "
+                                         "1.txt\r\nПредложен\r\nЗавершён\r\n");
+    EXPECT_EQ(*core::ParseMarksFile(bytes).marks, marks);
+    marks.savedTo = "/a\r\nЗавершён";
+    EXPECT_EQ(core::ParseMarksFile(core::FormatMarksFile(marks)).marks->savedTo, "/aЗавершён")
+        << "a path cannot add lines";
+}
+
+} // namespace

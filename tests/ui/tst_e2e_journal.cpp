@@ -1,0 +1,83 @@
+// The real program against the real simulator, killed with SIGKILL while it records: the
+// journal it leaves loads as a table file and holds every record written before the kill.
+#include "core/atomic_file.h"
+#include "core/journal_store.h"
+#include "core/table_file.h"
+#include "e2e_meter.h"
+#include "test_main.h"
+
+#include <QDir>
+#include <QProcess>
+#include <algorithm>
+#include <csignal>
+#include <sys/types.h>
+
+using test::ConfigHome;
+using test::MeterProcess;
+
+class TstE2eJournal : public QObject {
+    Q_OBJECT
+
+private:
+    // Rows (whole lines) of the newest journal, and its path.
+    static int NewestRows(const QString& journalDir, QString& path) {
+        const QStringList names =
+            QDir(journalDir)
+                .entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::Reversed);
+        for (const QString& name : names) {
+            if (name.endsWith(QStringLiteral(".test.txt")))
+                continue;
+            path = journalDir + QLatin1Char('/') + name;
+            std::string bytes;
+            if (!core::ReadWholeFile(path.toStdString(), bytes))
+                return 0;
+            return static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+        }
+        return 0;
+    }
+
+private slots:
+    void aKilledProgramLeavesAWholeJournal() {
+        ConfigHome home;
+        MeterProcess meter(home, test::FastMeter());
+        const int com = meter.WaitReady();
+        QVERIFY2(com > 0, qPrintable(meter.Output()));
+
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.DataHome());
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(VELS5_APP),
+                      {QStringLiteral("--port"), QStringLiteral("COM%1").arg(com)});
+        QVERIFY(program.waitForStarted(30000));
+
+        // Recording: wait until the journal has a few rows, then kill at once.
+        QString path;
+        int seen = 0;
+        QTRY_VERIFY_WITH_TIMEOUT((seen = NewestRows(home.JournalDir(), path)) >= 4, 60000);
+        ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::CrashExit);
+
+        std::string bytes;
+        QVERIFY(core::ReadWholeFile(path.toStdString(), bytes));
+        const core::TableFileLoad load = core::ReadTableFile(bytes, ";", false);
+        QVERIFY2(load, load.refusal ? load.refusal->message.c_str() : "");
+        QVERIFY(static_cast<int>(load.records.size()) >= seen);
+        for (std::size_t i = 1; i < load.records.size(); ++i)
+            QCOMPARE(static_cast<int>(load.records[i].T), load.records[i - 1].T + 1);
+
+        // It is unfinished, so the next start offers it.
+        const std::vector<core::JournalEntry> offer =
+            core::JournalsToOffer(core::ListJournals(home.JournalDir().toStdString()));
+        QVERIFY(!offer.empty());
+        QCOMPARE(QString::fromStdString(offer.front().path), path);
+        QCOMPARE(offer.front().records, static_cast<int>(load.records.size()));
+    }
+};
+
+VELS5_GUI_TEST_MAIN(TstE2eJournal)
+#include "tst_e2e_journal.moc"

@@ -1,0 +1,35 @@
+// The journal folder at the main window's first showing: the clean-up of old saved journals
+// and the offer to open a journal that the program left unfinished.
+#include "core/journal_store.h"
+#include "ui/main/form1.h"
+#include "ui/prompts/prompts.h"
+#include "ui/table/form_tabl.h"
+
+#include <QFile>
+
+namespace ui {
+
+void TForm1::TendJournals() {
+    core::RemoveExpiredJournals(m_journalDir, m_clock.Now());
+    // Newest first, each asked once: "No" keeps it on disk and asks about the next; "Yes"
+    // opens it, and the older ones wait for the next start (opening two would replace one).
+    for (const core::JournalEntry& journal :
+         core::JournalsToOffer(core::ListJournals(m_journalDir))) {
+        if (!m_windows.tabl || !m_windows.tabl->LoadEnabled())
+            return; // a port is open: nothing may be loaded now
+        const PromptAnswer answer = m_prompts.Question(
+            this, AppTitle(), QString::fromStdString(core::RecoveryQuestion(journal)),
+            PromptButtons::YesNo);
+        // Offered once either way; a marks file that cannot be written means it is asked
+        // again at the next start, which loses nothing.
+        (void)core::MarkJournalOffered(journal.path);
+        if (answer == PromptAnswer::Yes) {
+            // Shown first: each showing of the table window starts with an empty list.
+            m_windows.tabl->show();
+            m_windows.tabl->LoadTableFile(QFile::decodeName(journal.path.c_str()), true);
+            return;
+        }
+    }
+}
+
+} // namespace ui
