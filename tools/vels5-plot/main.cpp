@@ -5,6 +5,7 @@
 #include "core/table_file.h"
 #include "core/template_file.h"
 #include "core/test_marks.h"
+#include "tools/common/tool_input.h"
 #include "tools/vels5-plot/paint_json.h"
 #include "tools/vels5-plot/plot_options.h"
 #include "ui/graph/graph_painter.h"
@@ -20,35 +21,14 @@ namespace {
 
 using namespace plot_tool;
 
-bool ReadInput(const std::string& path, std::string& bytes) {
-    std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!in)
-        return false;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        bytes.append(buffer, n);
-    const bool ok = !std::ferror(in);
-    if (in != stdin)
-        std::fclose(in);
-    return ok;
-}
+constexpr std::string_view kTool = "vels5-plot";
 
-// Reads a file; on failure reports it and returns false.
 bool Read(const std::string& path, std::string& bytes) {
-    errno = 0;
-    if (ReadInput(path, bytes))
-        return true;
-    std::fprintf(stderr, "vels5-plot: cannot read %s: %s\n", path.c_str(),
-                 std::strerror(errno != 0 ? errno : EIO));
-    return false;
+    return tool_input::ReadInput(kTool, path, bytes);
 }
 
 int Refused(const std::string& path, const core::FileRefusal& refusal) {
-    std::fprintf(stderr, "vels5-plot: %s: %s", path.c_str(), refusal.message.c_str());
-    if (refusal.line > 0)
-        std::fprintf(stderr, " (line %d)", refusal.line);
-    std::fputc('\n', stderr);
+    tool_input::SayRefused(kTool, path, refusal.message, refusal.line);
     return kExitRefused;
 }
 

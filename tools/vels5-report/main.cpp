@@ -3,6 +3,7 @@
 #include "core/table_file.h"
 #include "core/test_marks.h"
 #include "core/test_report.h"
+#include "tools/common/tool_input.h"
 #include "tools/vels5-report/report_options.h"
 #include "ui/report/report_pdf.h"
 
@@ -16,35 +17,14 @@ namespace {
 
 using namespace report_tool;
 
-bool ReadInput(const std::string& path, std::string& bytes) {
-    std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!in)
-        return false;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        bytes.append(buffer, n);
-    const bool ok = !std::ferror(in);
-    if (in != stdin)
-        std::fclose(in);
-    return ok;
-}
+constexpr std::string_view kTool = "vels5-report";
 
-// Reads a file; on failure reports it and returns false.
 bool Read(const std::string& path, std::string& bytes) {
-    errno = 0;
-    if (ReadInput(path, bytes))
-        return true;
-    std::fprintf(stderr, "vels5-report: cannot read %s: %s\n", path.c_str(),
-                 std::strerror(errno != 0 ? errno : EIO));
-    return false;
+    return tool_input::ReadInput(kTool, path, bytes);
 }
 
 int Refused(const std::string& path, const std::string& message, int line) {
-    std::fprintf(stderr, "vels5-report: %s: %s", path.c_str(), message.c_str());
-    if (line > 0)
-        std::fprintf(stderr, " (line %d)", line);
-    std::fputc('\n', stderr);
+    tool_input::SayRefused(kTool, path, message, line);
     return kExitRefused;
 }
 

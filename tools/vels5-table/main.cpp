@@ -4,6 +4,7 @@
 #include "core/table_file.h"
 #include "core/template_file.h"
 #include "core/test_marks.h"
+#include "tools/common/tool_input.h"
 #include "tools/vels5-table/check_output.h"
 #include "tools/vels5-table/table_output.h"
 
@@ -168,29 +169,10 @@ int Parse(int argc, char** argv, Options& options) {
     return -1;
 }
 
-bool ReadInput(const std::string& path, std::string& bytes) {
-    std::FILE* in = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
-    if (!in)
-        return false;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        bytes.append(buffer, n);
-    const bool ok = !std::ferror(in);
-    if (in != stdin)
-        std::fclose(in);
-    return ok;
-}
-
 int Print(const std::string& text, int status);
 
 bool Read(const std::string& path, std::string& bytes) {
-    errno = 0;
-    if (ReadInput(path, bytes))
-        return true;
-    std::fprintf(stderr, "vels5-table: cannot read %s: %s\n", path.c_str(),
-                 std::strerror(errno != 0 ? errno : EIO));
-    return false;
+    return tool_input::ReadInput("vels5-table", path, bytes);
 }
 
 // The verdict of the records against the fire of --check or of the marks file.

@@ -1,0 +1,19 @@
+// Reading the input files of the command-line tools, and the messages they print when a file
+// cannot be read or is refused.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tool_input {
+
+/// Reads the whole of `path` ("-": standard input) into `bytes`. On failure prints
+/// "<tool>: cannot read <path>: <reason>" to standard error and returns false.
+bool ReadInput(std::string_view tool, const std::string& path, std::string& bytes);
+
+/// Prints "<tool>: <path>: <message> (line N)" to standard error; the line is left out when
+/// it is not above 0.
+void SayRefused(std::string_view tool, const std::string& path, const std::string& message,
+                int line);
+
+} // namespace tool_input
