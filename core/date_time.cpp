@@ -83,6 +83,26 @@ std::string FormatTimeOfDay(double dateTime) {
     return text;
 }
 
+std::string FormatDate(double dateTime) {
+    const DateTimeFields f = DecodeDateTime(dateTime);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d", f.day, f.month, f.year);
+    return text;
+}
+
+std::string FormatDateAndTime(double dateTime) {
+    return FormatDate(dateTime) + " " + FormatTimeOfDay(dateTime);
+}
+
+std::string FormatDuration(int seconds) {
+    if (seconds < 0)
+        seconds = 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    return text;
+}
+
 std::int64_t WholeSeconds(double days) {
     return static_cast<std::int64_t>(std::floor(days * kSecondsPerDay));
 }

@@ -21,6 +21,12 @@ DateTimeFields DecodeDateTime(double dateTime);
 double NowDateTime();
 /// "hh:mm:ss" of a date-time.
 std::string FormatTimeOfDay(double dateTime);
+/// "dd.mm.yyyy" of a date-time.
+std::string FormatDate(double dateTime);
+/// "dd.mm.yyyy hh:mm:ss" of a date-time.
+std::string FormatDateAndTime(double dateTime);
+/// "hh:mm:ss" of a duration in whole seconds (hours go past 23); negative counts as 0.
+std::string FormatDuration(int seconds);
 /// floor(d * 86400): a duration in days as whole seconds.
 std::int64_t WholeSeconds(double days);
 /// floor(d * 86400 + 0.5): the rounding used for a record's T and the "Ti=" label.

@@ -7,7 +7,6 @@
 #include "core/record_log.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <dirent.h>
 
 namespace core {
@@ -178,11 +177,7 @@ FileWriteResult DeleteJournal(const std::string& journalPath) {
 }
 
 std::string JournalStartText(double startTime) {
-    const DateTimeFields f = DecodeDateTime(startTime);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d:%02d", f.day, f.month, f.year,
-                  f.hour, f.minute, f.second);
-    return text;
+    return FormatDateAndTime(startTime);
 }
 
 std::string RecoveryQuestion(const JournalEntry& journal) {

@@ -12,27 +12,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace core {
 namespace {
 
 std::string Unknown() {
     return std::string(report_text::kUnknown);
-}
-
-std::string DateText(double dateTime) {
-    const DateTimeFields f = DecodeDateTime(dateTime);
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d.%02d.%04d", f.day, f.month, f.year);
-    return text;
-}
-
-std::string DurationText(int seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60,
-                  seconds % 60);
-    return text;
 }
 
 std::vector<ReportFact> Facts(const ReportSource& source) {
@@ -43,9 +28,9 @@ std::vector<ReportFact> Facts(const ReportSource& source) {
     const std::size_t count = source.records.size();
     const int lastT = count > 0 ? MeasurementRecord(source.records[count - 1]).T : 0;
     return {
-        {std::string(report_text::kDate), dated ? DateText(*start) : Unknown()},
+        {std::string(report_text::kDate), dated ? FormatDate(*start) : Unknown()},
         {std::string(report_text::kStart), start ? FormatTimeOfDay(*start) : Unknown()},
-        {std::string(report_text::kDuration), count > 0 ? DurationText(lastT) : Unknown()},
+        {std::string(report_text::kDuration), count > 0 ? FormatDuration(lastT) : Unknown()},
         {std::string(report_text::kRecords), FormatDecimal(static_cast<double>(count), 18, 0)},
         {std::string(report_text::kFire), fire ? std::string(fire->name) : Unknown()},
         {std::string(report_text::kDistance),

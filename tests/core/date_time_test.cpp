@@ -51,4 +51,17 @@ TEST(ManualClock, StepsExactlyOverADay) {
     EXPECT_EQ(f.millisecond, 0);
 }
 
+TEST(DateTimeTexts, DateTimeOfDayAndDurations) {
+    const double t = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 999});
+    EXPECT_EQ(core::FormatDate(t), "31.01.2026");
+    // Milliseconds never round the shown second up.
+    EXPECT_EQ(core::FormatDateAndTime(t), "31.01.2026 14:05:09");
+    EXPECT_EQ(core::FormatDuration(0), "00:00:00");
+    EXPECT_EQ(core::FormatDuration(3599), "00:59:59");
+    // A test may run past a day: hours keep counting.
+    EXPECT_EQ(core::FormatDuration(65'535), "18:12:15");
+    EXPECT_EQ(core::FormatDuration(100 * 3600 + 61), "100:01:01");
+    EXPECT_EQ(core::FormatDuration(-5), "00:00:00");
+}
+
 } // namespace

@@ -1,6 +1,7 @@
 // The journals dialog: a thin list over core::ListJournals.
 #include "ui/table/form_journals.h"
 
+#include "core/date_time.h"
 #include "core/format.h"
 #include "core/measurement_session.h"
 #include "ui/common/file_prompts.h"
@@ -18,13 +19,6 @@
 namespace ui {
 namespace {
 
-QString DurationText(int seconds) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString StateText(const core::JournalEntry& j) {
     if (!j.readable)
         return QStringLiteral("не читается");
@@ -36,7 +30,7 @@ QString StateText(const core::JournalEntry& j) {
 
 QStringList RowTexts(const core::JournalEntry& j) {
     return {QString::fromStdString(core::JournalStartText(j.startTime)),
-            DurationText(j.durationSec),
+            QString::fromStdString(core::FormatDuration(j.durationSec)),
             QString::fromStdString(core::FormatDecimal(j.records, 18, 0)),
             QString::fromStdString(j.fire),
             QString::fromStdString(j.verdict),
