@@ -25,18 +25,24 @@ void TVaCommClients::DestroyClients() {
         RemoveClient(m_clients.back());
 }
 
+bool TVaCommClients::IsClient(const TVaDispatcher* dispatcher) const {
+    return std::find(m_clients.begin(), m_clients.end(), dispatcher) != m_clients.end();
+}
+
 void TVaCommClients::PassLineEvent(uint32_t evtMask) {
     if (!m_controlsEnabled)
         return;
     for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
-        client->LineEvent(evtMask);
+        if (IsClient(client))
+            client->LineEvent(evtMask);
 }
 
 void TVaCommClients::PassDataEvent(PVaData data, int count) {
     if (!m_controlsEnabled)
         return;
     for (TVaDispatcher* client : std::vector<TVaDispatcher*>(m_clients))
-        client->DataEvent(data, count);
+        if (IsClient(client))
+            client->DataEvent(data, count);
 }
 
 TVaDispatcher::~TVaDispatcher() {

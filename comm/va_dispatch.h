@@ -38,11 +38,14 @@ protected:
     explicit TVaCommClients(TVaCustomComm* comm) : m_comm(comm) {}
     ~TVaCommClients() = default;
     /// When controls are enabled, LineEvent / DataEvent of every client in list order. The
-    /// list is copied first, so a client may leave it from inside its own handler.
+    /// list is copied first, so a client may leave it from inside its own handler; a client
+    /// that leaves it (or is destroyed) from another client's handler is not called after.
     void PassLineEvent(uint32_t evtMask);
     void PassDataEvent(PVaData data, int count);
 
 private:
+    bool IsClient(const TVaDispatcher* dispatcher) const;
+
     TVaCustomComm* m_comm;
     std::vector<TVaDispatcher*> m_clients;
     bool m_controlsEnabled = true;

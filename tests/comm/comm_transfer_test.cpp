@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <thread>
+#include <utility>
 
 namespace comm {
 namespace {
@@ -225,6 +226,40 @@ TEST_F(CommTransferTest, WithClientsBytesGoToOnRxBufAndNeverToOnRxChar) {
     m_pty.Write("y");
     ASSERT_TRUE(Pump([&] { return rxBuf.back() == 'y'; }));
     EXPECT_EQ(listener.received, kSlipBytes);
+}
+
+// A client's handler may take another client off the list or destroy it: the one taken off
+// is not called for the same event any more (it may be gone).
+TEST_F(CommTransferTest, AClientTakenOffByAnotherClientsHandlerGetsNothingMore) {
+    class Remover : public Listener {
+    public:
+        void DataChanged(PVaData data, int count) override {
+            Listener::DataChanged(data, count);
+            if (other)
+                std::exchange(other, nullptr)->SetComm(nullptr);
+        }
+        Listener* other = nullptr;
+    };
+    Remover first;
+    Listener second;
+    first.SetComm(&m_comm);
+    second.SetComm(&m_comm);
+    first.other = &second;
+    std::string rxBuf;
+    m_comm.OnRxBuf = [&](TVaCustomComm*, PVaData data, int count) {
+        rxBuf.append(reinterpret_cast<const char*>(data), static_cast<size_t>(count));
+    };
+    m_comm.Open();
+    m_pty.Write("a");
+    ASSERT_TRUE(Pump([&] { return !rxBuf.empty(); }));
+    EXPECT_EQ(first.received, "a");
+    EXPECT_EQ(second.received, "");
+    EXPECT_EQ(second.Comm(), nullptr);
+
+    m_pty.Write("b");
+    ASSERT_TRUE(Pump([&] { return rxBuf.size() >= 2; }));
+    EXPECT_EQ(first.received, "ab");
+    EXPECT_EQ(second.received, "");
 }
 
 } // namespace
