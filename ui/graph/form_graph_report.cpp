@@ -7,6 +7,7 @@
 #include "ui/report/report_pdf.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 
 namespace ui {
 namespace {
@@ -56,8 +57,11 @@ void TFormGraph::miReportClick() {
                   m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
                                      PromptButtons::OkCancel) != PromptAnswer::Ok))
         return;
-    // Taken after the dialogs, so records written while they were open are in the report.
+    // Taken after the dialogs, so records written while they were open are in the report. A
+    // full log takes about a second: the wait cursor says the program is busy.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const ReportWrite written = WriteTestReport(*name, SourceOf(m_session));
+    QGuiApplication::restoreOverrideCursor();
     if (!written)
         m_prompts.Error(this, AppTitle(), written.error + QStringLiteral(".\n") + written.reason);
 }
