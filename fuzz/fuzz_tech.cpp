@@ -20,7 +20,7 @@ void Check(bool ok) {
 // coordinate may move it up to one pixel further in x and in y.
 void CheckStroke(const core::TechStroke& s, int cx) {
     const double limit = core::kThirdLevelMark.r1 + std::sqrt(2.0);
-    for (const auto [x, y] :
+    for (const auto& [x, y] :
          {std::pair{s.segment.x1, s.segment.y1}, std::pair{s.segment.x2, s.segment.y2}})
         Check(std::hypot(x - cx, y - core::kDialCentreY) <= limit);
 }

@@ -38,9 +38,10 @@ protected:
         const std::string path = Dir() + "/" + core::JournalFileName(start);
         const core::RecordLog log = MakeLog(start, records);
         EXPECT_TRUE(core::WriteFileAtomically(path, core::FormatLogFile(log, ";", false)));
-        if (marks)
+        if (marks) {
             EXPECT_TRUE(
                 core::WriteFileAtomically(core::MarksPathFor(path), core::FormatMarksFile(*marks)));
+        }
         return path;
     }
     std::string Dir() const { return dir.File("journal"); }

@@ -60,10 +60,12 @@ protected:
     }
     // Every row written a second ago or earlier has been synced.
     void CheckDurable() {
-        for (const auto& [atMs, bytes] : writes)
-            if (rig.clock.ElapsedMs() - atMs >= 1000)
+        for (const auto& [atMs, bytes] : writes) {
+            if (rig.clock.ElapsedMs() - atMs >= 1000) {
                 ASSERT_LE(bytes, synced) << "a row written at " << atMs << " ms is not on disk at "
                                          << rig.clock.ElapsedMs() << " ms";
+            }
+        }
     }
     std::vector<std::string> Journals() const {
         std::vector<std::string> paths;
