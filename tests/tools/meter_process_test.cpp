@@ -387,6 +387,21 @@ TEST(MeterProcess, SplitFramesArriveInTwoReadsAndAreStillAccepted) {
     EXPECT_EQ(d.badCrc + d.badEscape + d.interrupted + d.overlong, 0u);
 }
 
+// While the start is held for a late monitor, the second half of a split frame is due at a
+// scenario time that moves with the hold; it must still go out, or the line stays "full".
+TEST(MeterProcess, SplitFramesFlowWhenThePortIsOpenedLate) {
+    MapDir map;
+    Meter meter(map, Fast({"--verbose", "--split", "20"}));
+    ASSERT_FALSE(meter.WaitLine("^vels5-meter: COM5 ").empty()) << meter.Output();
+    for (int i = 0; i < 4; ++i) // several frame periods pass, each longer than the split
+        ASSERT_FALSE(meter.WaitLine(" tx mode=08").empty()) << meter.Output();
+    FakeMonitor monitor(map.Entry(5).string());
+    EXPECT_TRUE(monitor.Follow(30000, [&] { return monitor.Receiver().Accepted() >= 5; }))
+        << "accepted " << monitor.Receiver().Accepted() << "\n"
+        << meter.Output();
+    EXPECT_EQ(meter.Output().find("line full"), std::string::npos) << meter.Output();
+}
+
 TEST(MeterProcess, DrivesADeviceGivenByPathWithoutRegistering) {
     MapDir map;
     test::Pty pty;

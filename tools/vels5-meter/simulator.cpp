@@ -120,19 +120,19 @@ void Simulator::HoldStartUntilOpened() {
     const double held = Now();
     m_origin += held;
     m_nextFrame -= held;
-    if (m_heldUntil >= 0)
-        m_heldUntil -= held;
+    if (m_heldUntil)
+        *m_heldUntil -= held;
 }
 
 double Simulator::NextDeadline() const {
-    return m_heldUntil >= 0 ? std::min(m_nextFrame, m_heldUntil) : m_nextFrame;
+    return m_heldUntil ? std::min(m_nextFrame, *m_heldUntil) : m_nextFrame;
 }
 
 bool Simulator::RunTimers(double tSec) {
-    if (m_heldUntil >= 0 && tSec >= m_heldUntil) {
+    if (m_heldUntil && tSec >= *m_heldUntil) {
         m_pending.insert(m_pending.end(), m_held.begin(), m_held.end());
         m_held.clear();
-        m_heldUntil = -1;
+        m_heldUntil.reset();
         if (!FlushPending())
             return false;
     }

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace meter {
@@ -53,7 +54,8 @@ private:
     double m_nextFrame = 0;              ///< scenario time of the next frame
     std::vector<std::uint8_t> m_pending; ///< bytes the line did not take yet
     std::vector<std::uint8_t> m_held;    ///< second half of a split frame
-    double m_heldUntil = -1;             ///< when m_held goes out; -1: nothing held
+    /// When m_held goes out (scenario time: it moves with a held start, so it may be < 0).
+    std::optional<double> m_heldUntil;
     std::uint64_t m_frameIndex = 0;
     std::uint8_t m_lastMode = 0xFF;
     std::uint8_t m_lastEmFaults = 0;
