@@ -65,8 +65,8 @@ RecordLog::RecordLog() : m_records(AllocateSlots()) {}
 
 RecordLog::RecordLog(const RecordLog& other)
     : m_records(AllocateSlots()), m_touched(other.m_touched), m_count(other.m_count),
-      m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi), m_sumM(other.m_sumM),
-      m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {
+      m_generation(other.m_generation), m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi),
+      m_sumM(other.m_sumM), m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {
     std::copy_n(other.m_records, m_touched, m_records);
 }
 
@@ -79,8 +79,8 @@ RecordLog& RecordLog::operator=(const RecordLog& other) {
 RecordLog::RecordLog(RecordLog&& other) noexcept
     : m_records(std::exchange(other.m_records, nullptr)),
       m_touched(std::exchange(other.m_touched, 0)), m_count(other.m_count),
-      m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi), m_sumM(other.m_sumM),
-      m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {}
+      m_generation(other.m_generation), m_nSamples(other.m_nSamples), m_sumUi(other.m_sumUi),
+      m_sumM(other.m_sumM), m_startTime(other.m_startTime), m_lastTime(other.m_lastTime) {}
 
 RecordLog& RecordLog::operator=(RecordLog&& other) noexcept {
     if (this != &other) {
@@ -88,6 +88,8 @@ RecordLog& RecordLog::operator=(RecordLog&& other) noexcept {
         m_records = std::exchange(other.m_records, nullptr);
         m_touched = std::exchange(other.m_touched, 0);
         m_count = other.m_count;
+        // Assigned over: whatever named this log's records before must not match the new ones.
+        m_generation = std::max(m_generation, other.m_generation) + 1;
         m_nSamples = other.m_nSamples;
         m_sumUi = other.m_sumUi;
         m_sumM = other.m_sumM;
@@ -106,6 +108,8 @@ std::int64_t DurationMs(double days) {
 }
 
 void RecordLog::SetCount(int count) {
+    if (count <= m_count)
+        ++m_generation;
     m_count = static_cast<std::int16_t>(std::clamp(count, 0, kMaxRecords));
 }
 
@@ -125,6 +129,7 @@ void RecordLog::Accumulate(double now, float ui, double densityDbPerM) {
         m_startTime = now;
         m_lastTime = m_startTime;
         m_count = 0;
+        ++m_generation;
         m_sumUi = 0;
         m_sumM = 0;
         m_nSamples = 0;

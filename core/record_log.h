@@ -60,8 +60,13 @@ public:
 
     /// Records 0 to Count() - 1 are valid.
     int Count() const { return m_count; }
-    /// Sets Count (the table loader, the save offer); clamped to 0..kMaxRecords.
+    /// Sets Count (the table loader, the save offer); clamped to 0..kMaxRecords. Anything but
+    /// a larger Count (records appended to this log) begins a new generation.
     void SetCount(int count);
+    /// Changes whenever the log is emptied or replaced (SetCount to no more than Count, a new
+    /// log begun by Accumulate), never while records are appended: record i of one
+    /// generation is record i of the same log.
+    std::uint32_t Generation() const { return m_generation; }
     /// Slot access, index 0..kSlots - 1 (unchecked beyond an assert).
     const MeasurementRecord& operator[](int index) const;
     MeasurementRecord& operator[](int index);
@@ -97,6 +102,7 @@ private:
     MeasurementRecord* m_records; // kSlots records
     int m_touched = 0;            // slots below this index may have been written
     std::int16_t m_count = 0;
+    std::uint32_t m_generation = 0;
     std::int16_t m_nSamples = -1;
     double m_sumUi = 0;
     double m_sumM = 0;

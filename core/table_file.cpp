@@ -150,6 +150,7 @@ bool ApplyTableLoad(const TableFileLoad& load, RecordLog& log) {
     if (!load || load.records.size() > static_cast<std::size_t>(RecordLog::kMaxRecords))
         return false;
     const int n = static_cast<int>(load.records.size());
+    log.SetCount(0); // a new generation: the loaded records replace the log
     for (int i = 0; i < n; ++i)
         log[i] = load.records[static_cast<std::size_t>(i)];
     log.SetCount(n);

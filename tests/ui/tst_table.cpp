@@ -47,6 +47,10 @@ void ClickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::
                       list->visualItemRect(list->item(row)).center());
 }
 
+const QString kPartialSave = QStringLiteral("В таблице не все записи журнала. Заменить файл?\n");
+const QString kRecordsGone =
+    QStringLiteral("Выделены строки, записей которых больше нет в журнале");
+
 } // namespace
 
 class TstTable : public QObject {
@@ -109,13 +113,118 @@ private slots:
         QCOMPARE(Tabl().TableFileName, Path("table.txt"));
         QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown)));
 
-        // Rows erased from the list are absent from the file; no dialog the second time.
+        // No dialog the second time.
         Prompts().Clear();
-        ClickRow(Tabl().ListBox1, 0);
-        QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
         Tabl().miSave->trigger();
         QVERIFY(Prompts().asked.isEmpty());
+        QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown)));
+
+        // A row erased from the list would leave a record of the log out of its file: asked
+        // first; agreed, the erased row is absent from the file.
+        ClickRow(Tabl().ListBox1, 0);
+        QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
+        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        Tabl().miSave->trigger();
+        QCOMPARE(Prompts().Texts(), QStringList({kPartialSave + Path("table.txt")}));
+        QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::OkCancel);
         QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown.mid(1))));
+    }
+
+    void saveTabNeverWritesAnotherLogOverTheFileOfTheFirst_data() {
+        QTest::addColumn<int>("how");
+        QTest::newRow("a table file loaded") << 0;
+        QTest::newRow("a restart") << 1;
+        QTest::newRow("a log begun by the meter") << 2;
+    }
+    void saveTabNeverWritesAnotherLogOverTheFileOfTheFirst() {
+        QFETCH(int, how);
+        for (int i = 0; i < 54; ++i)
+            AddRecord(i, 4.0f, 0.004f * i);
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        Prompts().fileNames.enqueue(Path("a.txt"));
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        const QByteArray first = ReadBytes(Path("a.txt"));
+        QCOMPARE(first.count('\n'), 54);
+        const QByteArray firstMarks = ReadBytes(Path("a.txt.test.txt"));
+
+        // The log is replaced by one of 5 records.
+        if (how == 0) {
+            WriteBytes(Path("b.txt"), FileOf({QStringLiteral("10:00:00;1;4,985;1,000;2,000"),
+                                              QStringLiteral("10:00:01;2;4,985;1,000;2,000"),
+                                              QStringLiteral("10:00:02;3;4,985;1,000;2,000"),
+                                              QStringLiteral("10:00:03;4;4,985;1,000;2,000"),
+                                              QStringLiteral("10:00:04;5;4,985;1,000;2,000")}));
+            Prompts().fileNames.enqueue(Path("b.txt"));
+            QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
+        } else {
+            if (how == 1) {
+                m_rig->form1->Session().ResetLog();
+                QCOMPARE(Tabl().ListBox1->count(), 0);
+            } else {
+                // The meter measured by itself: the log begins again, the table is not cleared.
+                Log().SetIdle();
+                Log().Accumulate(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0}), 4.0f, 0.0);
+                QCOMPARE(Tabl().ListBox1->count(), 54);
+            }
+            for (int i = 0; i < 5; ++i) {
+                AddRecord(i, 4.0f, 0.5f);
+                Tabl().AddRecordRow(i);
+            }
+        }
+        QCOMPARE(Log().Count(), 5);
+
+        // "Сохранить таблицу" asks for a file, as for a log never saved; cancelled here.
+        Prompts().Clear();
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(Prompts().asked[0].kind, test::Prompt::SaveFile);
+        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Сохранить таблицу"));
+        QCOMPARE(ReadBytes(Path("a.txt")), first);
+        QCOMPARE(ReadBytes(Path("a.txt.test.txt")), firstMarks);
+        QVERIFY(Tabl().TableFileName.isEmpty());
+
+        // The file chosen now is the new log's: saved to again without a question.
+        Prompts().fileNames.enqueue(Path("c.txt"));
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        Prompts().Clear();
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        QVERIFY(Prompts().asked.isEmpty());
+        QCOMPARE(ReadBytes(Path("c.txt")),
+                 QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
+        QCOMPARE(ReadBytes(Path("a.txt")), first);
+    }
+
+    void saveTabAsksBeforeAPartialTableReplacesAFullOne() {
+        for (int i = 0; i < 54; ++i)
+            AddRecord(i, 4.0f, 0.004f * i);
+        Tabl().show();
+        Tabl().mAllRec->trigger();
+        Prompts().fileNames.enqueue(Path("a.txt"));
+        QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
+        const QByteArray full = ReadBytes(Path("a.txt"));
+
+        // Hidden and shown again: the list starts empty and follows the next record only.
+        Tabl().hide();
+        Tabl().show();
+        AddRecord(54, 4.0f, 0.3f);
+        Tabl().AddRecordRow(54);
+        Prompts().Clear();
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        QCOMPARE(Prompts().Texts(), QStringList({kPartialSave + Path("a.txt")}));
+        QCOMPARE(Prompts().asked[0].kind, test::Prompt::Question);
+        QCOMPARE(Prompts().unanswered, 1); // closed: counts as Cancel
+        QCOMPARE(ReadBytes(Path("a.txt")), full);
+
+        // "Все записи" brings every record back: written without a question.
+        Tabl().mAllRec->trigger(); // clears the check mark left from before
+        Tabl().mAllRec->trigger();
+        QCOMPARE(Tabl().ListBox1->count(), 55);
+        Prompts().Clear();
+        QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
+        QVERIFY(Prompts().asked.isEmpty());
+        QCOMPARE(ReadBytes(Path("a.txt")),
+                 QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
     }
 
     void saveAsAsksBeforeReplacingAFile() {
@@ -421,19 +530,30 @@ private slots:
         ClickRow(Tabl().ListBox1, 0);
         Tabl().miSaveTempl->trigger(); // one row in the list: nothing
         QVERIFY(Prompts().asked.isEmpty());
-        Tabl().ListBox1->addItem(QStringLiteral("a row past the log's end"));
+        // The meter begins a new log by itself; its first record is the second row.
+        Log().SetIdle();
+        Log().Accumulate(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0}), 4.0f, 0.0);
+        AddRecord(0, 4.0f, 0.7f);
+        Tabl().AddRecordRow(0);
         Tabl().ListBox1->clearSelection();
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
         QCOMPARE(Prompts().Texts(), QStringList({QStringLiteral("Нет выбранных строк")}));
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::Information);
-        // Two rows selected, but the second stands for no record: one line, nothing written.
+        // Both rows selected, but the first shows a record of the earlier log: refused.
         Prompts().Clear();
         Tabl().mSelAllClick();
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        QCOMPARE(Prompts().Texts(), QStringList({kRecordsGone}));
+        QCOMPARE(Prompts().asked[0].kind, test::Prompt::Information);
+        QCOMPARE(Prompts().asked[0].caption, ui::AppTitle());
+        // The second row alone: one line, nothing written.
+        Prompts().Clear();
+        ClickRow(Tabl().ListBox1, 1);
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
         QVERIFY(Prompts().asked.isEmpty());
     }
 
-    void templateRowsAreTheRecordsAtTheSelectedPositions() {
+    void templateRowsAreTheRecordsTheRowsShow() {
         ShowFiveRows(); // T = 0..4, m = 0.25 * T
         ClickRow(Tabl().ListBox1, 0);
         Tabl().mEraseClick(); // the list now starts with the row of record 1
@@ -441,10 +561,26 @@ private slots:
         ClickRow(Tabl().ListBox1, 2, Qt::ControlModifier);
         Prompts().fileNames.enqueue(Path("pos.txt"));
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
-        // Positions 1 and 2 stand for records 1 and 2, not for the rows of records 2 and 3.
+        // Positions 1 and 2 show records 2 and 3.
         QCOMPARE(ReadBytes(Path("pos.txt")),
                  QByteArray::fromStdString(
-                     FileOf({QStringLiteral("    0;  0,250"), QStringLiteral("    1;  0,500")})));
+                     FileOf({QStringLiteral("    0;  0,500"), QStringLiteral("    1;  0,750")})));
+
+        // Hidden and shown while recording: the rows are the records that came since.
+        Tabl().hide();
+        Tabl().show();
+        const float m[] = {0.743f, 0.747f, 0.751f};
+        for (int i = 0; i < 3; ++i) {
+            AddRecord(127 + i, 4.0f, m[i]);
+            Tabl().AddRecordRow(Log().Count() - 1);
+        }
+        Tabl().mSelAllClick();
+        Prompts().fileNames.enqueue(Path("shown.txt"));
+        QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
+        QCOMPARE(ReadBytes(Path("shown.txt")),
+                 QByteArray::fromStdString(
+                     FileOf({QStringLiteral("    0;  0,743"), QStringLiteral("    1;  0,747"),
+                             QStringLiteral("    2;  0,751")})));
     }
 
     void refusedTemplatesKeepTheLoadedOne() {

@@ -159,7 +159,7 @@ void TFormTabl::showEvent(QShowEvent* event) {
 }
 
 void TFormTabl::FormShow() {
-    ListBox1->clear();
+    ClearRows();
     SetViewLastLine(false);
     SetDistLabel();
 }
@@ -167,6 +167,7 @@ void TFormTabl::FormShow() {
 void TFormTabl::AddRecordRow(int index) {
     const std::string row = core::FormatTableRow(m_session.Log()[index], View.Delim, View.IsUnit);
     ListBox1->addItem(QString::fromStdString(row));
+    m_rows.Append(m_session.Log(), index);
     if (View.ViewLastLine)
         MakeLastRowCurrent();
     SetDistLabel();
@@ -174,6 +175,7 @@ void TFormTabl::AddRecordRow(int index) {
 
 void TFormTabl::ClearRows() {
     ListBox1->clear();
+    m_rows.Clear();
 }
 
 void TFormTabl::SetViewLastLine(bool on) {
@@ -206,6 +208,7 @@ void TFormTabl::mEraseClick() {
             kept << ListBox1->item(i)->text();
     }
     ShowRows(kept);
+    m_rows.Erase(selected);
     if (current >= 0 && !std::binary_search(selected.begin(), selected.end(), current))
         ListBox1->setCurrentRow(PositionAfterErase(selected, current),
                                 QItemSelectionModel::NoUpdate);
@@ -231,6 +234,7 @@ void TFormTabl::mAllRecClick() {
     for (int i = 0; i < log.Count(); ++i)
         rows << QString::fromStdString(core::FormatTableRow(log[i], View.Delim, View.IsUnit));
     ShowRows(rows);
+    m_rows.ShowWholeLog(log);
     if (log.Count() == 0)
         return;
     if (View.ViewLastLine)

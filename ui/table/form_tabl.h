@@ -2,6 +2,7 @@
 // with the table file (save, load) and the template file (save).
 #pragma once
 
+#include "core/table_rows.h"
 #include "core/table_view.h"
 
 #include <QMainWindow>
@@ -57,8 +58,11 @@ public:
     /// Stored view options (follow mode, delimiter, unit suffixes), with the values a new
     /// window starts from. Change follow mode through SetViewLastLine so its controls follow.
     core::TableView View;
-    /// File last chosen with "Сохранить таблицу как ...".
+    /// File last chosen with "Сохранить таблицу как ...". It belongs to the log it was chosen
+    /// for: "Сохранить таблицу" forgets it once that log was emptied or replaced.
     QString TableFileName;
+    /// The records the rows show, row by row (the list's items are their texts).
+    const core::TableRows& ShownRows() const { return m_rows; }
 
     /// Appends the row of log record `index` (called while the window is visible).
     void AddRecordRow(int index);
@@ -86,12 +90,15 @@ public:
     /// is read up to its last complete line (a line cut short by a power cut is left out).
     /// False when the file could not be read or was refused (told to the user).
     bool LoadTableFile(const QString& path, bool journal = false);
-    /// "Сохранить таблицу": the list to TableFileName, or as bbSaveAsClick when there is none.
-    /// Both also write the fire test's marks to "<file>.test.txt".
+    /// "Сохранить таблицу": the list to TableFileName, or as bbSaveAsClick when there is none
+    /// or it was chosen for another log. Rows that leave out records of the log are written
+    /// over that file only after the user agreed. Both also write the fire test's marks to
+    /// "<file>.test.txt".
     void bbSaveTabClick();
     /// "Сохранить таблицу как ...": asks for the file, then writes the list.
     void bbSaveAsClick();
-    /// "Сохранить как шаблон": the records of the selected rows as a template file.
+    /// "Сохранить как шаблон": the records of the selected rows as a template file; refused
+    /// with a message when a selected row's record is no longer in the log.
     void bbSaveTemplClick();
     void miLoadTabClick();
     void miSaveClick();
@@ -137,6 +144,8 @@ private:
 
     IPrompts& m_prompts;
     core::MeasurementSession& m_session;
+    core::TableRows m_rows;
+    std::uint32_t m_tableFileLog = 0; ///< the log generation TableFileName was chosen for
     TFormGraph* m_graph = nullptr;
     QString m_journalDir;
 };

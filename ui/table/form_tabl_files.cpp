@@ -26,14 +26,8 @@ bool Write(IPrompts& prompts, QWidget* parent, const QString& path, const std::s
     return written.ok;
 }
 
-// Row i stands for record i; rows past the log's end have no record and are left out.
-std::vector<core::MeasurementRecord> RecordsOfRows(const core::RecordLog& log,
-                                                   const std::vector<int>& rows) {
-    std::vector<core::MeasurementRecord> records;
-    for (const int row : rows)
-        if (row < log.Count())
-            records.push_back(log[row]);
-    return records;
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -79,6 +73,7 @@ bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
     for (const std::string& row : load.rows)
         rows << QString::fromStdString(row);
     ShowRows(rows);
+    m_rows.ShowWholeLog(m_session.Log());
     if (m_graph && m_graph->isVisible())
         m_graph->RedrawGraph();
     emit LogLoaded();
@@ -97,10 +92,23 @@ void TFormTabl::LoadMarks(const QString& tablePath) {
 }
 
 void TFormTabl::bbSaveTabClick() {
-    if (TableFileName.isEmpty())
+    const core::RecordLog& log = m_session.Log();
+    // The file holds the log it was chosen for; a log emptied or replaced since (a restart, a
+    // log the meter began by itself, a loaded file) must not be written over it unasked.
+    if (m_tableFileLog != log.Generation())
+        TableFileName.clear();
+    if (TableFileName.isEmpty()) {
         bbSaveAsClick();
-    else
-        WriteRows(TableFileName);
+        return;
+    }
+    // Rows missing (erased, or the window was hidden while records came): the file would lose
+    // records that the log still has.
+    if (m_rows.RowsOfLog(log) < log.Count() &&
+        m_prompts.Question(this, QString(),
+                           Text(core::rows_text::kPartialSave) + QLatin1Char('\n') + TableFileName,
+                           PromptButtons::OkCancel) != PromptAnswer::Ok)
+        return;
+    WriteRows(TableFileName);
 }
 
 void TFormTabl::bbSaveAsClick() {
@@ -109,6 +117,7 @@ void TFormTabl::bbSaveAsClick() {
     if (!path || !ConfirmReplace(m_prompts, this, *path))
         return;
     TableFileName = *path;
+    m_tableFileLog = m_session.Log().Generation();
     WriteRows(*path);
 }
 
@@ -126,8 +135,8 @@ bool TFormTabl::WriteRows(const QString& path) {
         ShowWriteFailure(m_prompts, this, marks);
         return false;
     }
-    // Only a file with every row of the log lets its journal go one day.
-    if (ListBox1->count() == m_session.Log().Count())
+    // Only a file with every record of the log, in order, lets its journal go one day.
+    if (m_rows.ShowsWholeLog(m_session.Log()))
         m_session.LogSaved(LocalPath(path));
     return true;
 }
@@ -142,15 +151,21 @@ void TFormTabl::bbSaveTemplClick() {
         return;
     const std::vector<int> selected = SelectedRows();
     if (selected.empty()) {
-        const std::string_view text = core::template_text::kNoSelection;
-        m_prompts.Information(this, AppTitle(), QString::fromUtf8(text.data(), text.size()));
+        m_prompts.Information(this, AppTitle(), Text(core::template_text::kNoSelection));
         return;
     }
-    const std::vector<core::MeasurementRecord> records = RecordsOfRows(m_session.Log(), selected);
-    if (records.size() < 2)
+    // Each row names its record: after erasing, hiding and showing, or a log the meter began
+    // by itself, row positions no longer match record indices.
+    const std::optional<std::vector<core::MeasurementRecord>> records =
+        m_rows.RecordsAt(selected, m_session.Log());
+    if (!records) {
+        m_prompts.Information(this, AppTitle(), Text(core::rows_text::kRecordsGone));
+        return;
+    }
+    if (records->size() < 2)
         return;
     const std::string bytes =
-        core::FormatTemplateFile(core::FormatTemplateLines(records, View.Delim, View.IsUnit));
+        core::FormatTemplateFile(core::FormatTemplateLines(*records, View.Delim, View.IsUnit));
     const std::optional<QString> path =
         m_prompts.SaveFileName(this, TextFileDialog(QStringLiteral("Сохранить как шаблон")));
     if (path && ConfirmReplace(m_prompts, this, *path))
