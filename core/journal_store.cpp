@@ -51,6 +51,35 @@ std::string RecordsNoun(int n) {
     return "записей";
 }
 
+// The records of a table file's whole lines, or nullopt when it cannot be read or is refused.
+std::optional<std::vector<MeasurementRecord>> RecordsOfFile(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes))
+        return std::nullopt;
+    TableFileLoad load = ReadTableFile(WholeLines(bytes), ";", false);
+    if (!load)
+        return std::nullopt;
+    return std::move(load.records);
+}
+
+bool SameRecords(const std::vector<MeasurementRecord>& a, const std::vector<MeasurementRecord>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const MeasurementRecord& x, const MeasurementRecord& y) {
+                          return x.T == y.T && x.Time == y.Time && x.Ui == y.Ui && x.m == y.m;
+                      });
+}
+
+// The file the user saved the journal's log to is still there and reads back to the same
+// records: it may have been deleted since, or a later save may have written another log
+// over it.
+bool SavedFileHoldsJournal(const std::string& journalPath, const std::string& savedTo) {
+    const std::optional<std::vector<MeasurementRecord>> journal = RecordsOfFile(journalPath);
+    if (!journal)
+        return false;
+    const std::optional<std::vector<MeasurementRecord>> saved = RecordsOfFile(savedTo);
+    return saved && SameRecords(*journal, *saved);
+}
+
 } // namespace
 
 std::optional<double> JournalStartTime(std::string_view name) {
@@ -159,7 +188,8 @@ std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double no
         const std::string path = dir + "/" + name;
         const MarksBeside beside = LoadMarksBeside(path);
         if (beside.status != MarksBeside::Status::Loaded || !beside.load.marks->closed ||
-            beside.load.marks->savedTo.empty())
+            beside.load.marks->savedTo.empty() ||
+            !SavedFileHoldsJournal(path, beside.load.marks->savedTo))
             continue;
         if (DeleteJournal(path))
             removed.push_back(path);

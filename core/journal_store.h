@@ -55,8 +55,10 @@ std::vector<JournalEntry> JournalsToOffer(const std::vector<JournalEntry>& journ
 FileWriteResult MarkJournalOffered(const std::string& journalPath);
 
 /// Removes every journal of `dir` that is closed, saved by the user, and started more than
-/// kSavedJournalKeepDays before `now`, with its .test.txt. Nothing unsaved or unfinished is
-/// ever removed. The paths removed.
+/// kSavedJournalKeepDays before `now`, with its .test.txt. Saved means that the file named
+/// in its marks is there and reads back to the journal's records; a saved file deleted or
+/// written over since leaves the journal the only copy, so it stays. Nothing unsaved or
+/// unfinished is ever removed. The paths removed.
 std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double now);
 
 /// Removes a journal and its .test.txt (a missing .test.txt is no failure).

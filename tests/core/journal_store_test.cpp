@@ -153,7 +153,11 @@ TEST_F(JournalStore, ADamagedMarksFileIsNotOverwrittenByTheOffer) {
 
 TEST_F(JournalStore, CleanUpRemovesOnlyClosedSavedJournalsOlderThan90Days) {
     const double now = kStart + 200;
-    const core::TestMarks saved = Closed("/home/lab/t1.txt");
+    // The saved copy, with another delimiter and the unit suffixes: the same records.
+    const std::string savedFile = dir.File("t1.txt");
+    ASSERT_TRUE(core::WriteFileAtomically(savedFile,
+                                          core::FormatLogFile(MakeLog(now - 91, 2), "\t", true)));
+    const core::TestMarks saved = Closed(savedFile);
     const core::TestMarks unsaved = Closed();
     core::TestMarks savedUnfinished = saved;
     savedUnfinished.closed = false;
@@ -170,6 +174,35 @@ TEST_F(JournalStore, CleanUpRemovesOnlyClosedSavedJournalsOlderThan90Days) {
     for (const std::string& kept : {oldUnsaved, oldNoMarks, oldSavedUnfinished, youngSaved})
         EXPECT_TRUE(fs::exists(kept)) << kept;
     EXPECT_TRUE(core::RemoveExpiredJournals(Dir(), now).empty());
+}
+
+TEST_F(JournalStore, CleanUpKeepsAJournalWhoseSavedFileIsGoneOrHoldsAnotherLog) {
+    const double now = kStart + 200;
+    const std::string deleted = dir.File("deleted.txt");
+    const std::string reused = dir.File("reused.txt");
+    const std::string shorter = dir.File("shorter.txt");
+    const core::TestMarks savedDeleted = Closed(deleted);
+    const core::TestMarks savedReused = Closed(reused);
+    const core::TestMarks savedShorter = Closed(shorter);
+    const std::string first = Make(now - 120, 54, &savedDeleted);
+    const std::string second = Make(now - 110, 54, &savedReused);
+    const std::string third = Make(now - 100, 54, &savedShorter);
+    // "deleted.txt" was deleted after the save; a later save wrote a 5-record log over
+    // "reused.txt"; "shorter.txt" lacks the last record of its log.
+    ASSERT_TRUE(core::WriteFileAtomically(deleted,
+                                          core::FormatLogFile(MakeLog(now - 120, 54), ";", false)));
+    ASSERT_TRUE(core::RemoveFileIfPresent(deleted));
+    ASSERT_TRUE(
+        core::WriteFileAtomically(reused, core::FormatLogFile(MakeLog(now - 0.5, 5), ";", false)));
+    core::RecordLog part = MakeLog(now - 100, 54);
+    part.SetCount(53);
+    ASSERT_TRUE(core::WriteFileAtomically(shorter, core::FormatLogFile(part, ";", false)));
+
+    EXPECT_TRUE(core::RemoveExpiredJournals(Dir(), now).empty());
+    for (const std::string& kept : {first, second, third}) {
+        EXPECT_TRUE(fs::exists(kept)) << kept;
+        EXPECT_TRUE(fs::exists(core::MarksPathFor(kept))) << kept;
+    }
 }
 
 TEST_F(JournalStore, DeleteRemovesTheJournalAndItsMarks) {
