@@ -153,10 +153,12 @@ private slots:
     void oldSavedJournalsAreCleanedUpAtStart() {
         core::TestMarks saved;
         saved.closed = true;
-        saved.savedTo = "/home/lab/t1.txt";
+        const QString savedFile = m_home->dir.path() + QStringLiteral("/t1.txt");
+        saved.savedTo = savedFile.toStdString();
         core::TestMarks unsaved;
         unsaved.closed = true;
         const QString gone = MakeJournal(*m_home, kNow - 120, 2, &saved);
+        QVERIFY(QFile::copy(gone, savedFile)); // the saved copy of the same records
         const QString kept = MakeJournal(*m_home, kNow - 121, 2, &unsaved);
         const QString young = MakeJournal(*m_home, kNow - 30, 2, &saved);
         Start();
