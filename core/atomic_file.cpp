@@ -1,4 +1,4 @@
-// Whole-file writes through a temporary file and rename, and whole-file reads.
+// Whole-file writes through a temporary file and rename.
 #include "core/atomic_file.h"
 
 #include <atomic>
@@ -107,24 +107,6 @@ FileWriteResult RemoveFileIfPresent(const std::string& path) {
         return {true, 0, {}, {}};
     const int code = errno;
     return {false, code, "Cannot delete file " + path, SystemErrorText(code)};
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bytes.clear();
-    char buffer[8192];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            close(fd);
-            return n == 0;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
-    }
 }
 
 } // namespace core

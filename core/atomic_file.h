@@ -2,6 +2,8 @@
 // temporary file in the target's folder, are flushed to disk, and replace the target by rename.
 #pragma once
 
+#include "core/file_read.h" // ReadWholeFile, the reading counterpart
+
 #include <string>
 #include <string_view>
 
@@ -28,8 +30,5 @@ FileWriteResult RemoveFileIfPresent(const std::string& path);
 /// The system's text for an errno value in the C locale, without a trailing full stop
 /// ("No space left on device").
 std::string SystemErrorText(int code);
-
-/// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& bytes);
 
 } // namespace core

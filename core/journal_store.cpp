@@ -130,9 +130,10 @@ JournalEntry ReadJournal(const std::string& path) {
     entry.marksDamaged = beside.status == MarksBeside::Status::Unreadable ||
                          beside.status == MarksBeside::Status::Damaged;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadWholeFile(path, bytes, read_limit::kTable))
         return entry;
-    const TableFileLoad load = ReadTableFile(WholeLines(bytes), ";", false);
+    const TableFileLoad load = ReadJournalTable(bytes, ";", false);
+    entry.skippedLines = load.skippedLines;
     if (!load)
         return entry;
     entry.readable = true;
@@ -213,7 +214,13 @@ std::string JournalStartText(double startTime) {
 std::string RecoveryQuestion(const JournalEntry& journal) {
     return "Найден журнал незавершённого испытания от " + JournalStartText(journal.startTime) +
            " (" + FormatDecimal(journal.records, 18, 0) + " " + RecordsNoun(journal.records) +
-           "). Открыть?";
+           (journal.skippedLines > 0 ? "; " + SkippedLinesText(journal) : "") + "). Открыть?";
+}
+
+std::string SkippedLinesText(const JournalEntry& journal) {
+    if (journal.skippedLines <= 0)
+        return {};
+    return "пропущено строк: " + FormatDecimal(journal.skippedLines, 18, 0);
 }
 
 } // namespace core

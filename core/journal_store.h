@@ -21,8 +21,9 @@ struct JournalEntry {
     std::string path;      ///< the table file
     std::string name;      ///< its file name, e.g. "2026-01-31_14-05-09.txt"
     double startTime = 0;  ///< the log's start (date-time), from the name
-    bool readable = false; ///< the table file loads (cut at its last complete line)
+    bool readable = false; ///< at least one line of the table file reads (ReadJournalTable)
     int records = 0;
+    int skippedLines = 0;      ///< lines of the table file that do not read and are left out
     int durationSec = 0;       ///< T of the last record
     TestMarks marks;           ///< its .test.txt, with the journal's state lines
     bool marksDamaged = false; ///< a .test.txt is there but cannot be read
@@ -40,7 +41,7 @@ std::optional<double> JournalStartTime(std::string_view fileName);
 /// power cut is left out, so the rest loads as a table file.
 std::string_view WholeLines(std::string_view bytes);
 
-/// Reads the journal at `path` (its whole lines) and the marks beside it.
+/// Reads the journal at `path` (every line that reads, ReadJournalTable) and the marks beside it.
 JournalEntry ReadJournal(const std::string& path);
 
 /// Every journal in `dir`, newest start first (an absent folder gives none). Files whose names
@@ -67,7 +68,10 @@ FileWriteResult DeleteJournal(const std::string& journalPath);
 /// "31.01.2026 14:05:09": the date and time a journal started.
 std::string JournalStartText(double startTime);
 /// "Найден журнал незавершённого испытания от 31.01.2026 14:05:09 (12 записей). Открыть?"
-/// (UTF-8; the count grouped by U+00A0, the noun agreeing with it).
+/// (UTF-8; the count grouped by U+00A0, the noun agreeing with it). Lines left out are told
+/// inside the brackets: "(12 записей; пропущено строк: 3)".
 std::string RecoveryQuestion(const JournalEntry& journal);
+/// "пропущено строк: 3" for a journal with lines left out; "" when none were.
+std::string SkippedLinesText(const JournalEntry& journal);
 
 } // namespace core

@@ -52,6 +52,40 @@ inline std::size_t Number(std::string_view s, bool toEnd) {
     return i;
 }
 
+/// The thousands separator in Windows-1251 text.
+inline constexpr char kGroupByte = '\xA0';
+
+/// A value as the record writer puts it: digits grouped in threes by the byte 0xA0 before the
+/// comma, at most one comma, and an exponent "E" followed by digits ("1,2346E5"); `toEnd` lets
+/// the scan run over the last character too. A 0xA0 or an "E" that is not followed by its
+/// digits ends the value (a delimiter may be either).
+inline std::size_t Value(std::string_view s, bool toEnd) {
+    const std::size_t limit = toEnd ? s.size() : (s.empty() ? 0 : s.size() - 1);
+    const auto digitAt = [&](std::size_t i) { return i < limit && IsDigit(s[i]); };
+    bool comma = false;
+    std::size_t i = 0;
+    while (i < limit) {
+        const char c = s[i];
+        if (IsDigit(c)) {
+            ++i;
+        } else if (c == kDecimalComma && !comma) {
+            comma = true;
+            ++i;
+        } else if (c == kGroupByte && !comma && i > 0 && IsDigit(s[i - 1]) && digitAt(i + 1) &&
+                   digitAt(i + 2) && digitAt(i + 3) && !(i + 4 < s.size() && IsDigit(s[i + 4]))) {
+            i += 4;
+        } else if (c == 'E' && i > 0 && IsDigit(s[i - 1]) && digitAt(i + 1)) {
+            ++i;
+            while (digitAt(i))
+                ++i;
+            break;
+        } else {
+            break;
+        }
+    }
+    return i;
+}
+
 /// Up to the first digit, stopping at the last character at the latest.
 inline std::size_t ToDigit(std::string_view s) {
     std::size_t i = 0;

@@ -114,6 +114,12 @@ bool MeasurementSession::WorkView(std::uint8_t mode) {
 
 void MeasurementSession::Accumulate() {
     const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
+    // A NaN or an infinity (or a density beyond the float range) would make the record and
+    // its journal line unreadable: such a frame is left out and counted.
+    if (!RecordLog::Recordable(m_status.Ui(), density)) {
+        ++m_badValueFrames;
+        return;
+    }
     if (m_log.NSamples() < 0) {
         // A new log begins with this frame; the old one was dropped without a question, so
         // its journal stays unfinished and is offered at the next start.

@@ -137,6 +137,9 @@ public:
     void ReceiveBytes(std::span<const std::uint8_t> bytes);
     /// Bytes dropped because they arrived while a frame was being processed.
     std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
+    /// Fault-free work frames left out of the log because Ui or Di / fDist is not a finite
+    /// value within the float range.
+    std::uint64_t BadValueFrames() const { return m_badValueFrames; }
     /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
     /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
     /// nothing.
@@ -274,6 +277,7 @@ private:
     std::uint16_t m_blink = 0;
     bool m_receiving = false;
     std::uint64_t m_droppedWhileBusy = 0;
+    std::uint64_t m_badValueFrames = 0;
 
     std::string m_journalDir;
     std::unique_ptr<JournalWriter> m_journal;

@@ -124,7 +124,14 @@ MeasurementRecord& RecordLog::operator[](int index) {
     return m_records[static_cast<std::size_t>(index)];
 }
 
-void RecordLog::Accumulate(double now, float ui, double densityDbPerM) {
+bool RecordLog::Recordable(float ui, double densityDbPerM) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    return std::isfinite(ui) && std::isfinite(densityDbPerM) && std::fabs(densityDbPerM) <= kMax;
+}
+
+bool RecordLog::Accumulate(double now, float ui, double densityDbPerM) {
+    if (!Recordable(ui, densityDbPerM))
+        return false;
     if (m_nSamples < 0) {
         m_startTime = now;
         m_lastTime = m_startTime;
@@ -140,6 +147,7 @@ void RecordLog::Accumulate(double now, float ui, double densityDbPerM) {
     // the mean would be wrong, so the count stops rather than wraps.
     if (m_nSamples < INT16_MAX)
         ++m_nSamples;
+    return true;
 }
 
 void RecordLog::SetIdle() {

@@ -78,10 +78,15 @@ public:
     double StartTime() const { return m_startTime; }
     double LastTime() const { return m_lastTime; }
 
+    /// True when a frame's values can enter a record: both finite and within the float range
+    /// (a mean of such values is always a finite float, so a record never holds NaN or INF).
+    static bool Recordable(float ui, double densityDbPerM);
+
     /// Adds one fault-free work frame: `ui` in V, `densityDbPerM` = Di / fDist. When idle, a
     /// new log begins first: StartTime = LastTime = now, Count = 0, sums 0, NSamples 0
-    /// (the table and graph are not told).
-    void Accumulate(double now, float ui, double densityDbPerM);
+    /// (the table and graph are not told). A frame that is not Recordable is not added, and
+    /// begins no log: false.
+    bool Accumulate(double now, float ui, double densityDbPerM);
     /// A measurement under way inside the meter: sums cleared, NSamples -1 (idle).
     void SetIdle();
 

@@ -23,18 +23,23 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A settings file has 33 lines; the lookup never needs more than a table file may hold.
+constexpr std::size_t kMaxLines = 32'768;
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n')
             continue;
+        if (lines.size() >= kMaxLines)
+            return lines;
         lines.push_back(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < text.size())
+    if (start < text.size() && lines.size() < kMaxLines)
         lines.push_back(text.substr(start));
     return lines;
 }

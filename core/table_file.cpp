@@ -5,6 +5,7 @@
 #include "core/date_time.h"
 #include "core/line_scan.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 
@@ -49,14 +50,17 @@ private:
 
 std::optional<FileRefusal> LineReader::Number(std::string_view& s, bool negative, bool toEnd,
                                               std::string& text, float& value) {
-    const std::size_t p = scan::Number(s, toEnd);
+    const std::size_t p = scan::Value(s, toEnd);
     if (!toEnd && AtLast(p, s))
         return Damaged();
     text = negative ? "-" : "";
     text += s.substr(0, p);
-    const auto v = ParseDecimal(text);
+    std::string plain = text; // without the thousands separators
+    std::erase(plain, scan::kGroupByte);
+    const auto v = ParseDecimal(plain);
+    text = Cp1251ToUtf8(text);
     if (!v || std::fabs(*v.value) > FLT_MAX)
-        return Conversion("'" + Cp1251ToUtf8(text) + "' is not a valid floating point value");
+        return Conversion("'" + text + "' is not a valid floating point value");
     value = static_cast<float>(*v.value);
     Drop(s, p + 1);
     Trim(s);
@@ -146,6 +150,61 @@ TableFileLoad ReadTableFile(std::string_view fileBytes, std::string_view delim, 
     return load;
 }
 
+TableFileLoad ReadJournalTable(std::string_view fileBytes, std::string_view delim, bool isUnit) {
+    TableFileLoad load;
+    const std::size_t lastBreak = fileBytes.find_last_of('\n');
+    const std::string_view whole = lastBreak == std::string_view::npos
+                                       ? std::string_view{}
+                                       : fileBytes.substr(0, lastBreak + 1);
+    const auto isBreak = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
+    const LineReader reader(delim, isUnit);
+    int firstBad = 0;
+    int lineNumber = 0;
+    bool anyLine = false;
+    // Line by line without a list of all lines: a file of nothing but line breaks costs no
+    // memory beyond the records it gives. A run of zero bytes (a block a power cut left
+    // zeroed) ends a line as a line break does, so the first whole line after it is found;
+    // the line it cut short is left out, since its last field may have lost digits.
+    for (std::size_t start = 0; start < whole.size();) {
+        std::size_t end = start;
+        while (end < whole.size() && !isBreak(whole[end]))
+            ++end;
+        const std::string_view line = whole.substr(start, end - start);
+        // `whole` ends with a line feed, so every line ends at a break inside it.
+        const bool cutByZeros = whole[end] == '\0';
+        start = end + 1;
+        if (whole[end] == '\r' && start < whole.size() && whole[start] == '\n')
+            ++start;
+        while (cutByZeros && start < whole.size() && whole[start] == '\0')
+            ++start;
+        ++lineNumber;
+        if (line.empty())
+            continue; // holds no record
+        anyLine = true;
+        MeasurementRecord record;
+        std::string row;
+        const bool control = std::any_of(
+            line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+        if (load.records.size() >= static_cast<std::size_t>(RecordLog::kMaxRecords) || cutByZeros ||
+            control || reader.Read(line, record, row)) {
+            ++load.skippedLines;
+            if (firstBad == 0)
+                firstBad = lineNumber;
+            continue;
+        }
+        load.records.push_back(record);
+        load.rows.push_back(std::move(row));
+    }
+    if (load.records.empty()) {
+        load.refusal =
+            !anyLine ? FileRefusal{FileRefusal::Kind::Notice, std::string(table_text::kEmpty), 0}
+                     : FileRefusal{FileRefusal::Kind::Notice, std::string(table_text::kDamaged),
+                                   firstBad};
+        load.rows.clear();
+    }
+    return load;
+}
+
 bool ApplyTableLoad(const TableFileLoad& load, RecordLog& log) {
     if (!load || load.records.size() > static_cast<std::size_t>(RecordLog::kMaxRecords))
         return false;
@@ -157,18 +216,20 @@ bool ApplyTableLoad(const TableFileLoad& load, RecordLog& log) {
     return true;
 }
 
-std::vector<std::string_view> SplitFileLines(std::string_view bytes) {
+std::vector<std::string_view> SplitFileLines(std::string_view bytes, std::size_t maxLines) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n')
             continue;
+        if (lines.size() >= maxLines)
+            return lines;
         lines.push_back(bytes.substr(start, i - start));
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < bytes.size())
+    if (start < bytes.size() && lines.size() < maxLines)
         lines.push_back(bytes.substr(start));
     return lines;
 }
@@ -188,7 +249,14 @@ std::string DelimiterFromSetting(std::string_view value) {
     std::size_t length = 1;
     while (length < value.size() && (static_cast<unsigned char>(value[length]) & 0xC0) == 0x80)
         ++length;
-    return std::string(value.substr(0, length));
+    const std::string first(value.substr(0, length));
+    // The scans would take such a character for part of a number, or skip it as a blank.
+    const std::string bytes = Utf8ToCp1251(first);
+    const auto c = static_cast<unsigned char>(bytes.empty() ? 0 : bytes[0]);
+    const bool unreadable = bytes.size() != 1 || Cp1251ToUtf8(bytes) != first || c <= ' ' ||
+                            c == 0x7F || c == 0xA0 || scan::IsDigit(static_cast<char>(c)) ||
+                            c == ',' || c == '-';
+    return unreadable ? ";" : first;
 }
 
 Conversion<double> ParseTimeOfDay(std::string_view text) {

@@ -42,6 +42,8 @@ struct TableFileLoad {
     std::vector<std::string> rows;
     /// Set when the file is refused; records and rows are then empty.
     std::optional<FileRefusal> refusal;
+    /// Lines left out because they do not read (ReadJournalTable only).
+    int skippedLines = 0;
 
     explicit operator bool() const { return !refusal.has_value(); }
 };
@@ -64,20 +66,39 @@ struct TableFileLoad {
 /// also for Ui or m beyond the float range). Pure function; any thread.
 TableFileLoad ReadTableFile(std::string_view fileBytes, std::string_view delim, bool isUnit);
 
+/// Reads the bytes of a journal (a table file written record by record) as far as they can be
+/// read: the bytes after the last line break (a line cut short) are left out; a run of zero
+/// bytes (a block that a power cut left zeroed) ends a line like a line break, and the line it
+/// ends is left out; so is every line that does not read as a record or holds a control
+/// character, and every line past RecordLog::kMaxRecords good ones, each counted in
+/// `skippedLines` (empty lines hold nothing and are not counted). Every other line gives its
+/// record and row in file order, as ReadTableFile reads it.
+/// Refused only when no line reads: "Файл таблицы пустой" without lines, "Файл таблицы
+/// повреждён" otherwise (at the first line). Pure function; any thread.
+TableFileLoad ReadJournalTable(std::string_view fileBytes, std::string_view delim, bool isUnit);
+
 /// Puts an accepted load into the log: records 0 to n - 1 and Count n. A refused load changes
 /// nothing and returns false.
 bool ApplyTableLoad(const TableFileLoad& load, RecordLog& log);
 
+/// The most lines a reader splits a file into: one more than any file may hold, so a longer
+/// file is told from a full one without the rest being split.
+inline constexpr std::size_t kMaxSplitLines = 32'768;
+
 /// The lines of a text file: a line ends at CR LF, a lone CR or a lone LF; a final line break
 /// adds no empty line; an empty line inside the file stays. The views point into `bytes`.
-std::vector<std::string_view> SplitFileLines(std::string_view bytes);
+/// Splitting stops after `maxLines` lines.
+std::vector<std::string_view> SplitFileLines(std::string_view bytes,
+                                             std::size_t maxLines = kMaxSplitLines);
 
 /// The table window's rows (UTF-8) as table-file bytes: Windows-1251, CR LF after every row,
 /// no bytes at all for no rows.
 std::string FormatTableFile(std::span<const std::string> rows);
 
 /// The delimiter of a "FormTabl Delim" setting (UTF-8): its first character; ";" when empty.
-/// The readers take one character after the time, so a longer text cannot be honoured.
+/// The readers take one character after the time, so a longer text cannot be honoured. A
+/// character that would make the rows unreadable gives ";" as well: a digit, the comma, the
+/// minus, a blank (space, U+00A0, a control character) or a character Windows-1251 lacks.
 std::string DelimiterFromSetting(std::string_view value);
 
 /// A time of day "h:mm" or "h:mm:ss" (one or two digits per field, blanks around allowed,

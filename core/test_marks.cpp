@@ -197,7 +197,7 @@ MarksBeside LoadMarksBeside(const std::string& tablePath) {
     if (stat(beside.path.c_str(), &info) != 0 && errno == ENOENT)
         return beside;
     std::string bytes;
-    if (!ReadWholeFile(beside.path, bytes)) {
+    if (!ReadWholeFile(beside.path, bytes, read_limit::kMarks)) {
         beside.status = MarksBeside::Status::Unreadable;
         return beside;
     }

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -226,12 +227,39 @@ TEST(RecordLogLimits, FaultGapPastTheLimitStopsWithoutMovingTheGrid) {
     EXPECT_EQ(log.Count(), 1);
 }
 
-TEST(RecordLogLimits, MeanBeyondTheFloatRangeIsAnInfinity) {
+// A density beyond the float range (a garbled Di over 0.3 m) used to be written as an
+// infinity, which the journal cannot read back: it now never enters the log.
+TEST(RecordLogLimits, MeanBeyondTheFloatRangeNeverEntersARecord) {
     RecordLog log;
-    log.Accumulate(46023.5, 1.0f, 3.0e38 / 0.3); // a garbled Di over 0.3 m
-    ASSERT_EQ(log.Tick(46023.5 + kSecond, 1, false).outcome, TickOutcome::Written);
-    EXPECT_TRUE(std::isinf(log[0].m));
-    EXPECT_GT(log[0].m, 0.0f);
+    EXPECT_FALSE(log.Accumulate(46023.5, 1.0f, 3.0e38 / 0.3));
+    EXPECT_EQ(log.NSamples(), -1); // no log begun
+    EXPECT_EQ(log.Tick(46023.5 + kSecond, 1, false).outcome, TickOutcome::Idle);
+    ASSERT_TRUE(log.Accumulate(46023.5 + kSecond, 1.0f, 3.0e38));
+    EXPECT_FALSE(log.Accumulate(46023.5 + kSecond, 1.0f, -3.0e38 / 0.3));
+    ASSERT_EQ(log.Tick(46023.5 + 2 * kSecond, 1, false).outcome, TickOutcome::Written);
+    EXPECT_TRUE(std::isfinite(log[0].m));
+    EXPECT_FLOAT_EQ(log[0].m, 3.0e38f);
+}
+
+// A fault-free work frame whose Di or Ui is NaN or infinite is not accumulated (no log begins
+// with it, no mean takes it in) and is counted.
+TEST_F(RecordGrid, NonFiniteFrameIsCountedNotAccumulated) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    rig.Frame(kWork, nan, 0.5f);
+    rig.Frame(kWork, 2.0f, inf);
+    EXPECT_EQ(Log().NSamples(), -1);
+    EXPECT_EQ(rig.session.BadValueFrames(), 2u);
+    rig.Frame(kWork, 2.0f, 0.5f);
+    rig.Frame(kWork, 2.0f, -inf);
+    rig.Frame(kWork, inf, 0.5f);
+    rig.Frame(kWork, 4.0f, nan);
+    rig.Frame(kWork, 4.0f, 1.5f);
+    EXPECT_EQ(rig.session.BadValueFrames(), 5u);
+    rig.TickAfter(1000);
+    ASSERT_EQ(Log().Count(), 1);
+    EXPECT_FLOAT_EQ(Log()[0].Ui, 3.0f); // the two good frames only
+    EXPECT_FLOAT_EQ(Log()[0].m, 1.0f);
 }
 
 TEST(RecordLogLimits, SetCountStaysWithinTheLog) {

@@ -13,7 +13,7 @@ namespace row = core::settings_row;
 Settings Changed() {
     Settings s;
     s.main = {{2.4f, 7}, 12, -34};
-    s.table = {{true, "\t", false}, true, 210, 220, 400, 549}; // view options first
+    s.table = {{true, "|", false}, true, 210, 220, 400, 549}; // view options first
     Settings::Graph& g = s.graph;
     g.visible = true;
     g.top = 5;

@@ -7,7 +7,8 @@
 
 namespace tool_input {
 
-/// Reads the whole of `path` ("-": standard input) into `bytes`. On failure prints
+/// Reads the whole of `path` ("-": standard input) into `bytes`: a regular file only, and no
+/// more than core::read_limit::kTable bytes from either. On failure prints
 /// "<tool>: cannot read <path>: <reason>" to standard error and returns false.
 bool ReadInput(std::string_view tool, const std::string& path, std::string& bytes);
 

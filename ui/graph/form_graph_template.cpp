@@ -16,7 +16,7 @@ void TFormGraph::miLoadTemplClick() {
         return;
     Template.TemplFile = path->toStdString();
     std::string bytes;
-    if (!core::ReadWholeFile(LocalPath(*path), bytes)) {
+    if (!core::ReadWholeFile(LocalPath(*path), bytes, core::read_limit::kTable)) {
         ShowOpenFailure(m_prompts, this, *path);
         return;
     }

@@ -75,8 +75,8 @@ bool TForm1::FormClose() {
 
 bool TForm1::LoadSettings() {
     std::string bytes;
-    if (!core::ReadWholeFile(m_settingsPath, bytes))
-        return true; // no file: every window keeps its values from creation
+    if (!core::ReadWholeFile(m_settingsPath, bytes, core::read_limit::kSettings))
+        return true; // no file (or no readable one): every window keeps its values from creation
     const core::SettingsLoad load = core::ParseSettings(bytes, CurrentSettings());
     for (int row = core::settings_row::kMainTop; row <= core::settings_row::kCount; ++row) {
         if (!load.Applied(row))

@@ -3,6 +3,7 @@
 
 #include "core/date_time.h"
 #include "core/format.h"
+#include "core/journal_store.h"
 #include "core/measurement_session.h"
 #include "ui/common/file_prompts.h"
 #include "ui/common/form_style.h"
@@ -25,6 +26,8 @@ QString StateText(const core::JournalEntry& j) {
     QString text = j.Unfinished() ? QStringLiteral("не завершён") : QStringLiteral("завершён");
     if (!j.marks.savedTo.empty())
         text += QStringLiteral(", сохранён");
+    if (j.skippedLines > 0)
+        text += QStringLiteral(", ") + QString::fromStdString(core::SkippedLinesText(j));
     return text;
 }
 

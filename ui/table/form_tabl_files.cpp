@@ -54,14 +54,17 @@ void TFormTabl::bbLoadTabClick() {
 
 bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
     std::string bytes;
-    if (!core::ReadWholeFile(LocalPath(path), bytes)) {
+    if (!core::ReadWholeFile(LocalPath(path), bytes, core::read_limit::kTable)) {
         ShowOpenFailure(m_prompts, this, path);
         return false;
     }
     // The whole file is parsed before anything changes, so a refused file leaves the log,
     // its Count and the list as they were.
-    const core::TableFileLoad load =
-        core::ReadTableFile(journal ? core::WholeLines(bytes) : bytes, View.Delim, View.IsUnit);
+    // A journal gives every line that reads (the count left out is shown in the journal
+    // list and the recovery question); a table file reads whole or not at all.
+    const core::TableFileLoad load = journal
+                                         ? core::ReadJournalTable(bytes, View.Delim, View.IsUnit)
+                                         : core::ReadTableFile(bytes, View.Delim, View.IsUnit);
     if (!load) {
         ShowFileRefusal(m_prompts, this, *load.refusal);
         return false;
