@@ -3,6 +3,7 @@
 // being written and read again unchanged.
 #include "core/measurement_params.h"
 #include "core/settings_file.h"
+#include "core/table_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(core::DistInRange(load.values.main.fDist));
     Check(core::PeriodInRange(load.values.main.wTimeStep));
     Check(!load.values.table.Delim.empty());
+    Check(core::DelimiterFromSetting(load.values.table.Delim) == load.values.table.Delim);
 
     const std::string written = core::FormatSettings(load.values, "COM1");
     const core::SettingsLoad again = core::ParseSettings(written, core::Settings{});

@@ -150,6 +150,40 @@ private slots:
         QCOMPARE(m_rig->form1->Session().Log().Count(), 5);
     }
 
+    void aDamagedJournalIsOfferedAndOpensWithEveryLineThatReads() {
+        const QString path = MakeJournal(*m_home, kNow - 1, 200);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(4096)); // one 4 KB block zeroed, as a power cut leaves it
+        QCOMPARE(file.write(QByteArray(4096, '\0')), qint64{4096});
+        file.close();
+        const core::JournalEntry entry = core::ReadJournal(path.toStdString());
+        QVERIFY(entry.records > 100 && entry.records < 200);
+        QCOMPARE(entry.skippedLines, 2);
+
+        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig->prompts.answers << PromptAnswer::Yes;
+        m_rig->form1->show();
+        const QStringList questions = Questions();
+        QCOMPARE(questions.size(), 1);
+        QVERIFY2(questions[0].startsWith(QStringLiteral("Найден журнал незавершённого испытания от "
+                                                        "31.12.2025 12:00:00 (%1 ")
+                                             .arg(entry.records)),
+                 qPrintable(questions[0]));
+        QVERIFY2(questions[0].endsWith(QStringLiteral("; пропущено строк: 2). Открыть?")),
+                 qPrintable(questions[0]));
+        QCOMPARE(m_rig->form1->Session().Log().Count(), entry.records);
+        QCOMPARE(m_rig->tabl->ListBox1->count(), entry.records);
+
+        ui::TFormJournals dialog(m_rig->prompts, *m_rig->tabl, m_rig->form1->Session(),
+                                 m_rig->tabl.get());
+        QCOMPARE(dialog.sgJournals->rowCount(), 1);
+        QCOMPARE(dialog.sgJournals->item(0, 2)->text(), QString::number(entry.records));
+        QCOMPARE(dialog.sgJournals->item(0, 5)->text(),
+                 QStringLiteral("не завершён, пропущено строк: 2"));
+        QVERIFY(dialog.bbOpen->isEnabled());
+    }
+
     void oldSavedJournalsAreCleanedUpAtStart() {
         core::TestMarks saved;
         saved.closed = true;
