@@ -54,7 +54,7 @@ std::string RecordsNoun(int n) {
 // The records of a table file's whole lines, or nullopt when it cannot be read or is refused.
 std::optional<std::vector<MeasurementRecord>> RecordsOfFile(const std::string& path) {
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadWholeFile(path, bytes, read_limit::kTable))
         return std::nullopt;
     TableFileLoad load = ReadTableFile(WholeLines(bytes), ";", false);
     if (!load)
