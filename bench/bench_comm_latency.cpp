@@ -1,8 +1,8 @@
 // Receive-event latency and idle/hang-up CPU of the serial component, measured on a
 // pseudo-terminal against QSerialPort on the same kind of device in the same run.
 // QSerialPort is the benchmark's yardstick only; the product never links it. It reads on
-// the GUI thread itself (one wake-up per arrival); the component's event thread hands each
-// event to the GUI thread and waits (two wake-ups), which costs one thread switch more.
+// the GUI thread itself (one wake-up per arrival); the component's event thread posts each
+// event to the GUI thread and waits for it (two wake-ups), which costs one thread switch more.
 #include "comm/va_comm.h"
 
 #include <QCoreApplication>
@@ -53,12 +53,13 @@ struct Pty {
     std::string slave;
 };
 
-// The hand-off as the program does it: a blocking queued call into the GUI thread.
+// The hand-off as the program does it: a queued call into the GUI thread, which the
+// component's worker waits for.
 class QtMainThread final : public comm::IMainThread {
 public:
-    void RunOnMainThread(const std::function<void()>& call) override {
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [&call] { call(); }, Qt::BlockingQueuedConnection);
+    void Post(std::function<void()> call) override {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call),
+                                  Qt::QueuedConnection);
     }
 };
 

@@ -1,4 +1,4 @@
-// CallQueue: workers queue calls and block; the main thread runs them in RunPending.
+// CallQueue: any thread posts calls; the main thread runs them in RunPending.
 #include "comm/main_thread.h"
 
 #include <chrono>
@@ -9,15 +9,15 @@ CallQueue::~CallQueue() {
     Shutdown();
 }
 
-void CallQueue::RunOnMainThread(const std::function<void()>& call) {
-    auto item = std::make_shared<Item>();
-    item->call = call;
+void CallQueue::Post(std::function<void()> call) {
     std::unique_lock lock(m_mutex);
-    if (m_shutdown)
+    if (m_shutdown) {
+        lock.unlock();
+        call = nullptr; // dropped, outside the lock: destroying it may release a worker
         return;
-    m_items.push_back(item);
+    }
+    m_items.push_back(std::move(call));
     m_queued.notify_all();
-    m_finished.wait(lock, [&] { return item->done || m_shutdown; });
 }
 
 int CallQueue::RunPending(int timeoutMs) {
@@ -28,18 +28,16 @@ int CallQueue::RunPending(int timeoutMs) {
     int ran = 0;
     // Only the calls present now: a call queued while one runs waits for the next pump.
     for (size_t n = m_items.size(); n > 0 && !m_items.empty(); --n) {
-        auto item = m_items.front();
+        std::function<void()> call = std::move(m_items.front());
         m_items.pop_front();
         lock.unlock();
         try {
-            item->call();
+            call();
         } catch (...) {
-            // The component reports its own exceptions; nothing may reach the worker.
+            // The component reports its own exceptions; nothing may reach the pump.
         }
-        item->call = nullptr; // drop captured state on the main thread
+        call = nullptr; // drop captured state on the main thread, outside the lock
         lock.lock();
-        item->done = true;
-        m_finished.notify_all();
         ++ran;
     }
     return ran;
@@ -63,11 +61,14 @@ size_t CallQueue::Pending() const {
 }
 
 void CallQueue::Shutdown() {
-    std::lock_guard lock(m_mutex);
-    m_shutdown = true;
-    m_items.clear();
-    m_finished.notify_all();
-    m_queued.notify_all();
+    std::deque<std::function<void()>> dropped;
+    {
+        std::lock_guard lock(m_mutex);
+        m_shutdown = true;
+        dropped.swap(m_items);
+        m_queued.notify_all();
+    }
+    // `dropped` is destroyed here, outside the lock.
 }
 
 } // namespace comm

@@ -11,46 +11,46 @@
 
 namespace comm {
 
-/// "Run this call on the main thread and block until it has run."
+/// "Run this call on the main thread, later." The component builds its synchronous hand-off
+/// on it: a worker posts its event and then waits until the call has run, or until its
+/// component stops it (Close), which may happen while the call is still queued or even
+/// while it runs. So Close can join its threads without ever waiting for the main thread,
+/// which is the thread calling Close.
 ///
 /// Contract for implementations:
-/// - RunOnMainThread is called from worker threads only, never from the main thread
-///   (a GUI implementation would deadlock).
-/// - It runs `call` exactly once on the main thread, one call at a time, and returns after
-///   the call has finished. Calls from one worker run in the order they were made.
-/// - An exception escaping `call` must not reach the worker (the component catches its own;
-///   implementations may swallow anything left).
-/// - It may instead return WITHOUT running the call when the implementation is shutting
-///   down (the main thread no longer dispatches). Callers treat that like a call that did
-///   nothing.
+/// - Post may be called from any thread and returns at once; it never runs `call` itself.
+/// - It runs `call` at most once on the main thread, one call at a time, in the order of
+///   posting. An exception escaping `call` must not reach the event loop (the component
+///   catches its own; implementations may swallow anything left).
+/// - It may drop a call without running it (shutting down, the main thread no longer
+///   dispatches); a dropped call must be destroyed, since destroying it releases the
+///   worker that waits for it.
 /// - The implementation object is shared (std::shared_ptr) by the component and its
-///   threads, so it outlives every worker that may still call it.
+///   threads.
 ///
-/// The component guarantees that a call queued by a thread of an opening that has since
+/// The component guarantees that a call posted by a thread of an opening that has since
 /// been closed, or of a component since destroyed, does nothing when it runs: it never
 /// touches the component. So an implementation need not cancel queued calls.
 ///
-/// A GUI implementation is a blocking queued invocation of `call` on an object that lives
-/// on the GUI thread (for example QMetaObject::invokeMethod(object, [&call] { call(); },
-/// Qt::BlockingQueuedConnection)).
+/// A GUI implementation is a queued invocation of `call` on an object that lives on the
+/// GUI thread (QMetaObject::invokeMethod(object, call, Qt::QueuedConnection)).
 class IMainThread {
 public:
     virtual ~IMainThread() = default;
-    virtual void RunOnMainThread(const std::function<void()>& call) = 0;
+    virtual void Post(std::function<void()> call) = 0;
 };
 
 /// IMainThread by a queue that the main thread pumps with RunPending or RunUntil.
-/// Workers keep the queue alive (shared_ptr), so a main thread that stops pumping for good
-/// calls Shutdown, which lets waiting workers go. Nothing here raises but std::bad_alloc
-/// (RunOnMainThread); what a call raises is swallowed, the component reports its own.
+/// Nothing here raises but std::bad_alloc (Post); what a call raises is swallowed, the
+/// component reports its own.
 class CallQueue final : public IMainThread {
 public:
     CallQueue() = default;
-    /// Releases every waiting worker without running its call.
+    /// Drops the queued calls (Shutdown).
     ~CallQueue() override;
 
-    /// Worker threads: queues `call` and waits until the main thread has run it (or Shutdown).
-    void RunOnMainThread(const std::function<void()>& call) override;
+    /// Any thread: queues `call` for the main thread's next pump (dropped after Shutdown).
+    void Post(std::function<void()> call) override;
 
     /// Main thread: runs the calls queued now. If none is queued, waits up to `timeoutMs`
     /// for one first. Returns how many calls ran.
@@ -60,19 +60,14 @@ public:
     bool RunUntil(const std::function<bool()>& done, int timeoutMs);
     /// Calls waiting to run. Any thread.
     size_t Pending() const;
-    /// From now on calls are not run: waiting workers are released at once and later
-    /// calls return at once. Any thread.
+    /// From now on calls are not run: the queued ones are dropped (destroyed) at once and
+    /// later ones as they are posted. Any thread.
     void Shutdown();
 
 private:
-    struct Item {
-        std::function<void()> call;
-        bool done = false;
-    };
     mutable std::mutex m_mutex;
-    std::condition_variable m_queued;   // main thread waits for work
-    std::condition_variable m_finished; // workers wait for their call
-    std::deque<std::shared_ptr<Item>> m_items;
+    std::condition_variable m_queued; // the main thread waits for work
+    std::deque<std::function<void()>> m_items;
     bool m_shutdown = false;
 };
 

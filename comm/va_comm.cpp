@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 namespace comm {
 
@@ -106,9 +107,7 @@ void TVaCustomComm::Open() {
 void TVaCustomComm::Close() {
     if (!Active())
         return;
-    GlobalLock();
     DestroyThreads();
-    GlobalUnlock();
     DestroyHandle();
     DoClose();
 }
@@ -139,7 +138,7 @@ void TVaCustomComm::CreateHandle() {
     if (path.empty())
         throw EVaCommError(notFound);
     int error = 0;
-    m_port = port::OpenPort(path, error);
+    m_port = OpenDevice(path, error);
     if (m_port)
         return;
     if (port::IsNotFound(error))
@@ -148,10 +147,16 @@ void TVaCustomComm::CreateHandle() {
     Error("Can't open specified device " + Escaped(name) + " (Error %d, %s)");
 }
 
+std::shared_ptr<port::IPort> TVaCustomComm::OpenDevice(const std::string& path, int& error) {
+    return port::OpenPort(path, error);
+}
+
 void TVaCustomComm::DestroyHandle() {
     if (m_port)
         m_port->Close();
     m_port.reset();
+    std::lock_guard lock(m_globalLock);
+    m_lineErrors = 0; // the closed opening's
 }
 
 void TVaCustomComm::CreateThreads() {
@@ -159,34 +164,52 @@ void TVaCustomComm::CreateThreads() {
         throw std::logic_error("serial component: SetMainThread before Open");
     m_handOffCancelled = std::make_shared<bool>(false);
     TVaCommLink link{m_port, m_mainThread, m_writeLock, m_handOffCancelled,
-                     [this](uint32_t evtMask) { DeliverEvent(evtMask); }};
+                     [this, cancelled = m_handOffCancelled](uint32_t evtMask) {
+                         DeliverEvent(evtMask, *cancelled);
+                     }};
     if (m_waitMask != 0) {
-        m_eventThread = std::make_shared<TVaCommEventThread>(link);
+        m_eventThread = std::make_unique<TVaCommEventThread>(link);
         m_eventThread->Start(m_eventPriority);
     }
     if (!m_directWrite) {
-        m_writeThread = std::make_shared<TVaCommWriteThread>(link, m_buffers.WriteSize());
+        m_writeThread = std::make_unique<TVaCommWriteThread>(link, m_buffers.WriteSize());
         m_writeThread->Start(m_writePriority);
     }
 }
 
-// One event of a worker thread, on the main thread: received characters first.
-void TVaCustomComm::DeliverEvent(uint32_t evtMask) {
+// One event of a worker thread, on the main thread: received characters first. A handler
+// of the data event may close the port (`closed` turns true): the line events of that
+// opening then go nowhere.
+void TVaCustomComm::DeliverEvent(uint32_t evtMask, const bool& closed) {
     if (evtMask & EV_RXCHAR) {
         HandleDataEvent();
         evtMask &= ~EV_RXCHAR;
+        // Line errors that came with the data were taken from the device by the counts
+        // the data event asked for; they are this event's errors.
+        if (!closed && (m_waitMask & EV_ERR) && PendingLineErrors() != 0)
+            evtMask |= EV_ERR;
     }
-    if (evtMask)
+    if (evtMask && !closed)
         HandleLineEvent(evtMask);
 }
 
+// Stop flag under the lock, wake, join: both threads have ended when this returns, so the
+// device can be closed under nobody. Joining never waits for the main thread (this one):
+// a thread waiting to hand an event over stops waiting when told to stop.
 void TVaCustomComm::DestroyThreads() {
-    if (m_handOffCancelled)
-        *m_handOffCancelled = true;
+    {
+        std::lock_guard lock(m_globalLock);
+        if (m_handOffCancelled)
+            *m_handOffCancelled = true;
+        if (m_eventThread)
+            m_eventThread->StopThread();
+        if (m_writeThread)
+            m_writeThread->StopThread();
+    }
     if (m_eventThread)
-        m_eventThread->StopThread();
+        m_eventThread->Join();
     if (m_writeThread)
-        m_writeThread->StopThread();
+        m_writeThread->Join();
     m_eventThread.reset();
     m_writeThread.reset();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace comm {
@@ -188,7 +189,7 @@ bool TVaCustomComm::ReadChar(char& ch) {
 }
 
 int TVaCustomComm::ReadBufUsed() {
-    return Active() ? static_cast<int>(GetCommStatus().Stat.cbInQue) : 0;
+    return Active() ? static_cast<int>(QueryStatus().cbInQue) : 0;
 }
 
 int TVaCustomComm::ReadBufFree() {
@@ -199,7 +200,7 @@ int TVaCustomComm::WriteBufUsed() {
     if (!Active())
         return 0;
     if (m_directWrite)
-        return static_cast<int>(GetCommStatus().Stat.cbOutQue);
+        return static_cast<int>(QueryStatus().cbOutQue);
     return m_writeThread ? m_writeThread->Used() : 0;
 }
 
@@ -230,12 +231,31 @@ void TVaCustomComm::PurgeBuffers(uint32_t flags) {
 
 // ---- status and lines ----
 
-TVaCommStatus TVaCustomComm::GetCommStatus() {
+// The device reports its line errors once and clears them with every query. The queries
+// for queue counts and hold flags keep them here, so that they still reach the next
+// GetCommStatus: a framing error that arrives with data is taken from the device by the
+// data event's ReadBufUsed, and reported by the EV_ERR of that same event.
+COMSTAT TVaCustomComm::QueryStatus() {
     std::lock_guard lock(m_globalLock);
+    COMSTAT stat;
+    if (Active()) {
+        uint32_t errors = 0;
+        Watch(m_port->ClearCommError(errors, stat), "Error retrieving statistics (%d), %s");
+        m_lineErrors |= errors;
+    }
+    return stat;
+}
+
+uint32_t TVaCustomComm::PendingLineErrors() {
+    std::lock_guard lock(m_globalLock);
+    return m_lineErrors;
+}
+
+TVaCommStatus TVaCustomComm::GetCommStatus() {
     TVaCommStatus status;
-    if (Active())
-        Watch(m_port->ClearCommError(status.Errors, status.Stat),
-              "Error retrieving statistics (%d), %s");
+    status.Stat = QueryStatus();
+    std::lock_guard lock(m_globalLock);
+    status.Errors = std::exchange(m_lineErrors, 0u);
     return status;
 }
 
@@ -254,10 +274,10 @@ bool TVaCustomComm::ClearLineErrors() {
 }
 
 bool TVaCustomComm::GetComStat(int index) {
-    const TVaCommStatus status = GetCommStatus();
+    const COMSTAT stat = QueryStatus();
     if (index < 1 || index > 8)
         return false;
-    return (status.Stat.Flags >> (index - 1)) & 1;
+    return (stat.Flags >> (index - 1)) & 1;
 }
 
 bool TVaCustomComm::GetModemStatus(int index) {

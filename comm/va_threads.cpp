@@ -5,6 +5,7 @@
 #include "comm/va_component.h"
 #include "comm/va_utils.h"
 
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 #include <sys/resource.h>
@@ -24,41 +25,47 @@ void ApplyPriority(pid_t tid, int priority) {
         setpriority(PRIO_PROCESS, static_cast<id_t>(tid), kNice[priority]);
 }
 
-// Hands `mask` to the main thread and waits until it has been delivered there. The
-// cancelled flag is read on the main thread only, where the component sets it.
-void HandOff(const TVaCommLink& link, uint32_t mask) {
-    link.mainThread->RunOnMainThread([cancelled = link.cancelled, deliver = link.deliver, mask] {
-        if (*cancelled)
-            return;
-        try {
-            deliver(mask);
-        } catch (...) {
-            ApplicationHandleException(std::current_exception());
-        }
-    });
-}
+// What a waiting worker and the calls it posted share: the mutex and condition of its
+// hand-off waits. The calls keep it alive (not the thread's link, so a call left queued
+// after Close holds neither the device nor the component).
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool stopping = false; // under `mutex`
+};
 
-// Runs `body` on a detached thread that counts itself in RunningWorkerThreads until its
-// state has been released.
-template <typename StatePtr, typename Body>
-void Spawn(StatePtr state, Body body) {
-    ++g_runningThreads;
-    try {
-        std::thread([state = std::move(state), body]() mutable {
-            state->tid.store(gettid());
-            ApplyPriority(state->tid.load(), state->priority.load());
-            body(*state);
-            state->tid.store(0);
-            state.reset();
-            --g_runningThreads;
-        }).detach();
-    } catch (...) {
-        --g_runningThreads;
-        throw;
+// One posted event. `done` (under the gate's mutex) is set when the call has run, or when
+// the hand-off destroys it unrun.
+struct Ticket {
+    explicit Ticket(std::shared_ptr<Gate> g) : gate(std::move(g)) {}
+    void Finish() {
+        std::lock_guard lock(gate->mutex);
+        done = true;
+        gate->cv.notify_all();
     }
-}
+    std::shared_ptr<Gate> gate;
+    bool done = false;
+};
+
+// Destroyed with the last copy of the posted call: a call that is dropped unrun still
+// releases its worker.
+struct Release {
+    explicit Release(std::shared_ptr<Ticket> t) : ticket(std::move(t)) {}
+    Release(const Release&) = delete;
+    Release& operator=(const Release&) = delete;
+    ~Release() { ticket->Finish(); }
+    std::shared_ptr<Ticket> ticket;
+};
 
 } // namespace
+
+struct TVaCommThread::Shared {
+    TVaCommLink link;
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+    std::atomic<bool> stopping{false}; // the gate's flag, readable without its mutex
+    std::atomic<int> priority{tpNormal};
+    std::atomic<pid_t> tid{0};
+};
 
 int RunningWorkerThreads() {
     return g_runningThreads.load();
@@ -83,68 +90,139 @@ void TVaCommBuffer::Remove(int count) {
     m_size -= count;
 }
 
+// ---- both threads ----
+
+TVaCommThread::TVaCommThread(TVaCommLink link, TThreadPriority priority)
+    : m_shared(std::make_unique<Shared>()) {
+    m_shared->link = std::move(link);
+    m_shared->priority.store(priority);
+}
+
+TVaCommThread::~TVaCommThread() {
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TVaCommThread::Start(TThreadPriority priority) {
+    m_shared->priority.store(priority);
+    ++g_runningThreads;
+    try {
+        m_thread = std::thread([this] {
+            m_shared->tid.store(gettid());
+            ApplyPriority(m_shared->tid.load(), m_shared->priority.load());
+            Run();
+            m_shared->tid.store(0);
+            --g_runningThreads;
+        });
+    } catch (...) {
+        --g_runningThreads;
+        throw;
+    }
+}
+
+void TVaCommThread::SetPriority(TThreadPriority priority) {
+    m_shared->priority.store(priority);
+    ApplyPriority(m_shared->tid.load(), priority);
+}
+
+void TVaCommThread::StopThread() {
+    Gate& gate = *m_shared->gate;
+    {
+        std::lock_guard lock(gate.mutex);
+        gate.stopping = true;
+        m_shared->stopping.store(true);
+    }
+    gate.cv.notify_all();
+    Wake();
+}
+
+void TVaCommThread::Join() {
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool TVaCommThread::Stopping() const {
+    return m_shared->stopping.load();
+}
+
+const TVaCommLink& TVaCommThread::Link() const {
+    return m_shared->link;
+}
+
+void TVaCommThread::HandOff(uint32_t mask) {
+    const TVaCommLink& link = m_shared->link;
+    const std::shared_ptr<Gate>& gate = m_shared->gate;
+    auto ticket = std::make_shared<Ticket>(gate);
+    {
+        std::lock_guard lock(gate->mutex);
+        if (gate->stopping)
+            return;
+    }
+    // The cancelled flag is read on the main thread only, where the component sets it.
+    link.mainThread->Post([release = std::make_shared<Release>(ticket), cancelled = link.cancelled,
+                           deliver = link.deliver, mask] {
+        if (!*cancelled) {
+            try {
+                deliver(mask);
+            } catch (...) {
+                ApplicationHandleException(std::current_exception());
+            }
+        }
+        release->ticket->Finish();
+    });
+    std::unique_lock lock(gate->mutex);
+    gate->cv.wait(lock, [&] { return ticket->done || gate->stopping; });
+}
+
 // ---- event thread ----
 
-struct TVaCommEventThread::State {
-    TVaCommLink link;
-    TVaWaitEvent eventSignal; // set only by StopThread: cancels the wait
-    std::atomic<bool> terminated{false};
-    std::atomic<int> priority{tpNormal};
-    std::atomic<pid_t> tid{0};
-};
+TVaCommEventThread::TVaCommEventThread(TVaCommLink link)
+    : TVaCommThread(std::move(link), tpNormal) {}
 
-TVaCommEventThread::TVaCommEventThread(TVaCommLink link) : m_state(std::make_shared<State>()) {
-    m_state->link = std::move(link);
+TVaCommEventThread::~TVaCommEventThread() {
+    StopThread();
+    Join();
 }
 
-void TVaCommEventThread::Start(TThreadPriority priority) {
-    m_state->priority.store(priority);
-    Spawn(m_state, [](State& s) {
-        port::IPort& device = *s.link.port;
-        while (!s.terminated.load()) {
-            uint32_t events = 0;
-            const port::WaitStatus status = device.WaitCommEvent(events, s.eventSignal);
-            if (s.terminated.load())
-                break;
-            if (status == port::WaitStatus::Event) {
-                HandOff(s.link, events);
-                continue;
-            }
-            if (status == port::WaitStatus::Cancelled)
-                break;
-            // The device vanished, or the wait cannot work any more. Waiting again would
-            // return at once forever: report it once and stop waiting.
-            device.MarkLost();
-            if (device.TakeLostReport())
-                HandOff(s.link, EV_ERR);
+void TVaCommEventThread::Wake() {
+    m_eventSignal.SetEvent();
+}
+
+void TVaCommEventThread::Run() {
+    port::IPort& device = *Link().port;
+    while (!Stopping()) {
+        uint32_t events = 0;
+        const port::WaitStatus status = device.WaitCommEvent(events, m_eventSignal);
+        if (Stopping())
             break;
+        if (status == port::WaitStatus::Event) {
+            HandOff(events);
+            continue;
         }
-    });
-}
-
-void TVaCommEventThread::SetPriority(TThreadPriority priority) {
-    m_state->priority.store(priority);
-    ApplyPriority(m_state->tid.load(), priority);
-}
-
-void TVaCommEventThread::StopThread() {
-    m_state->terminated.store(true);
-    m_state->eventSignal.SetEvent();
+        if (status == port::WaitStatus::Cancelled)
+            break;
+        // The device vanished, or the wait cannot work any more. Waiting again would
+        // return at once forever: report it once and stop waiting.
+        device.MarkLost();
+        if (device.TakeLostReport())
+            HandOff(EV_ERR);
+        break;
+    }
 }
 
 // ---- write thread ----
 
 struct TVaCommWriteThread::State {
-    State(TVaCommLink l, int capacity) : link(std::move(l)), queue(capacity) {}
-    TVaCommLink link;
+    State(const TVaCommLink& l, int capacity, std::function<void(uint32_t)> h)
+        : link(l), queue(capacity), handOff(std::move(h)) {}
+    const TVaCommLink& link; // the thread's own
     TVaCommBuffer queue;
+    std::function<void(uint32_t)> handOff; // TVaCommThread::HandOff
     // The five signals. The device's own readiness (poll) takes the place of an
     // I/O-completion signal; purgeEnd tells the thread that PurgeWrite has finished with
     // the queue, so it neither writes from nor removes from the queue until then.
     TVaWaitEvent dataReady, stop, purgeRequest, purgeDone, purgeEnd;
     bool terminated = false; // the thread's own
-    std::atomic<int> priority{tpHighest};
-    std::atomic<pid_t> tid{0};
 };
 
 namespace {
@@ -173,7 +251,7 @@ void RemoveWritten(WriteState& s, size_t written, bool report) {
     if (!empty)
         s.dataReady.SetEvent();
     else if (!s.stop.IsSet())
-        HandOff(s.link, EV_TXEMPTY);
+        s.handOff(EV_TXEMPTY);
 }
 
 // Waits out a lost device: nothing more is written, but stops and purges are answered.
@@ -215,10 +293,10 @@ void Transfer(WriteState& s) {
     case port::WriteResult::Lost:
         RemoveWritten(s, r.written, false);
         if (s.link.port->TakeLostReport())
-            HandOff(s.link, EV_ERR);
+            s.handOff(EV_ERR);
         return Idle(s);
     default:
-        HandOff(s.link, EV_ERR);
+        s.handOff(EV_ERR);
         // The bytes stay queued and are tried again; a short pause keeps a lasting
         // failure from becoming a busy loop of error reports.
         switch (WaitForAny({&s.stop, &s.purgeRequest}, 100)) {
@@ -237,34 +315,34 @@ void Transfer(WriteState& s) {
 } // namespace
 
 TVaCommWriteThread::TVaCommWriteThread(TVaCommLink link, int capacity)
-    : m_state(std::make_shared<State>(std::move(link), capacity)) {}
-
-void TVaCommWriteThread::Start(TThreadPriority priority) {
-    m_state->priority.store(priority);
-    Spawn(m_state, [](State& s) {
-        while (!s.terminated) {
-            switch (WaitForAny({&s.stop, &s.purgeRequest, &s.dataReady}, INFINITE)) {
-            case 1:
-                AcknowledgePurge(s);
-                break;
-            case 2:
-                Transfer(s);
-                break;
-            default:
-                s.terminated = true;
-                break; // stop, or a wait that cannot work
-            }
-        }
-    });
+    : TVaCommThread(std::move(link), tpHighest),
+      m_state(std::make_unique<State>(Link(), capacity, [this](uint32_t mask) { HandOff(mask); })) {
 }
 
-void TVaCommWriteThread::SetPriority(TThreadPriority priority) {
-    m_state->priority.store(priority);
-    ApplyPriority(m_state->tid.load(), priority);
+TVaCommWriteThread::~TVaCommWriteThread() {
+    StopThread();
+    Join();
 }
 
-void TVaCommWriteThread::StopThread() {
+void TVaCommWriteThread::Wake() {
     m_state->stop.SetEvent();
+}
+
+void TVaCommWriteThread::Run() {
+    State& s = *m_state;
+    while (!s.terminated) {
+        switch (WaitForAny({&s.stop, &s.purgeRequest, &s.dataReady}, INFINITE)) {
+        case 1:
+            AcknowledgePurge(s);
+            break;
+        case 2:
+            Transfer(s);
+            break;
+        default:
+            s.terminated = true;
+            break; // stop, or a wait that cannot work
+        }
+    }
 }
 
 bool TVaCommWriteThread::WriteData(const void* buf, int count, int timeoutMs) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace comm {
@@ -47,9 +48,8 @@ private:
     int m_size = 0;
 };
 
-/// Worker threads of all components still running (they end by themselves after Close).
-/// Lets tests and the program's exit wait until every device is really closed. Any thread;
-/// raises nothing.
+/// Worker threads of all components that have started and not yet ended. Close joins the
+/// threads of its component, so they are gone when it returns. Any thread; raises nothing.
 int RunningWorkerThreads();
 
 /// What a worker thread needs of its component, and all it may use of it. The component
@@ -68,39 +68,78 @@ struct TVaCommLink {
     std::function<void(uint32_t evtMask)> deliver;
 };
 
-/// The event thread: waits for the device's masked events and hands each to the main
-/// thread through the link. When the device vanishes it hands over one EV_ERR and ends.
-/// The thread releases itself when it ends, so the object may be dropped at any time.
-/// Every member is called on the main thread; Start passes on std::system_error when the
-/// system refuses the thread, the constructor std::system_error when it refuses an eventfd.
-class TVaCommEventThread {
+/// How a worker hands an event to the main thread and how it is stopped there; the part
+/// both threads share.
+///
+/// Hand-off: the worker posts the event (IMainThread::Post) and waits until the call has
+/// run on the main thread or was dropped unrun, or until StopThread. No lock is held while
+/// it waits.
+///
+/// Shutdown, always in this order (the component's Close): StopThread sets the stop flag
+/// under the hand-off's mutex and wakes every wait of the thread (the hand-off, the device
+/// wait, the signals); Join then waits until the thread has ended; only after that does
+/// the component close the device. A thread waiting in a hand-off stops waiting at once,
+/// whether its call is still queued or is running right now further down the main thread's
+/// stack (Close called from an event handler), so joining on the main thread cannot
+/// deadlock. A stopped thread hands nothing over any more.
+class TVaCommThread {
 public:
-    explicit TVaCommEventThread(TVaCommLink link);
-    /// Gives the thread its priority and starts it. Once only.
+    TVaCommThread(const TVaCommThread&) = delete;
+    TVaCommThread& operator=(const TVaCommThread&) = delete;
+    /// Joins; the derived class's destructor has stopped the thread (StopThread, Join).
+    virtual ~TVaCommThread();
+    /// Gives the thread its priority and starts it. Once only; passes on std::system_error
+    /// when the system refuses the thread.
     void Start(TThreadPriority priority);
     /// Applied at once when running (see TThreadPriority).
     void SetPriority(TThreadPriority priority);
-    /// Sets the terminated flag, then the event signal; returns at once. No event is
-    /// handed over afterwards.
+    /// Sets the stop flag and wakes the thread; returns at once. Nothing is handed over
+    /// afterwards.
     void StopThread();
+    /// Waits until the thread has ended; nothing when it never started. StopThread first.
+    void Join();
 
-    struct State;
+    struct Shared;
+
+protected:
+    explicit TVaCommThread(TVaCommLink link, TThreadPriority priority);
+    /// Wakes the thread's own waits after the stop flag is set.
+    virtual void Wake() = 0;
+    /// The thread's loop.
+    virtual void Run() = 0;
+    /// Hands `mask` to the main thread and waits as described above.
+    void HandOff(uint32_t mask);
+    bool Stopping() const;
+    const TVaCommLink& Link() const;
 
 private:
-    std::shared_ptr<State> m_state;
+    std::unique_ptr<Shared> m_shared;
+    std::thread m_thread;
+};
+
+/// The event thread: waits for the device's masked events and hands each to the main
+/// thread through the link. When the device vanishes it hands over one EV_ERR and ends.
+/// Every member is called on the main thread; the constructor passes on std::system_error
+/// when the system refuses an eventfd.
+class TVaCommEventThread final : public TVaCommThread {
+public:
+    explicit TVaCommEventThread(TVaCommLink link);
+    ~TVaCommEventThread() override;
+
+private:
+    void Wake() override;
+    void Run() override;
+    TVaWaitEvent m_eventSignal; // set only by StopThread: cancels the device wait
 };
 
 /// The write thread: writes what WriteData queued, reports EV_TXEMPTY when the queue has
 /// drained and EV_ERR when a write fails. Every member is called on the main thread;
 /// errors as TVaCommEventThread's.
-class TVaCommWriteThread {
+class TVaCommWriteThread final : public TVaCommThread {
 public:
     /// A queue of `capacity` bytes (the component's Buffers().WriteSize() at Open).
     TVaCommWriteThread(TVaCommLink link, int capacity);
-    void Start(TThreadPriority priority);
-    void SetPriority(TThreadPriority priority);
-    /// Sets the stop signal; returns at once.
-    void StopThread();
+    ~TVaCommWriteThread() override;
     /// Queues the bytes, waiting up to `timeoutMs` for room. False when there was no room in
     /// time (always for more than the capacity). Raises nothing.
     bool WriteData(const void* buf, int count, int timeoutMs);
@@ -113,7 +152,9 @@ public:
     struct State;
 
 private:
-    std::shared_ptr<State> m_state;
+    void Wake() override;
+    void Run() override;
+    std::unique_ptr<State> m_state;
 };
 
 } // namespace comm

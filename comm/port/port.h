@@ -94,8 +94,10 @@ public:
     virtual void MarkLost() = 0;
     /// True exactly once after the device was lost: the caller reports the loss.
     virtual bool TakeLostReport() = 0;
-    /// Ends this opening: restores the settings found at open and gives up exclusivity,
-    /// so the device can be opened again at once. Idempotent.
+    /// Ends this opening: resumes output held by Escape(SETXOFF), restores the settings
+    /// found at open and gives up exclusivity, so the device can be opened again at once
+    /// and can send. Idempotent. The component calls it once its threads have ended, so no
+    /// write of the closed opening can go out after the output resumes.
     virtual void Close() = 0;
 };
 

@@ -149,6 +149,7 @@ private:
     int m_wake = -1;
     int m_cancelFd = -1;
     bool m_closed = false;
+    std::atomic<bool> m_outputHeld{false}; ///< SETXOFF given and no SETXON since
     uint32_t m_inQueue = 0, m_outQueue = 0;
     std::atomic<uint32_t> m_mask{0};
     std::atomic<bool> m_lost{false}, m_lostReported{false}, m_txPending{false};
@@ -446,9 +447,13 @@ bool TermiosPort::Escape(uint32_t function) {
     switch (function) {
     case SETXOFF:
         rc = SuspendOutput(m_fd, true);
+        if (rc == 0)
+            m_outputHeld = true;
         break;
     case SETXON:
         rc = SuspendOutput(m_fd, false);
+        if (rc == 0)
+            m_outputHeld = false;
         break;
     case SETRTS:
         rc = ModemLine(m_fd, TIOCM_RTS, true);
@@ -516,8 +521,13 @@ void TermiosPort::Close() {
     if (m_closed)
         return;
     m_closed = true;
-    if (!m_lost.load())
+    if (!m_lost.load()) {
+        // Output held by SETXOFF would stay held for whoever opens the device next. A stop
+        // by the peer's XOFF is the peer's to lift and stays.
+        if (m_outputHeld.exchange(false))
+            SuspendOutput(m_fd, false);
         SetTermBits(m_fd, m_found);
+    }
     ioctl(m_fd, TIOCNXCL);
     flock(m_fd, LOCK_UN);
 }

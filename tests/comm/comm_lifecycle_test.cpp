@@ -127,8 +127,8 @@ TEST_F(CommLifecycleTest, CloseWhileAWriteIsStalledLetsTheThreadEndAndOpenWorksA
     StallWrites();
     m_comm.Close();
     EXPECT_FALSE(m_comm.Active());
-    // The stalled thread sees its stop signal inside the transfer and ends by itself.
-    EXPECT_TRUE(m_queue->RunUntil([] { return RunningWorkerThreads() == 0; }, 10000));
+    // The stalled thread sees its stop signal inside the transfer and has ended.
+    EXPECT_EQ(RunningWorkerThreads(), 0);
     // The component works again with fresh threads, and the old queue was dropped: once
     // the output runs again, only the new bytes arrive.
     m_comm.Open();
@@ -200,18 +200,70 @@ TEST_F(CommLifecycleTest, AHungUpTerminalIsReportedAsVanished) {
     close(other);
 }
 
-TEST_F(CommLifecycleTest, EventsOfAClosedOpeningNeverRun) {
+TEST_F(CommLifecycleTest, CloseJoinsAThreadWaitingInItsHandOffAndTheEventNeverRuns) {
     int events = 0;
     m_comm.OnRxChar = [&](TVaCustomComm*, int) { ++events; };
     m_comm.Open();
     m_pty.Write("late");
     ASSERT_TRUE(PollUntil([&] { return m_queue->Pending() == 1; })); // waiting in its hand-off
+    // The main thread does not run the queued event, yet Close returns with both threads
+    // ended: the waiting thread was told to stop waiting.
     m_comm.Close();
-    // Close did not wait for the threads: this one cannot end before its hand-off has run.
-    EXPECT_GE(RunningWorkerThreads(), 1);
+    EXPECT_EQ(RunningWorkerThreads(), 0);
     EXPECT_EQ(m_queue->RunPending(0), 1);
     EXPECT_EQ(events, 0);
-    EXPECT_TRUE(m_queue->RunUntil([] { return RunningWorkerThreads() == 0; }, 10000));
+}
+
+// The event thread waits for the very handler that closes the port: joining it there must
+// not wait for the handler to return.
+TEST_F(CommLifecycleTest, CloseFromAnEventHandlerJoinsBothThreads) {
+    int closed = 0, events = 0, errors = 0, running = -1;
+    m_comm.OnClose = [&](TVaCustomComm*) { ++closed; };
+    m_comm.OnError = [&](TVaCustomComm*, int) { ++errors; };
+    m_comm.OnRxChar = [&](TVaCustomComm*, int) {
+        ++events;
+        m_comm.Close();
+        running = RunningWorkerThreads();
+    };
+    m_comm.Open();
+    m_pty.Write("bye");
+    ASSERT_TRUE(m_queue->RunUntil([&] { return events > 0; }, 10000));
+    EXPECT_EQ(running, 0);
+    EXPECT_FALSE(m_comm.Active());
+    EXPECT_EQ(closed, 1);
+    // The port works again with fresh threads.
+    m_comm.OnRxChar = [&](TVaCustomComm*, int) { events += !m_comm.ReadText().empty(); };
+    m_comm.Open();
+    m_pty.Write("again");
+    EXPECT_TRUE(m_queue->RunUntil([&] { return events == 2; }, 10000));
+    EXPECT_EQ(errors, 0);
+}
+
+TEST_F(CommLifecycleTest, CloseFromTheTransmitEmptyHandlerJoinsBothThreads) {
+    int running = -1;
+    m_comm.OnTxEmpty = [&](TVaCustomComm*) {
+        m_comm.Close();
+        running = RunningWorkerThreads();
+    };
+    m_comm.Open();
+    m_comm.WriteText("out");
+    EXPECT_EQ(m_pty.Read(3, 10000), "out");
+    ASSERT_TRUE(m_queue->RunUntil([&] { return running >= 0; }, 10000));
+    EXPECT_EQ(running, 0);
+    EXPECT_FALSE(m_comm.Active());
+}
+
+// Output held by SetXon(false) is this opening's: Close lets it go after the write thread
+// has ended, so the bytes stalled in the closed opening's queue never go out, and the next
+// opening (or program) can send.
+TEST_F(CommLifecycleTest, CloseResumesOutputHeldByXoffAndDropsWhatWasStalled) {
+    m_comm.Open();
+    StallWrites();
+    m_comm.Close();
+    EXPECT_EQ(RunningWorkerThreads(), 0);
+    m_comm.Open();
+    m_comm.WriteText("new");
+    EXPECT_EQ(m_pty.Read(3, 10000), "new"); // "sta" if the stalled bytes had gone out
 }
 
 TEST_F(CommLifecycleTest, AQueuedHandOffNeverReachesADestroyedComponent) {
@@ -233,7 +285,7 @@ TEST_F(CommLifecycleTest, StopThreadEndsAWaitingEventThreadWithoutAnEvent) {
     m_comm.Open();
     ASSERT_EQ(RunningWorkerThreads(), 2);
     m_comm.Close();
-    EXPECT_TRUE(PollUntil([] { return RunningWorkerThreads() == 0; })); // nothing pumped
+    EXPECT_EQ(RunningWorkerThreads(), 0); // nothing pumped
     EXPECT_EQ(m_queue->Pending(), 0u);
 }
 

@@ -74,33 +74,40 @@ TEST(TVaCommBuffer, IsALinearQueue) {
     EXPECT_EQ(b.Capacity(), 8);
 }
 
-TEST(CallQueue, RunsCallsOnThePumpingThreadInOrderAndUnblocksTheWorker) {
+TEST(CallQueue, RunsPostedCallsOnThePumpingThreadInOrder) {
     CallQueue queue;
     std::vector<int> order;
-    std::atomic<bool> returned{false};
     const auto main = std::this_thread::get_id();
     std::thread worker([&] {
         for (int i = 0; i < 3; ++i)
-            queue.RunOnMainThread([&, i] {
+            queue.Post([&, i] {
                 EXPECT_EQ(std::this_thread::get_id(), main);
                 order.push_back(i);
             });
-        returned = true;
     });
-    EXPECT_TRUE(queue.RunUntil([&] { return returned.load(); }, 10000));
-    worker.join();
+    worker.join(); // posting never waits for the main thread
+    EXPECT_EQ(queue.Pending(), 3u);
+    EXPECT_TRUE(queue.RunUntil([&] { return order.size() == 3; }, 10000));
     EXPECT_EQ(order, (std::vector<int>{0, 1, 2}));
 }
 
-TEST(CallQueue, ShutdownReleasesWaitingWorkersWithoutRunningTheirCalls) {
+TEST(CallQueue, ShutdownDestroysQueuedCallsWithoutRunningThem) {
     CallQueue queue;
     bool ran = false;
-    std::thread worker([&] { queue.RunOnMainThread([&] { ran = true; }); });
-    while (queue.Pending() == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // What a call holds is released when it is dropped: that is what releases a worker
+    // waiting for it.
+    auto held = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = held;
+    std::thread worker([&, held = std::move(held)]() mutable {
+        queue.Post([&, held] { ran = true; });
+        held.reset();
+    });
+    worker.join();
+    ASSERT_EQ(queue.Pending(), 1u);
+    EXPECT_FALSE(watch.expired());
     queue.Shutdown();
-    worker.join();                              // would hang if the worker were not released
-    queue.RunOnMainThread([&] { ran = true; }); // after shutdown: returns at once
+    EXPECT_TRUE(watch.expired());
+    queue.Post([&] { ran = true; }); // after shutdown: dropped at once
     EXPECT_EQ(queue.RunPending(0), 0);
     EXPECT_FALSE(ran);
 }

@@ -77,6 +77,20 @@ TEST_F(TermiosWriteTest, AStoppedDeviceEndsAPartialWriteAtOnceAndAWholeOneAtItsT
     EXPECT_EQ(whole.written, 0u);
 }
 
+// Output held by SETXOFF is the port's own state, not the device's: closing lets it go, so
+// the next program (or the next open) to use the device can send.
+TEST_F(TermiosWriteTest, ClosingResumesOutputHeldBySetXoff) {
+    Stop();
+    m_port->Close();
+    m_port.reset();
+    int error = 0;
+    m_port = OpenPort(m_pty.Slave(), error);
+    ASSERT_TRUE(m_port) << error;
+    const WriteResult r = m_port->Write("abc", 3, {}, 10000, true);
+    EXPECT_EQ(r.status, WriteResult::Done);
+    EXPECT_EQ(m_pty.Read(3), "abc");
+}
+
 TEST_F(TermiosWriteTest, ACancelEventEndsTheWaitForRoomAndNamesItsIndex) {
     Stop();
     TVaWaitEvent stop, purge;

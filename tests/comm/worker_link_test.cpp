@@ -33,13 +33,10 @@ protected:
         m_threadsBefore = RunningWorkerThreads();
     }
     void TearDown() override {
-        if (m_writer)
-            m_writer->StopThread();
-        if (m_events)
-            m_events->StopThread();
-        // The threads end by themselves once stopped; wait for them before the next test.
-        EXPECT_TRUE(
-            m_queue->RunUntil([&] { return RunningWorkerThreads() <= m_threadsBefore; }, 10000));
+        // Destroying a thread object stops and joins its thread.
+        m_writer.reset();
+        m_events.reset();
+        EXPECT_EQ(RunningWorkerThreads(), m_threadsBefore);
         m_queue->Shutdown();
         if (m_link.port)
             m_link.port->Close();

@@ -4,39 +4,38 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
-#include <QThread>
 
 namespace ui {
 
 QtMainThread::QtMainThread() : m_context(new QObject) {}
 
 QtMainThread::~QtMainThread() {
-    // The last owner may be a worker thread: the context goes with the GUI thread's loop.
+    // Calls still queued find the flag set and do nothing. The last owner may be a worker
+    // thread: the context goes with the GUI thread's loop.
+    m_shutdown->store(true);
     m_context->deleteLater();
 }
 
-void QtMainThread::RunOnMainThread(const std::function<void()>& call) {
-    if (m_shutdown.load())
-        return;
-    const auto guarded = [this, &call] {
-        if (m_shutdown.load())
-            return;
-        try {
-            call();
-        } catch (...) {
-            // The component reports its own errors; nothing may reach the worker.
-        }
-    };
-    if (QThread::currentThread() == m_context->thread()) {
-        guarded();
-        return;
-    }
-    QMetaObject::invokeMethod(m_context, guarded, Qt::BlockingQueuedConnection);
+void QtMainThread::Post(std::function<void()> call) {
+    if (m_shutdown->load())
+        return; // dropped: destroying it releases its worker
+    QMetaObject::invokeMethod(
+        m_context,
+        [shutdown = m_shutdown, call = std::move(call)] {
+            if (shutdown->load())
+                return;
+            try {
+                call();
+            } catch (...) {
+                // The component reports its own errors; nothing may reach the event loop.
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void QtMainThread::Shutdown() {
-    m_shutdown.store(true);
-    // Destroying a pending blocking call releases the worker that waits for it.
+    m_shutdown->store(true);
+    // Destroying a queued call releases the worker that waits for it.
     QCoreApplication::removePostedEvents(m_context, QEvent::MetaCall);
 }
 

@@ -1,10 +1,11 @@
 // The serial component's hand-off on Qt: a worker thread's call runs on the GUI thread
-// through a blocking queued call, and the worker waits until it has run.
+// through a queued call; the component's worker waits until it has run.
 #pragma once
 
 #include "comm/main_thread.h"
 
 #include <atomic>
+#include <memory>
 
 class QObject;
 
@@ -17,17 +18,17 @@ public:
     QtMainThread();
     ~QtMainThread() override;
 
-    /// Worker threads: runs `call` on the GUI thread and returns when it has run. After
-    /// Shutdown it returns at once without running anything. A call from the GUI thread
-    /// itself runs directly (a blocking queued call there would deadlock).
-    void RunOnMainThread(const std::function<void()>& call) override;
-    /// GUI thread: no more calls run; workers waiting for their call are released at once
-    /// (their queued calls are dropped).
+    /// Any thread: queues `call` to run on the GUI thread and returns at once. After
+    /// Shutdown the call is dropped without running.
+    void Post(std::function<void()> call) override;
+    /// GUI thread: no more calls run; the queued ones are dropped, which releases the
+    /// workers waiting for them.
     void Shutdown();
 
 private:
     QObject* m_context; // lives on the GUI thread; receives the queued calls
-    std::atomic<bool> m_shutdown{false};
+    // Shared with the queued calls, which may run after this object has gone.
+    std::shared_ptr<std::atomic<bool>> m_shutdown = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace ui
