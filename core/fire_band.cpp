@@ -4,6 +4,7 @@
 #include "core/format.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace core {
 
@@ -49,24 +50,37 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
     const float endValue = EndOfTestValue(fire);
     bool endReached = false;
     BandViolation* open = nullptr; // the stretch the previous record extended, if any
+    BandGap* gap = nullptr;        // the gap the previous record extended, if any
     for (const MeasurementRecord& record : records) {
         const double t = record.T;
+        if (t >= endT)
+            verdict.ended = true;
         if (t < fireStartT || t > endT)
             continue;
-        ++verdict.checked;
         const float m = record.m;
+        const double fromStart = t - fireStartT;
+        // NaN passes every comparison: a record without a value says nothing of the band.
+        if (!std::isfinite(m)) {
+            open = nullptr;
+            if (gap)
+                gap->toSec = fromStart;
+            else
+                gap = &verdict.gaps.emplace_back(BandGap{fromStart, fromStart});
+            continue;
+        }
+        gap = nullptr;
+        ++verdict.checked;
+        verdict.lastCheckedSec = fromStart;
         float compared = m;
         if (!endReached && m >= endValue) {
             endReached = true;
             compared = endValue;
         }
-        const double fromStart = t - fireStartT;
         const std::optional<BandSide> side = Outside(fire, fromStart, compared);
         if (!side) {
             open = nullptr;
             continue;
         }
-        verdict.inside = false;
         if (open && open->side == *side) {
             open->toSec = fromStart;
             open->extreme =
@@ -76,6 +90,18 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
         verdict.violations.push_back({*side, fromStart, fromStart, m});
         open = &verdict.violations.back();
     }
+    verdict.inside = verdict.checked > 0 && verdict.violations.empty() && verdict.gaps.empty();
+    return verdict;
+}
+
+BandVerdict CheckTest(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
+                      double fireStartT, std::optional<double> allAlarmedT,
+                      std::optional<double> endT) {
+    if (endT)
+        return CheckTestFire(fire, records, fireStartT, *endT);
+    BandVerdict verdict =
+        CheckTestFire(fire, records, fireStartT, TestEndT(fire, records, fireStartT, allAlarmedT));
+    verdict.ended = allAlarmedT || EndValueReachedT(fire, records, fireStartT);
     return verdict;
 }
 
@@ -84,7 +110,7 @@ std::optional<double> EndValueReachedT(const TestFireEnvelope& fire,
                                        double fireStartT) {
     const float endValue = EndOfTestValue(fire);
     for (const MeasurementRecord& record : records)
-        if (record.T >= fireStartT && record.m >= endValue)
+        if (record.T >= fireStartT && std::isfinite(record.m) && record.m >= endValue)
             return record.T;
     return std::nullopt;
 }
@@ -105,16 +131,41 @@ double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord>
 std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict) {
     std::string text{fire.name};
     text += ": ";
-    if (verdict.inside)
-        return text + "в допуске";
-    bool first = true;
-    for (const BandViolation& v : verdict.violations) {
-        if (!first)
-            text += "; ";
-        first = false;
-        text += ViolationText(v);
+    if (verdict.checked == 0)
+        return text + "нет данных";
+    const auto join = [&text](const std::vector<std::string>& items) {
+        for (std::size_t i = 0; i < items.size(); ++i)
+            text += (i ? "; " : "") + items[i];
+    };
+    if (!verdict.violations.empty()) {
+        join(VerdictItems(verdict));
+        return text;
     }
+    if (verdict.gaps.empty()) {
+        text += "в допуске";
+    } else {
+        join(VerdictItems(verdict));
+        text += "; в остальном в допуске";
+    }
+    // Whole seconds down: rounding up would claim a moment that no record has shown.
+    if (!verdict.ended)
+        text += " до " + FormatDecimal(std::floor(verdict.lastCheckedSec), 6, 0) +
+                " с, испытание не завершено";
     return text;
+}
+
+std::vector<std::string> VerdictItems(const BandVerdict& verdict) {
+    std::vector<std::string> items;
+    items.reserve(verdict.violations.size() + verdict.gaps.size());
+    auto v = verdict.violations.begin();
+    auto g = verdict.gaps.begin();
+    while (v != verdict.violations.end() || g != verdict.gaps.end()) {
+        if (g == verdict.gaps.end() || (v != verdict.violations.end() && v->fromSec < g->fromSec))
+            items.push_back(ViolationText(*v++));
+        else
+            items.push_back(GapText(*g++));
+    }
+    return items;
 }
 
 std::string ViolationText(const BandViolation& v) {
@@ -123,6 +174,11 @@ std::string ViolationText(const BandViolation& v) {
     text += FormatDecimal(v.fromSec, 6, 0) + " по " + FormatDecimal(v.toSec, 6, 0) + " с (";
     text += upper ? "макс. " : "мин. ";
     return text + FormatDecimal(v.extreme, 5, 3) + " дБ/м)";
+}
+
+std::string GapText(const BandGap& gap) {
+    return "нет данных с " + FormatDecimal(gap.fromSec, 6, 0) + " по " +
+           FormatDecimal(gap.toSec, 6, 0) + " с";
 }
 
 } // namespace core

@@ -129,8 +129,7 @@ void FireTest::Update(std::span<const MeasurementRecord> records) {
         m_marks.AllAlarmed() ? m_marks.LastAlarmT() : std::nullopt;
     if (fire && m_marks.fireStartT) {
         const double start = *m_marks.fireStartT;
-        const double end = TestEndT(*fire, records, start, allAlarmed);
-        m_verdict = CheckTestFire(*fire, records, start, end);
+        m_verdict = CheckTest(*fire, records, start, allAlarmed);
         const std::optional<double> reached = EndValueReachedT(*fire, records, start);
         if (reached && !(allAlarmed && *allAlarmed < *reached))
             m_end = TestEnd::EndValue;

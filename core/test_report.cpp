@@ -53,8 +53,7 @@ TestReport BuildTestReport(const ReportSource& source) {
     report.facts = Facts(source);
     report.verdict = view.verdict;
     if (const std::optional<BandVerdict>& verdict = test.Verdict()) {
-        for (const BandViolation& v : verdict->violations)
-            report.intervals.push_back(ViolationText(v));
+        report.intervals = VerdictItems(*verdict);
         report.checked = "Проверено записей: " + FormatDecimal(verdict->checked, 18, 0) + " (до " +
                          FormatDecimal(verdict->endSec, 6, 0) + " с от пуска)";
     }

@@ -59,8 +59,9 @@ struct TestReport {
     /// Дата, Начало записи, Продолжительность записи, Записей, Тестовый пожар, База,
     /// Период записи, Пуск пожара, in this order.
     std::vector<ReportFact> facts;
-    std::string verdict;                ///< the verdict line of the window "Испытание"
-    std::vector<std::string> intervals; ///< each interval outside the band, in time order
+    std::string verdict; ///< the verdict line of the window "Испытание"
+    /// Each interval outside the band and each stretch without values, in time order.
+    std::vector<std::string> intervals;
     std::string checked; ///< "Проверено записей: 812 (до 850 с от пуска)"
     std::string end;     ///< the end-of-test notice, or kNotEnded
     std::vector<DetectorRow> detectors; ///< alarm and threshold kUnknown before an alarm

@@ -2,6 +2,7 @@
 #include "core/fire_band.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <vector>
 
 namespace core {
@@ -147,7 +148,11 @@ TEST(CheckTestFire, OnlyTheStretchFromTheStartToTheEndIsChecked) {
     ASSERT_EQ(v.violations.size(), 1u);
     EXPECT_DOUBLE_EQ(v.violations[0].fromSec, 0.5);
     EXPECT_DOUBLE_EQ(v.violations[0].toSec, 9.5);
-    EXPECT_TRUE(CheckTestFire(Fire("ТП1"), records, 500, 600).inside);
+    // A stretch past the records checks nothing, so it is not inside the band either.
+    const BandVerdict none = CheckTestFire(Fire("ТП1"), records, 500, 600);
+    EXPECT_FALSE(none.inside);
+    EXPECT_EQ(none.checked, 0);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), none), "ТП1: нет данных");
 }
 
 TEST(CheckTestFire, TheRecordReachingTheEndValueEndsTheTestInsideTheBand) {
@@ -175,6 +180,58 @@ TEST(CheckTestFire, AFireReachingTheEndValueTooEarlyLeavesTheBand) {
     const BandVerdict v = CheckTestFire(Fire("ТП1"), records, 0, end);
     ASSERT_EQ(v.violations.size(), 1u);
     EXPECT_EQ(v.violations[0], (BandViolation{BandSide::Upper, 200, 200, 0.9f}));
+}
+
+TEST(CheckTestFire, RecordsWithoutAValueAreNotCheckedButReported) {
+    // 395 of 400 records without a value: NaN passes every comparison with the band.
+    std::vector<float> m(400, std::numeric_limits<float>::quiet_NaN());
+    for (std::size_t i = 0; i < 5; ++i)
+        m[i] = 0.01f;
+    m[200] = std::numeric_limits<float>::infinity(); // not a measured value either
+    const BandVerdict v = CheckTestFire(Fire("ТП1"), Curve(0, m), 0, 399);
+    EXPECT_FALSE(v.inside);
+    EXPECT_EQ(v.checked, 5);
+    EXPECT_TRUE(v.violations.empty());
+    EXPECT_EQ(v.gaps, (std::vector<BandGap>{{5, 399}}));
+    EXPECT_EQ(VerdictText(Fire("ТП1"), v), "ТП1: нет данных с 5 по 399 с; в остальном в допуске");
+    EXPECT_DOUBLE_EQ(TestEndT(Fire("ТП1"), Curve(0, m), 0, std::nullopt), 399)
+        << "a value that is not a number does not end the test";
+    // Every value missing: nothing was checked.
+    const BandVerdict none =
+        CheckTestFire(Fire("ТП1"), Curve(0, std::vector<float>(60, m[10])), 0, 59);
+    EXPECT_EQ(none.checked, 0);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), none), "ТП1: нет данных");
+    // Gaps and intervals outside the band are listed in time order.
+    std::vector<float> mixed = MiddleOfTp1();
+    mixed[10] = mixed[11] = m[10];
+    mixed[50] = 0.3f;
+    mixed[300] = m[10];
+    const BandVerdict both = CheckTestFire(Fire("ТП1"), Curve(0, mixed), 0, 370);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), both),
+              "ТП1: нет данных с 10 по 11 с; выше границы с 50 по 50 с (макс. 0,300 дБ/м); "
+              "нет данных с 300 по 300 с");
+}
+
+TEST(CheckTest, ARunningTestIsInsideOnlyUpToItsLastRecord) {
+    // m has not reached 0,75 and no detector list ended the test: it is still running.
+    const auto records = Curve(0, std::vector<float>(121, 0.01f));
+    BandVerdict v = CheckTest(Fire("ТП1"), records, 0, std::nullopt);
+    EXPECT_TRUE(v.inside);
+    EXPECT_FALSE(v.ended);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), v), "ТП1: в допуске до 120 с, испытание не завершено");
+    // Every detector has alarmed: the test is over.
+    v = CheckTest(Fire("ТП1"), records, 0, 100.0);
+    EXPECT_TRUE(v.ended);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), v), "ТП1: в допуске");
+    // An end given that the records reach, and one they do not.
+    EXPECT_TRUE(CheckTest(Fire("ТП1"), records, 0, std::nullopt, 110.0).ended);
+    v = CheckTest(Fire("ТП1"), records, 0, std::nullopt, 300.0);
+    EXPECT_FALSE(v.ended);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), v), "ТП1: в допуске до 120 с, испытание не завершено");
+    // A fire start after the last record checks nothing.
+    v = CheckTest(Fire("ТП1"), Curve(0, std::vector<float>(60, 0.01f)), 200, std::nullopt);
+    EXPECT_EQ(v.checked, 0);
+    EXPECT_EQ(VerdictText(Fire("ТП1"), v), "ТП1: нет данных");
 }
 
 TEST(TestEndT, TheEarlierOfTheLastAlarmAndTheEndValue) {

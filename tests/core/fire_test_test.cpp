@@ -93,7 +93,7 @@ TEST(FireTestVerdict, FollowsTheRecordsAndTheMarks) {
     test.StartFire(0);
     std::vector<MeasurementRecord> records = Ramp(200, 0.0f);
     test.Update(records);
-    EXPECT_EQ(test.VerdictLine(), "ТП1: в допуске");
+    EXPECT_EQ(test.VerdictLine(), "ТП1: в допуске до 199 с, испытание не завершено");
     records[150].m = 0.9f;
     test.Update(records);
     EXPECT_EQ(test.VerdictLine(), "ТП1: выше границы с 150 по 150 с (макс. 0,900 дБ/м)");

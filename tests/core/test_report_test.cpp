@@ -8,6 +8,7 @@
 #include "core/test_view.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace core {
 namespace {
@@ -100,6 +101,21 @@ TEST_F(ReportOfTable, VerdictAndIntervalsAreThoseOfTheTestWindow) {
     EXPECT_EQ(r.end, "Испытание не завершено");
 }
 
+TEST_F(ReportOfTable, RecordsWithoutAValueAreListedAsTheWindowSaysThem) {
+    for (int i = 150; i <= 152; ++i)
+        records[static_cast<std::size_t>(i)].m = std::numeric_limits<float>::quiet_NaN();
+    const TestMarks marks = Tp1Marks();
+    const TestReport r = Build(marks);
+    FireTest window;
+    window.Load(marks);
+    window.Update(records);
+    EXPECT_EQ(r.verdict, ViewOfTest(window).verdict);
+    EXPECT_EQ(r.verdict, "ТП1: нет данных с 140 по 142 с; в остальном в допуске до 209 с, "
+                         "испытание не завершено");
+    EXPECT_EQ(r.intervals, std::vector<std::string>{"нет данных с 140 по 142 с"});
+    EXPECT_EQ(r.checked, "Проверено записей: 207 (до 209 с от пуска)");
+}
+
 TEST_F(ReportOfTable, DetectorRowsAndTheRatio) {
     TestMarks marks = Tp1Marks();
     TestReport r = Build(marks);
@@ -108,7 +124,7 @@ TEST_F(ReportOfTable, DetectorRowsAndTheRatio) {
     EXPECT_EQ(r.detectors[1], (DetectorRow{"ИП-2", "160,0", "0,500"}));
     EXPECT_EQ(r.detectors[2], (DetectorRow{"И3", "—", "—"})) << "not alarmed";
     EXPECT_EQ(r.ratio, "Отношение порогов: 2,00");
-    EXPECT_EQ(r.verdict, "ТП1: в допуске");
+    EXPECT_EQ(r.verdict, "ТП1: в допуске до 209 с, испытание не завершено");
     // The last alarm ends the test once every detector has alarmed.
     marks.detectors[2].alarmT = 170.0;
     marks.detectors[2].thresholdDbPerM = 0.4f;

@@ -36,7 +36,7 @@ TEST(TestView, RowsThresholdsRatioAndTheEnd) {
     EXPECT_EQ(v.rows[0], (DetectorRow{"И1", "", ""}));
     EXPECT_EQ(v.rows[1], (DetectorRow{"Дым-2", "1\u00A0300,0", "0,200"}));
     EXPECT_EQ(v.ratio, "Отношение порогов: —") << "one alarm";
-    EXPECT_EQ(v.verdict, "ТП2: в допуске");
+    EXPECT_EQ(v.verdict, "ТП2: в допуске до 164 с, испытание не завершено");
     EXPECT_TRUE(v.canUndo);
     test.MarkAlarm(0, 1310, 0.15f);
     test.Update(records);

@@ -183,14 +183,32 @@ TEST_F(TableTool, CheckPrintsTheVerdictOfTheBand) {
     // m reaches 0,75 at log 300 s: 290 s after the start.
     EXPECT_EQ(run.out, R"({"fire":"ТП1","start":10.0,"inside":false,"end":290.0,"checked":291,)"
                        R"("violations":[{"from":20,"to":22,"side":"upper","extreme":0.3}],)"
+                       R"("gaps":[],"ended":true,)"
                        R"x("verdict":"ТП1: выше границы с 20 по 22 с (макс. 0,300 дБ/м)"})x"
                        "\n");
     // Started after the excursion and ended early: inside.
     run = Tool("--check TP1 --start 32,5 --end 100.5 '" + path + "'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, R"({"fire":"ТП1","start":32.5,"inside":true,"end":68.0,"checked":68,)"
-                       R"("violations":[],"verdict":"ТП1: в допуске"})"
+                       R"("violations":[],"gaps":[],"ended":true,"verdict":"ТП1: в допуске"})"
                        "\n");
+}
+
+TEST_F(TableTool, CheckNeverClaimsMoreThanTheRecordsShow) {
+    const std::string path = Write("clean.txt", CurveRows(std::vector<double>(60, 0.01)));
+    // A fire start after the last record: nothing was checked.
+    ToolRun run = Tool("--check ТП1 --start 200 '" + path + "'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, R"({"fire":"ТП1","start":200.0,"inside":false,"end":0.0,"checked":0,)"
+                       R"("violations":[],"gaps":[],"ended":false,"verdict":"ТП1: нет данных"})"
+                       "\n");
+    // m has not reached 0,75 dB/m: inside as far as the records go, the test not over.
+    run = Tool("--check ТП1 --start 0 '" + path + "'");
+    EXPECT_NE(run.out.find(R"("inside":true,"end":59.0,"checked":60,"violations":[],"gaps":[],)"
+                           R"("ended":false,"verdict":"ТП1: в допуске до 59 с, )"
+                           R"(испытание не завершено"})"),
+              std::string::npos)
+        << run.out;
 }
 
 TEST_F(TableTool, CheckTakesTheStartAndTheEndFromAMarksFile) {

@@ -55,7 +55,14 @@ std::string FormatCheck(const core::TestFireEnvelope& fire, double fireStartT,
                "\"";
         out += ",\"extreme\":" + Shortest(v.extreme) + "}";
     }
-    out += "],\"verdict\":" + decode::JsonString(core::VerdictText(fire, verdict)) + "}\n";
+    out += "],\"gaps\":[";
+    for (std::size_t i = 0; i < verdict.gaps.size(); ++i) {
+        const core::BandGap& g = verdict.gaps[i];
+        out += i ? ",{" : "{";
+        out += "\"from\":" + Tenths(g.fromSec) + ",\"to\":" + Tenths(g.toSec) + "}";
+    }
+    out += std::string("],\"ended\":") + (verdict.ended ? "true" : "false");
+    out += ",\"verdict\":" + decode::JsonString(core::VerdictText(fire, verdict)) + "}\n";
     return out;
 }
 

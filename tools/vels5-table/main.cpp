@@ -62,18 +62,24 @@ The fire test:
                   one JSON object instead of the records:
 
   {"fire":"ТП1","start":12.0,"inside":false,"end":270.0,"checked":259,"violations":
-   [{"from":140,"to":152,"side":"upper","extreme":0.31}],"verdict":"ТП1: выше границы
-   с 140 по 152 с (макс. 0,310 дБ/м)"}
+   [{"from":140,"to":152,"side":"upper","extreme":0.31}],"gaps":[],"ended":true,
+   "verdict":"ТП1: выше границы с 140 по 152 с (макс. 0,310 дБ/м)"}
 
                   start: the fire start in seconds of the log (the records' T); end, from
                   and to: seconds from the fire start. Every record from the start to the
                   end is checked; a violation is a run of records on one side of the band,
-                  with its largest m above it or smallest below it (extreme, dB/m). The
-                  record at which m first reaches the fire's end-of-test value ends the
-                  test and counts as that value against the upper limit.
+                  with its largest m above it or smallest below it (extreme, dB/m); a gap
+                  a run of records without a value (not a number), which are not checked.
+                  The record at which m first reaches the fire's end-of-test value ends the
+                  test and counts as that value against the upper limit. inside: records
+                  were checked, none outside the band and no gap; ended: the test ended
+                  within the records (otherwise the verdict holds up to the last record:
+                  "ТП1: в допуске до 120 с, испытание не завершено"); nothing checked is
+                  "ТП1: нет данных".
   --start S       the fire start, seconds of the log (comma or point)
   --end S         the end of the check, seconds of the log (default: where m first reaches
-                  the fire's end-of-test value, otherwise the last record)
+                  the fire's end-of-test value, otherwise the last record); the test has
+                  ended when the records reach it
   --marks FILE    take the fire, the start and the end from a marks file ("<table>.test.txt",
                   as the monitor saves it beside the table file): the end is the last alarm
                   when every detector has alarmed before m reached the end-of-test value;
@@ -197,9 +203,8 @@ int Check(const Options& options, const core::TableFileLoad& table) {
     if (!start)
         return Usage("the marks file has no fire start: give --start SECONDS");
     const std::optional<double> allAlarmed = marks.AllAlarmed() ? marks.LastAlarmT() : std::nullopt;
-    const double end =
-        options.endT ? *options.endT : core::TestEndT(*fire, table.records, *start, allAlarmed);
-    const core::BandVerdict verdict = core::CheckTestFire(*fire, table.records, *start, end);
+    const core::BandVerdict verdict =
+        core::CheckTest(*fire, table.records, *start, allAlarmed, options.endT);
     return Print(table_tool::FormatCheck(*fire, *start, verdict), kExitOk);
 }
 
