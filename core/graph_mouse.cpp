@@ -15,14 +15,15 @@ constexpr int kHoverTopStrip = 5;    ///< pixels at the top edge without the hov
 constexpr int kPanLimit = 1 << 28;
 constexpr int kMaxLogT = 65'535; ///< a fire start stays on the records' time scale
 
-// trunc(pixels / plotWidth x spanSec) in extended precision, in that order; a plot without
-// width moves nothing.
+// trunc(pixels / plotWidth x NumPoint) in extended precision, in that order; a plot without
+// width moves nothing. The plot spans NumPoint x wTimeStep seconds, one record per period:
+// NumPoint records across whatever the period, so the curve follows the mouse.
 int PixelsToRecords(int pixels, const MouseContext& c) {
     const int plotWidth = c.width - c.leftMargin;
     if (plotWidth <= 0)
         return 0;
-    const long double span = static_cast<long double>(c.numPoint) * c.timeStepSec;
-    const long double records = static_cast<long double>(pixels) / plotWidth * span;
+    const long double records =
+        static_cast<long double>(pixels) / plotWidth * static_cast<long double>(c.numPoint);
     if (!(records < kPanLimit))
         return kPanLimit;
     if (!(records > -kPanLimit))
@@ -105,6 +106,13 @@ MouseOutcome GraphMouse::Up() {
     MouseOutcome out;
     out.cursor = ScreenCursor::Default;
     return out;
+}
+
+void GraphMouse::ResetPan() {
+    PanPoints = 0;
+    PanDrag = 0;
+    PanX = 0;
+    bPan = false;
 }
 
 bool GraphMouse::KeepWatching(int x, int y, const MouseContext& c) const {

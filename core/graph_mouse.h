@@ -38,8 +38,9 @@ struct MouseOutcome {
 };
 
 /// The drag state of the graph window. X and Y are picture pixels. A pan moves the view by
-/// whole records: dragging right by the plot width moves it back by NumPoint x wTimeStep
-/// records, and the view stops when the oldest record reaches the left edge. The overlay
+/// whole records: dragging right by the plot width moves it back by NumPoint records (the
+/// records across the plot at any recording period, so the curve follows the mouse), and the
+/// view stops when the oldest record reaches the left edge. The overlay
 /// shift never becomes negative. Neither is stored in the settings file.
 class GraphMouse {
 public:
@@ -72,6 +73,9 @@ public:
     MouseOutcome Move(int x, int y, const MouseContext& c);
     /// A release: commits the pan, ends both drags, the default cursor.
     MouseOutcome Up();
+    /// Another log took the place of the one panned through: the view goes back to its
+    /// newest records and a pan in progress ends (the overlay keeps its shift).
+    void ResetPan();
     /// The cursor timer's tick with the mouse at (x, y) in picture pixels (possibly outside
     /// the picture): true keeps the timer running (the mouse is inside the plot area,
     /// LeftMargin <= x <= W and 0 <= y <= H - BottomMargin, or an overlay or fire-start drag

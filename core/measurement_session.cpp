@@ -155,6 +155,7 @@ void MeasurementSession::Timer1Timer() {
 }
 
 void MeasurementSession::NewTest() {
+    ++m_logNumber;
     m_test.NewTest();
     m_test.SetLogSetup(m_params.fDist, m_params.wTimeStep);
 }
@@ -302,6 +303,7 @@ void MeasurementSession::UpdateTest() {
 void MeasurementSession::LogLoaded(const TestMarks* marks) {
     // The log that was replaced without a question keeps an unfinished journal.
     StartJournalLog(false);
+    ++m_logNumber;
     if (marks)
         m_test.Load(*marks);
     else

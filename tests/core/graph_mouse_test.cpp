@@ -93,13 +93,27 @@ TEST(GraphPan, DraggingLeftIsNotLimitedAtTheNewEnd) {
     EXPECT_EQ(m.PanPoints, -161);
 }
 
-TEST(GraphPan, PanFollowsTheSecondsAcrossThePlot) {
-    GraphMouse m;
-    MouseContext c = Context(5000);
-    c.timeStepSec = 2;
-    m.Down(100, 100, true, c);
-    m.Move(199, 100, c); // 99 pixels: 99 / 989 x 400 = 40.04
-    EXPECT_EQ(m.PanDrag, 40);
+TEST(GraphPan, TheCurveFollowsTheMouseAtEveryPeriod) {
+    // One record per period: 200 records across the plot whatever the period, so 99 pixels
+    // are 99 / 989 x 200 = 20.02 records, and the curve moves by the pixels dragged.
+    for (const int period : {1, 2, 5, 30}) {
+        SCOPED_TRACE(period);
+        GraphMouse m;
+        MouseContext c = Context(2000);
+        c.timeStepSec = period;
+        m.Down(100, 100, true, c);
+        m.Move(199, 100, c);
+        EXPECT_EQ(m.PanDrag, 20);
+        m.Move(100 + 989, 100, c); // the full width: the 200 records shown
+        EXPECT_EQ(m.PanDrag, 200);
+        // The newest record, drawn at the right edge before the drag, lies a plot width on.
+        core::GraphView view;
+        const core::GraphMaps maps(1064, 394, view, period, 0.0f, 0.25f);
+        const core::RecordRange before = core::ChooseRecords(2000, 200, 0);
+        const core::RecordRange after = core::ChooseRecords(2000, 200, m.Pan());
+        const std::int64_t moved = (before.first - after.first) * std::int64_t{period};
+        EXPECT_EQ(maps.TimeToX(moved) - 75, 989);
+    }
 }
 
 TEST(GraphPan, PlotWithoutWidthMovesNothing) {

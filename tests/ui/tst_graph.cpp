@@ -261,6 +261,29 @@ private slots:
         QCOMPARE(g.lVal->text(), QStringLiteral("m=0,309 дБ/м"));
     }
 
+    void aNewLogIsShownToItsNewestRecord() {
+        Rig rig(m_prompts);
+        ui::TFormGraph& g = rig.g;
+        rig.Fill(300);
+        const int quarter = (rig.PlotWidth() + 3) / 4;
+        QTest::mousePress(g.iDisplay, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+        QTest::mouseMove(g.iDisplay, QPoint(100 + quarter, 100));
+        QTest::mouseRelease(g.iDisplay, Qt::LeftButton, Qt::ShiftModifier,
+                            QPoint(100 + quarter, 100));
+        QCOMPARE(g.Mouse.PanPoints, 50);
+        // A restart empties the log; the new one is drawn up to its newest record, not left
+        // 50 records short of it by the old log's pan.
+        rig.session.session.ResetLog();
+        rig.Fill(260);
+        QCOMPARE(g.Mouse.PanPoints, 0);
+        QCOMPARE(rig.Texts(core::PaintRole::TimeLabel).first(), QStringLiteral("60"));
+        const auto curve = rig.Items(core::PaintRole::Curve);
+        QCOMPARE(curve.size(), std::size_t(1));
+        // Record 259 at 199 periods from the left edge.
+        QCOMPARE(g.Paint().PointsOf(*curve[0]).back().x,
+                 g.View.LeftMargin + 199 * rig.PlotWidth() / 200);
+    }
+
     void shiftPressStartsNoPanWhenAllRecordsFit() {
         Rig rig(m_prompts);
         rig.Fill(200);

@@ -44,7 +44,8 @@ QAction* AddAction(QMenu* menu, const char* name, const QString& text, int tag =
 } // namespace
 
 TFormGraph::TFormGraph(IPrompts& prompts, const core::MeasurementSession& session, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_session(session) {
+    : QMainWindow(parent), m_prompts(prompts), m_session(session),
+      m_logNumber(session.LogNumber()) {
     setObjectName(QStringLiteral("FormGraph"));
     setWindowTitle(QStringLiteral("График"));
     setFont(FormFont());
@@ -248,7 +249,15 @@ void TFormGraph::FormResize() {
     RedrawGraph();
 }
 
+void TFormGraph::FollowLog() {
+    if (m_session.LogNumber() == m_logNumber)
+        return;
+    m_logNumber = m_session.LogNumber();
+    Mouse.ResetPan();
+}
+
 void TFormGraph::RedrawGraph() {
+    FollowLog();
     const core::RecordLog& log = m_session.Log();
     core::GraphInput input;
     input.records =

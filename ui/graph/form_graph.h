@@ -162,13 +162,16 @@ private:
     void ApplyMouse(const core::MouseOutcome& outcome);
     void SetScreenCursor(core::ScreenCursor cursor);
     void ShowReadout();
+    /// Another log took the place of the one shown: its pan goes with it.
+    void FollowLog();
 
     IPrompts& m_prompts;
     const core::MeasurementSession& m_session;
     core::GraphPlot m_plot;
     core::PaintList m_paint;
     QColor m_dialogColour{Qt::black};
-    bool m_cursorSet = false; ///< this window's override cursor is on the application's stack
+    bool m_cursorSet = false;  ///< this window's override cursor is on the application's stack
+    std::uint32_t m_logNumber; ///< the session's log the pan belongs to
     std::array<QAction*, kOverlayCount> m_overlayActions{};
     std::array<QToolButton*, kOverlayCount> m_overlayButtons{};
 };

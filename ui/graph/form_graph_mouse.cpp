@@ -62,6 +62,7 @@ void TFormGraph::SetScreenCursor(core::ScreenCursor cursor) {
 }
 
 void TFormGraph::iDisplayMouseDown(bool shift, int x, int y) {
+    FollowLog();
     ApplyMouse(Mouse.Down(x, y, shift, MouseState()));
 }
 
