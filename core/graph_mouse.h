@@ -22,8 +22,9 @@ struct MouseContext {
     int timeStepSec = 1;  ///< wTimeStep
     int overlay = 0;      ///< bVeiwTP
     int unit = 0;         ///< Unit
-    /// The fire test's band is drawn anchored at its fire start (a fire chosen, the start set,
-    /// the dB/m scale): a plain drag then moves the fire start instead of the overlay.
+    /// The fire test's band is drawn anchored at its fire start (the overlay is the test's
+    /// fire, its start is set, the dB/m scale): a plain drag then moves the fire start instead
+    /// of the overlay. With the template or no overlay chosen it is false.
     bool testBand = false;
     double fireStartT = 0; ///< the fire start, log seconds (with testBand)
 };

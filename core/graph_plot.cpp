@@ -63,13 +63,12 @@ void DrawOverlay(PaintList& out, const GraphView& view, const GraphInput& in, co
                  std::int64_t t0) {
     if (view.Unit != kUnitDbPerM)
         return;
-    const bool anchored = in.test && in.test->HasBand();
     if (view.bVeiwTP == 10)
         DrawTemplate(out, maps, in.templatePoints, in.shiftTP, view.cBack);
-    else if (!anchored)
-        DrawTestFire(out, maps, view.bVeiwTP, in.shiftTP, view.cBack);
-    if (anchored)
+    else if (in.test && in.test->BandShown(view.bVeiwTP))
         DrawTestBand(out, maps, *in.test, t0, in.width, view.cBack);
+    else
+        DrawTestFire(out, maps, view.bVeiwTP, in.shiftTP, view.cBack);
 }
 
 void DrawCurve(PaintList& out, const GraphView& view, const GraphInput& in, const GraphMaps& maps,

@@ -80,8 +80,9 @@ struct GraphInput {
     int pan = 0;                                   ///< PanPoints + PanDrag, records
     int shiftTP = 0;                               ///< overlay shift, pixels
     std::span<const TemplatePoint> templatePoints; ///< the loaded template's NTempl points
-    /// The fire test of the log, or nullptr. With its band anchored at a fire start, the band
-    /// replaces a test-fire overlay; a template overlay stays.
+    /// The fire test of the log, or nullptr. When the overlay chosen is the test's fire and
+    /// its start is set, the band anchored at the start takes the place of that overlay; any
+    /// other choice is drawn as it is, and none or the template shows no band.
     const GraphTest* test = nullptr;
 };
 

@@ -33,9 +33,12 @@ struct GraphTest {
     std::optional<double> fireStartT;          ///< the fire start, if marked
     std::span<const DetectorMark> detectors;   ///< alarms are drawn for those that alarmed
     std::span<const BandViolation> violations; ///< seconds from the fire start
-    /// The band is drawn anchored at the fire start (in the dB/m scale): a fire is chosen and
-    /// its start is set.
+    /// The band can be anchored at the fire start: a fire is chosen and its start is set.
     bool HasBand() const { return fire != nullptr && fireStartT.has_value(); }
+    /// The band is drawn anchored at the fire start (in the dB/m scale) with the graph's
+    /// overlay choice `overlay` (bVeiwTP): the overlay is the test's fire. "Убрать ТП" and
+    /// the template hide it; the test keeps its fire.
+    bool BandShown(int overlay) const { return HasBand() && fire->id == overlay; }
 };
 
 /// What the graph draws of `test` after its latest Update: its fire, start, alarms and the

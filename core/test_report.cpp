@@ -78,8 +78,10 @@ GraphView ReportGraphView(std::span<const MeasurementRecord> records, const Test
     float highest = 0;
     for (const MeasurementRecord& r : records)
         highest = std::max(highest, MeasurementRecord(r).m);
-    if (const TestFireEnvelope* fire = FindTestFire(marks.fireId))
+    if (const TestFireEnvelope* fire = FindTestFire(marks.fireId)) {
         highest = std::max(highest, EndOfTestValue(*fire));
+        view.bVeiwTP = static_cast<std::int8_t>(fire->id); // the test's band
+    }
     const std::span<const ScaleRow> rows = ScaleRows(kUnitDbPerM);
     view.Unit = kUnitDbPerM;
     view.NScaleDB = static_cast<std::int16_t>(rows.size() - 1);

@@ -76,7 +76,8 @@ TestReport BuildTestReport(const ReportSource& source);
 /// The graph window's view for the report's picture: the whole log across (the smallest step
 /// of the time zoom that holds every record, at most 3200 periods, the newest then), the dB/m
 /// scale with the smallest range that holds the largest m and the end value of the test's
-/// fire, and colours for paper (white background, light grid, blue curve).
+/// fire, the test's fire as the overlay (its band), and colours for paper (white background,
+/// light grid, blue curve).
 GraphView ReportGraphView(std::span<const MeasurementRecord> records, const TestMarks& marks);
 
 /// The records as the table file's rows: ";" between the fields, no unit suffixes.

@@ -36,6 +36,7 @@ struct TestPicture {
             records.push_back(r);
         }
         marks.fireId = 1;
+        view.bVeiwTP = 1; // the graph shows the test's fire
     }
     void Draw() {
         core::GraphTest test;
@@ -121,20 +122,30 @@ TEST(GraphTestBand, LimitsRunOnAtTheirLastValueToTheRightEdge) {
     EXPECT_EQ(p.Points(band[1]).front().x, 75 + 220 * 989 / 3200);
 }
 
-TEST(GraphTestBand, ReplacesAFireOverlayButNotTheTemplate) {
+TEST(GraphTestBand, IsShownOnlyWithTheTestsFireChosen) {
     TestPicture p(100);
-    p.view.bVeiwTP = 2;
     p.marks.fireStartT = 10;
     p.Draw();
-    EXPECT_TRUE(p.Items(PaintRole::Overlay).empty());
+    EXPECT_TRUE(p.Items(PaintRole::Overlay).empty()) << "the band replaces the fire's overlay";
     EXPECT_EQ(p.Items(PaintRole::TestBand).size(), 2u);
     EXPECT_LT(p.Order(PaintRole::TestBand), p.Order(PaintRole::Curve));
-
+    // "Убрать ТП": neither the band nor an overlay; the marks stay.
+    p.view.bVeiwTP = 0;
+    p.Draw();
+    EXPECT_TRUE(p.Items(PaintRole::TestBand).empty());
+    EXPECT_TRUE(p.Items(PaintRole::Overlay).empty());
+    EXPECT_EQ(p.Texts(PaintRole::TestLabel), std::vector<std::string>{"Пуск"});
+    // The template alone.
     p.view.bVeiwTP = 10;
     p.templ = {{0, 0.1f}, {50, 0.2f}};
     p.Draw();
     EXPECT_EQ(p.Items(PaintRole::Overlay).size(), 1u);
-    EXPECT_EQ(p.Items(PaintRole::TestBand).size(), 2u);
+    EXPECT_TRUE(p.Items(PaintRole::TestBand).empty());
+    // Another fire is drawn as chosen, never the test's band in its place.
+    p.view.bVeiwTP = 2;
+    p.Draw();
+    EXPECT_EQ(p.Items(PaintRole::Overlay).size(), 2u);
+    EXPECT_TRUE(p.Items(PaintRole::TestBand).empty());
 }
 
 TEST(GraphTestBand, WithoutAFireStartTheOverlayIsDrawnAsBefore) {

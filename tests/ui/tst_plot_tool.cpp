@@ -7,6 +7,7 @@
 #include "test_main.h"
 #include "tests/core/fake_measurement_host.h"
 #include "ui/graph/form_graph.h"
+#include "ui/test/form_test.h"
 
 #include <QAction>
 #include <QJsonArray>
@@ -143,8 +144,11 @@ private slots:
         QVERIFY(rig.session.Test().Verdict());
         QVERIFY(!rig.session.Test().Verdict()->inside); // the curve rises faster than ТП1
         ui::TFormGraph g(m_prompts, rig.session);
+        ui::TFormTest form(rig.session);
+        form.SetGraph(&g);
         g.show();
-        g.OverlayAction(2)->trigger(); // replaced by the test's band
+        g.OverlayAction(2)->trigger(); // ТП2 is now the test's fire, its band anchored
+        QCOMPARE(rig.session.Test().Marks().fireId, 2);
         g.bbContYClick();
         const QString size = QStringLiteral("%1x%2").arg(g.iImg.width()).arg(g.iImg.height());
         const QString png = dir.filePath(QStringLiteral("p.png"));

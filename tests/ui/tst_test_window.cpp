@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 
 namespace {
 
@@ -88,13 +89,15 @@ private slots:
         t.form.show();
         QCOMPARE(t.form.cbFire->currentText(), QStringLiteral("ТП2Б"));
         QCOMPARE(t.rig.session.Test().Marks().fireId, 7);
-        // A fire chosen here stays whatever the graph shows.
+        // One fire: chosen here it is shown on the graph, chosen there it is the test's.
         t.form.cbFire->setCurrentIndex(0);
         t.form.cbFireChange(0);
+        QCOMPARE(t.graph.View.bVeiwTP, std::int8_t(1));
         t.graph.OverlayAction(2)->trigger();
         t.form.hide();
         t.form.show();
-        QCOMPARE(t.rig.session.Test().Marks().fireId, 1);
+        QCOMPARE(t.rig.session.Test().Marks().fireId, 2);
+        QCOMPARE(t.form.cbFire->currentText(), QStringLiteral("ТП2"));
     }
 
     void startAlarmsThresholdsRatioAndUndo() {
@@ -204,6 +207,66 @@ private slots:
             t.form.lStart->text(),
             QStringLiteral("Пуск: %1 с").arg(QString::number(start, 'f', 1).replace('.', ',')));
         QCOMPARE(t.graph.Mouse.ShiftTP, std::int16_t{0});
+    }
+
+    void theFireIsOneOnTheGraphAndInTheTest() {
+        TestRig t;
+        const auto bands = [&t] {
+            t.graph.RedrawGraph();
+            int band = 0, overlay = 0;
+            for (const core::PaintItem& item : t.graph.Paint().Items()) {
+                band += item.role == core::PaintRole::TestBand;
+                overlay += item.role == core::PaintRole::Overlay;
+            }
+            return std::pair{band, overlay};
+        };
+        // Chosen here, the fire is shown on the graph.
+        t.form.cbFire->setCurrentIndex(0);
+        t.form.cbFireChange(0);
+        QCOMPARE(t.graph.View.bVeiwTP, std::int8_t(1));
+        QVERIFY(t.graph.OverlayButton(1)->isChecked());
+        t.Work(1000, 0.0f);
+        t.form.bbStart->click();
+        QVERIFY(t.form.lVerdict->text().startsWith(QStringLiteral("ТП1: ")));
+        // A new test keeps the fire; chosen on the graph, ТП2 is the new test's fire, and F2
+        // anchors its band and checks against it.
+        t.rig.session.bbRestartClick();
+        t.form.ShowTest();
+        QTest::mouseClick(t.graph.OverlayButton(2), Qt::LeftButton);
+        QCOMPARE(t.rig.session.Test().Marks().fireId, 2);
+        QCOMPARE(t.form.cbFire->currentText(), QStringLiteral("ТП2"));
+        t.Work(1000, 0.0f);
+        t.form.aStart->trigger();
+        t.Work(1000, 0.0f);
+        QVERIFY2(t.form.lVerdict->text().startsWith(QStringLiteral("ТП2: ")),
+                 qPrintable(t.form.lVerdict->text()));
+        QCOMPARE(bands(), (std::pair{2, 0}));
+        // "Убрать ТП" hides the band, not the test's fire.
+        t.graph.OverlayAction(0)->trigger();
+        QCOMPARE(bands(), (std::pair{0, 0}));
+        QCOMPARE(t.rig.session.Test().Marks().fireId, 2);
+        QVERIFY(t.form.lVerdict->text().startsWith(QStringLiteral("ТП2: ")));
+        // The template is shown alone, and a plain drag lines it up, not the fire start.
+        t.graph.Template.TemplatePoints = {{0, 0.0f}, {60, 0.1f}};
+        t.graph.Template.NTempl = 2;
+        t.graph.OverlayAction(10)->trigger();
+        QCOMPARE(bands(), (std::pair{0, 1}));
+        const double start = *t.rig.session.Test().Marks().fireStartT;
+        t.graph.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.graph));
+        t.graph.iDisplayMouseDown(false, 200, 100);
+        t.graph.iDisplayMouseMove(260, 100);
+        t.graph.iDisplayMouseUp();
+        QCOMPARE(t.graph.Mouse.ShiftTP, std::int16_t{60});
+        QCOMPARE(*t.rig.session.Test().Marks().fireStartT, start);
+        QCOMPARE(t.rig.session.Test().Marks().fireId, 2);
+        // A loaded test brings its fire to a graph that shows a fire.
+        t.graph.OverlayAction(2)->trigger();
+        core::TestMarks marks;
+        marks.fireId = 5;
+        t.rig.session.LogLoaded(&marks);
+        t.form.ShowTest();
+        QCOMPARE(t.graph.View.bVeiwTP, std::int8_t(5));
     }
 
     void shortcutsWorkFromAnotherWindow() {

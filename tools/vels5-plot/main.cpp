@@ -91,6 +91,12 @@ int main(int argc, char** argv) {
         if (!marks)
             return Refused(o.marksPath, {core::FileRefusal::Kind::Notice, marks.error, marks.line});
         test.Load(*marks.marks);
+        // One fire per test, as in the window: a test fire chosen as the overlay is the
+        // test's fire; without a choice the overlay is the test's fire.
+        if (core::FindTestFire(o.view.bVeiwTP))
+            test.SetFire(o.view.bVeiwTP);
+        else if (o.view.bVeiwTP == 0 && test.Fire())
+            o.view.bVeiwTP = static_cast<std::int8_t>(test.Fire()->id);
         test.Update(table.records);
     }
     const core::GraphTest graphTest = core::GraphTestOf(test);

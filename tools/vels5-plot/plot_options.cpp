@@ -36,9 +36,11 @@ View:
   --shift PX            the overlay's time zero moved right by PX pixels, 0-32767 (default 0)
   --marks FILE          a fire test's marks file ("<table>.test.txt", as the monitor saves it):
                         lines at the fire start and at each alarm; with a fire and its start,
-                        the fire's band anchored at the start (in place of a test-fire
-                        overlay) and the records outside it redrawn in red, as the window
-                        shows the test
+                        the fire's band anchored at the start (in place of its overlay) and
+                        the records outside it redrawn in red, as the window shows the test.
+                        The test's fire is that of --overlay when given (choosing a fire in
+                        the window makes it the test's), else the file's, shown as the
+                        overlay; with --template no band is drawn
   --size WxH            the picture, 1-8192 each (default 1064x394)
   --margins LEFT,BOTTOM pixels left of and below the plot area (default 75,25)
   --back-colour C       plot background   ("FormGraph cBack",   default 0x00000000)

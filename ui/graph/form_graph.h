@@ -143,6 +143,12 @@ public:
     /// (form_graph_report.cpp).
     void miReportClick();
 
+signals:
+    /// An overlay was chosen ("Показать ТП1" ... , "Показать шаблон", "Убрать ТП", a speed
+    /// button, or the settings at start): `id` is the new bVeiwTP. A test fire chosen here is
+    /// the fire of the test.
+    void OverlayChosen(int id);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -79,6 +79,7 @@ void TFormGraph::miTPn_Click(int tag) {
     RedrawGraph();
     for (int id = 1; id < kOverlayCount; ++id)
         OverlayButton(id)->setChecked(id == choice.downButton);
+    emit OverlayChosen(View.bVeiwTP);
 }
 
 void TFormGraph::sbTP2Click(int tag) {

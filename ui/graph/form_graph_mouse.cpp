@@ -23,7 +23,7 @@ core::MouseContext TFormGraph::MouseState() const {
     c.overlay = View.bVeiwTP;
     c.unit = View.Unit;
     const core::FireTest& test = m_session.Test();
-    c.testBand = core::GraphTestOf(test).HasBand() && View.Unit == 0;
+    c.testBand = core::GraphTestOf(test).BandShown(View.bVeiwTP) && View.Unit == 0;
     c.fireStartT = test.Marks().fireStartT.value_or(0);
     return c;
 }

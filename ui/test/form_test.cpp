@@ -149,12 +149,15 @@ QList<QAction*> TFormTest::ShortcutActions() const {
 }
 
 void TFormTest::ShowTest() {
+    const bool synced = SyncFire();
     const core::TestView view = core::ViewOfTest(m_session.Test());
     if (!(view == m_shown))
         ApplyView(view);
     ApplyMarkable();
     if (m_session.Test().TakeEndNotice() && Beep)
         Beep();
+    if (synced)
+        emit TestChanged();
 }
 
 void TFormTest::ApplyView(const core::TestView& view) {
@@ -216,7 +219,6 @@ void TFormTest::ApplyMarkable() {
 
 void TFormTest::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    TakeGraphFire();
     ShowTest();
 }
 

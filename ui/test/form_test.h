@@ -34,8 +34,12 @@ public:
     /// GUI thread only.
     explicit TFormTest(core::MeasurementSession& session, QWidget* parent = nullptr);
 
-    /// The graph window, whose overlay is the fire of a test that has none chosen.
-    void SetGraph(const TFormGraph* graph) { m_graph = graph; }
+    /// The graph window. The test has one fire, the same there and here: a test fire chosen
+    /// on the graph becomes the test's, one chosen here is shown on the graph, a test without
+    /// a fire takes the one the graph shows, and a graph showing another fire than the test's
+    /// (a test loaded from a file) shows the test's. "Убрать ТП" and the template hide the
+    /// band but leave the test's fire as it is.
+    void SetGraph(TFormGraph* graph);
 
     QComboBox* cbFire;
     QPushButton* bbStart;
@@ -65,7 +69,7 @@ public:
     // Handlers (form_test_handlers.cpp). Each changes the test, then shows it and emits
     // TestChanged.
     void cbFireChange(int index);
-    /// "Пуск пожара": the fire starts now (its fire, if none is chosen, from the graph).
+    /// "Пуск пожара": the fire starts now (its fire, if none is chosen, the graph's).
     void bbStartClick();
     /// "Сработал" of the detector in `row`.
     void bbAlarmClick(int row);
@@ -93,12 +97,15 @@ private:
     void ApplyView(const core::TestView& view);
     void ApplyRows(const core::TestView& view);
     void ApplyMarkable();
-    /// The test's fire from the graph's overlay when none is chosen.
-    void TakeGraphFire();
+    /// Brings the test's fire and the graph's together (see SetGraph); true when the test
+    /// changed.
+    bool SyncFire();
+    /// A test fire chosen on the graph.
+    void GraphOverlayChosen(int id);
     void Changed();
 
     core::MeasurementSession& m_session;
-    const TFormGraph* m_graph = nullptr;
+    TFormGraph* m_graph = nullptr;
     core::TestView m_shown;
     bool m_applying = false; ///< the window itself is writing the list
 };

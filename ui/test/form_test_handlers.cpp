@@ -14,22 +14,51 @@ void TFormTest::Changed() {
     emit TestChanged();
 }
 
-void TFormTest::TakeGraphFire() {
-    if (m_session.Test().Fire() || !m_graph)
-        return;
-    if (core::FindTestFire(m_graph->View.bVeiwTP)) {
-        m_session.Test().SetFire(m_graph->View.bVeiwTP);
-        Changed();
+void TFormTest::SetGraph(TFormGraph* graph) {
+    if (m_graph)
+        disconnect(m_graph, &TFormGraph::OverlayChosen, this, nullptr);
+    m_graph = graph;
+    if (m_graph)
+        connect(m_graph, &TFormGraph::OverlayChosen, this, &TFormTest::GraphOverlayChosen);
+    ShowTest();
+}
+
+bool TFormTest::SyncFire() {
+    if (!m_graph)
+        return false;
+    const core::TestFireEnvelope* shown = core::FindTestFire(m_graph->View.bVeiwTP);
+    const core::TestFireEnvelope* fire = m_session.Test().Fire();
+    if (!shown)
+        return false; // none or the template: the test keeps its fire
+    if (!fire) {
+        m_session.Test().SetFire(shown->id);
+        m_session.UpdateTest();
+        return true;
     }
+    if (fire != shown)
+        m_graph->miTPn_Click(fire->id);
+    return false;
+}
+
+void TFormTest::GraphOverlayChosen(int id) {
+    const core::TestFireEnvelope* fire = m_session.Test().Fire();
+    if (!core::FindTestFire(id) || (fire && fire->id == id))
+        return;
+    m_session.Test().SetFire(id);
+    Changed();
 }
 
 void TFormTest::cbFireChange(int index) {
-    m_session.Test().SetFire(cbFire->itemData(index).toInt());
+    const int id = cbFire->itemData(index).toInt();
+    m_session.Test().SetFire(id);
+    // Chosen here, the fire is shown on the graph as well.
+    if (m_graph && m_graph->View.bVeiwTP != id && core::FindTestFire(id))
+        m_graph->miTPn_Click(id);
     Changed();
 }
 
 void TFormTest::bbStartClick() {
-    TakeGraphFire();
+    SyncFire();
     if (m_session.StartFire())
         Changed();
 }
