@@ -1,6 +1,8 @@
 // Date-time convention: conversions between calendar fields and days since 1899-12-30.
 #include "core/date_time.h"
 
+#include "core/clock.h"
+
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -74,6 +76,20 @@ double NowDateTime() {
     f.second = local.tm_sec;
     f.millisecond = static_cast<int>(ts.tv_nsec / 1'000'000);
     return EncodeDateTime(f);
+}
+
+std::int64_t SteadyNowMs() {
+    timespec ts{};
+#ifdef CLOCK_BOOTTIME
+    clock_gettime(CLOCK_BOOTTIME, &ts);
+#else
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+#endif
+    return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
+}
+
+ClockTime SteadyAt(double dateTime) {
+    return {dateTime, std::llround(dateTime * kMsPerDay)};
 }
 
 std::string FormatTimeOfDay(double dateTime) {

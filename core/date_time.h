@@ -19,6 +19,9 @@ double EncodeDateTime(const DateTimeFields& f);
 DateTimeFields DecodeDateTime(double dateTime);
 /// The current local time from the system clock.
 double NowDateTime();
+/// The system's steady clock in milliseconds: never stepped, and counting the time the
+/// machine was suspended, so a duration across a suspension is the time that really passed.
+std::int64_t SteadyNowMs();
 /// "hh:mm:ss" of a date-time.
 std::string FormatTimeOfDay(double dateTime);
 /// "dd.mm.yyyy" of a date-time.

@@ -8,10 +8,10 @@
 
 namespace core {
 
-double LogSecondsAt(const RecordLog& log, double now) {
+double LogSecondsAt(const RecordLog& log, ClockTime now) {
     if (log.Count() == 0)
         return 0;
-    const std::int64_t ms = DurationMs(now - log.StartTime());
+    const std::int64_t ms = now.steadyMs - log.StartMs();
     const double seconds = std::round(static_cast<double>(ms) / 100.0) / 10.0;
     return std::clamp(seconds, 0.0, static_cast<double>(RecordLog::kMaxT));
 }
@@ -91,6 +91,7 @@ bool FireTest::Undo() {
 
 void FireTest::NewTest() {
     m_marks.fireStartT.reset();
+    m_marks.copied.clear();
     m_marks.closed = false;
     m_marks.distanceM.reset(); // a new log takes the parameters it is recorded with
     m_marks.periodSec.reset();

@@ -15,10 +15,10 @@
 
 namespace core {
 
-/// The log time of `now` (a date-time) in seconds from the log's start, to 0,1 s, held
+/// The log time of `now` (its steady reading) in seconds from the log's start, to 0,1 s, held
 /// within 0 to 65 535 s. Before the first record it is 0: the first record sets the log's
 /// time base to its own time, so nothing earlier has a log time.
-double LogSecondsAt(const RecordLog& log, double now);
+double LogSecondsAt(const RecordLog& log, ClockTime now);
 
 /// Why a test has ended.
 enum class TestEnd : std::uint8_t {
@@ -51,8 +51,8 @@ public:
     bool Undo();
     bool CanUndo() const { return !m_undo.empty(); }
 
-    /// The log was reset: a new test. The fire start, the alarms, the distance and period of
-    /// a loaded log and the undo history go; the fire and the detectors' names stay for the
+    /// The log was reset: a new test. The fire start, the alarms, the copied records, the
+    /// distance and period of a loaded log and the undo history go; the fire and the detectors' names stay for the
     /// next test.
     void NewTest();
     /// Marks read from a file replace the test.
@@ -62,6 +62,8 @@ public:
         m_marks.distanceM = distanceM;
         m_marks.periodSec = periodSec;
     }
+    /// Records with T from `firstT` to `lastT` are copies made while the link was failing.
+    void MarkCopied(int firstT, int lastT) { m_marks.copied.push_back({firstT, lastT}); }
     /// Closing marker of the journal.
     void SetClosed(bool closed) { m_marks.closed = closed; }
 

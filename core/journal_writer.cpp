@@ -62,7 +62,7 @@ FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
     return {true, 0, {}, {}};
 }
 
-FileWriteResult JournalWriter::Append(std::string_view bytes, double now) {
+FileWriteResult JournalWriter::Append(std::string_view bytes, std::int64_t nowMs) {
     if (m_fd < 0)
         return {!m_failed, 0, {}, {}};
     std::size_t done = 0;
@@ -82,15 +82,15 @@ FileWriteResult JournalWriter::Append(std::string_view bytes, double now) {
     for (char c : bytes)
         m_lines += c == '\n';
     m_pending = true;
-    return Tick(now);
+    return Tick(nowMs);
 }
 
-FileWriteResult JournalWriter::Tick(double now) {
+FileWriteResult JournalWriter::Tick(std::int64_t nowMs) {
     if (!m_pending)
         return {!m_failed, 0, {}, {}};
-    if (m_lastSync && DurationMs(now - *m_lastSync) < m_syncIntervalMs)
+    if (m_lastSync && nowMs - *m_lastSync < m_syncIntervalMs)
         return {true, 0, {}, {}};
-    m_lastSync = now;
+    m_lastSync = nowMs;
     return Sync();
 }
 

@@ -5,6 +5,7 @@
 #include "core/atomic_file.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,8 +31,9 @@ struct JournalIo {
 /// (ftruncate), so the file always ends with a complete line.
 ///
 /// After the first failure (open, write, sync) the writer is closed and Failed() stays true
-/// until the next Open: nothing more is written. Times are date-times from the caller's
-/// clock. Not thread-safe.
+/// until the next Open: nothing more is written. The start time of Open is a wall date-time
+/// (the file's name); the times of Append and Tick are the caller's steady clock in
+/// milliseconds, so a wall clock set back cannot hold a sync off. Not thread-safe.
 class JournalWriter {
 public:
     static constexpr int kDefaultSyncIntervalMs = 700;
@@ -48,9 +50,9 @@ public:
     /// Writes `bytes` (one or more whole lines, CR LF included) at the end of the file, and
     /// syncs when the last sync is at least the interval old. Nothing is done when closed;
     /// the result then still says whether the journal failed.
-    FileWriteResult Append(std::string_view bytes, double now);
+    FileWriteResult Append(std::string_view bytes, std::int64_t nowMs);
     /// Syncs rows still waiting when the last sync is at least the interval old.
-    FileWriteResult Tick(double now);
+    FileWriteResult Tick(std::int64_t nowMs);
     /// Syncs rows still waiting now.
     FileWriteResult Sync();
     /// Syncs what is waiting and closes the file (its path stays known).
@@ -78,7 +80,7 @@ private:
     int m_lines = 0;
     bool m_pending = false;
     bool m_failed = false;
-    std::optional<double> m_lastSync;
+    std::optional<std::int64_t> m_lastSync; ///< steady ms
 };
 
 } // namespace core

@@ -26,6 +26,9 @@ void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
 
 void MeasurementSession::OnValidFrame() {
     ReArmWatchdog();
+    m_silentCopies = 0;
+    if (m_linkLost)
+        OnLinkBack();
 }
 
 void MeasurementSession::OnStatusFrame() {
@@ -35,12 +38,52 @@ void MeasurementSession::OnStatusFrame() {
 void MeasurementSession::Timer2Timer() {
     if (!m_timer2.running)
         return;
+    OnLinkLost();
     // pStart lies in front of the other panels, so showing it hides whatever they show.
     m_view.pStart = true;
     m_view.lStart.text.assign(mode_text::kNoLink);
     StopTimer(m_timer2);
     StopTimer(m_timer1);
     m_lastMode = 0;
+}
+
+void MeasurementSession::DeviceLost() {
+    OnLinkLost();
+    StopTimer(m_timer1);
+}
+
+// No frame comes for now. The records repeated since the last frame are marked as such; the
+// grid stops here and no record is written until frames come again.
+void MeasurementSession::OnLinkLost() {
+    if (m_linkLost)
+        return;
+    m_linkLost = true;
+    if (m_silentCopies > 0 && m_silentCopies <= m_log.Count()) {
+        const int first = m_log.Count() - m_silentCopies;
+        m_test.MarkCopied(m_log[first].T, m_log[m_log.Count() - 1].T);
+        WriteJournalMarks();
+    }
+    m_silentCopies = 0;
+    if (m_timer1.running)
+        SkipGap();
+}
+
+// Frames come again after a lost link: the grid moves past the gap without a record in it,
+// so T jumps over the gap and nothing measured afterwards is stamped inside it.
+void MeasurementSession::OnLinkBack() {
+    m_linkLost = false;
+    SkipGap();
+}
+
+void MeasurementSession::SkipGap() {
+    if (m_recording.state != RecordingState::On)
+        return;
+    const TickResult result =
+        m_log.SkipGap(m_clock.Read(), m_params.wTimeStep, m_status.AnyFault());
+    if (result.outcome == TickOutcome::Written)
+        RecordWritten();
+    if (result.limitReached)
+        StopAtLimit();
 }
 
 // ---------------------------------------------------------------- modes
@@ -125,33 +168,40 @@ void MeasurementSession::Accumulate() {
         // its journal stays unfinished and is offered at the next start.
         NewTest();
         StartJournalLog(true);
+        m_silentCopies = 0;
     }
-    m_log.Accumulate(m_clock.Now(), m_status.Ui(), density);
+    m_log.Accumulate(m_clock.Read(), m_status.Ui(), density);
 }
 
 void MeasurementSession::Timer1Timer() {
-    if (!m_timer1.running || m_recording.state != RecordingState::On)
+    if (!m_timer1.running || m_recording.state != RecordingState::On || m_linkLost)
         return;
-    const TickResult result = m_log.Tick(m_clock.Now(), m_params.wTimeStep, m_status.AnyFault());
+    const TickResult result = m_log.Tick(m_clock.Read(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
-        const int index = m_log.Count() - 1;
-        JournalRecord(index);
-        UpdateTest();
-        if (m_host.TableVisible())
-            m_host.AddRecordRow(index);
-        if (m_host.GraphVisible())
-            m_host.RedrawGraph();
+        m_silentCopies = result.copied ? m_silentCopies + 1 : 0;
+        RecordWritten();
     }
     if (m_log.Count() > 0) {
         ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
     }
     if (m_journal && m_journal->Pending()) {
-        const FileWriteResult synced = m_journal->Tick(m_clock.Now());
+        const FileWriteResult synced = m_journal->Tick(m_clock.SteadyMs());
         if (!synced)
             JournalFailed(synced);
     }
     if (result.limitReached)
         StopAtLimit();
+}
+
+// The newest record reaches the journal, the test, the table and the graph.
+void MeasurementSession::RecordWritten() {
+    const int index = m_log.Count() - 1;
+    JournalRecord(index);
+    UpdateTest();
+    if (m_host.TableVisible())
+        m_host.AddRecordRow(index);
+    if (m_host.GraphVisible())
+        m_host.RedrawGraph();
 }
 
 void MeasurementSession::NewTest() {
@@ -164,6 +214,7 @@ void MeasurementSession::ResetLog() {
     StartJournalLog(true);
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
+    m_silentCopies = 0;
     NewTest();
     m_host.ClearRows();
     m_host.RedrawGraph();
@@ -273,7 +324,7 @@ bool MeasurementSession::CanMark() const {
 }
 
 double MeasurementSession::LogSecondsNow() const {
-    return LogSecondsAt(m_log, m_clock.Now());
+    return LogSecondsAt(m_log, m_clock.Read());
 }
 
 bool MeasurementSession::StartFire() {

@@ -142,8 +142,18 @@ public:
     std::uint64_t BadValueFrames() const { return m_badValueFrames; }
     /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
     /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
-    /// nothing.
+    /// nothing. The link counts as lost (below).
     void Timer2Timer();
+    /// The open device has vanished: the link counts as lost at once, Timer1 stops; the
+    /// watchdog still tells the user.
+    ///
+    /// While the link is lost no record is written. Records repeated since the last valid
+    /// frame (intervals without frames before the loss was known) are marked in the test as
+    /// copied. The next valid frame ends the loss: the grid moves to the present without a
+    /// record for the gap, so T jumps over it, as over a fault.
+    void DeviceLost();
+    /// No valid frame has come since the watchdog fired or the device vanished.
+    bool LinkLost() const { return m_linkLost; }
 
     // --- Modes
     /// Updates the view, timers and log from the status area (after each status frame).
@@ -246,6 +256,10 @@ private:
     void OnValidFrame() override;
     void OnStatusFrame() override;
 
+    void OnLinkLost();
+    void OnLinkBack();
+    void SkipGap();
+    void RecordWritten();
     void ModeChange(std::uint8_t mode);
     bool WorkView(std::uint8_t mode);
     void AdjustmentView();
@@ -283,6 +297,8 @@ private:
     bool m_receiving = false;
     std::uint64_t m_droppedWhileBusy = 0;
     std::uint64_t m_badValueFrames = 0;
+    bool m_linkLost = false;
+    int m_silentCopies = 0; ///< records repeated since the last valid frame
 
     std::string m_journalDir;
     std::unique_ptr<JournalWriter> m_journal;

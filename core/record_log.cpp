@@ -129,12 +129,14 @@ bool RecordLog::Recordable(float ui, double densityDbPerM) {
     return std::isfinite(ui) && std::isfinite(densityDbPerM) && std::fabs(densityDbPerM) <= kMax;
 }
 
-bool RecordLog::Accumulate(double now, float ui, double densityDbPerM) {
+bool RecordLog::Accumulate(ClockTime now, float ui, double densityDbPerM) {
     if (!Recordable(ui, densityDbPerM))
         return false;
     if (m_nSamples < 0) {
-        m_startTime = now;
+        m_startTime = now.wall;
         m_lastTime = m_startTime;
+        m_startMs = now.steadyMs;
+        m_lastMs = m_startMs;
         m_count = 0;
         ++m_generation;
         m_sumUi = 0;
@@ -156,27 +158,37 @@ void RecordLog::SetIdle() {
     m_nSamples = -1;
 }
 
-bool RecordLog::WouldPassLimit(double nextTime) const {
-    return RoundSeconds(DurationMs(nextTime - m_startTime)) > kMaxT;
+bool RecordLog::WouldPassLimit(std::int64_t nextMs) const {
+    return RoundSeconds(nextMs - m_startMs) > kMaxT;
 }
 
-TickResult RecordLog::Tick(double now, int periodSec, bool faulty) {
+double RecordLog::WallTimeAt(ClockTime now, std::int64_t gridMs) {
+    // Whole milliseconds, the wall clock's resolution: the grid's times carry no rounding
+    // noise of their own.
+    const std::int64_t wallMs = DurationMs(now.wall) - (now.steadyMs - gridMs);
+    return static_cast<double>(wallMs) / kMsPerDay;
+}
+
+TickResult RecordLog::Tick(ClockTime now, int periodSec, bool faulty) {
     if (m_nSamples < 0)
         return {TickOutcome::Idle, false};
     const int period = std::max(periodSec, 1);
-    if (FloorSeconds(DurationMs(now - m_lastTime)) < period)
+    if (FloorSeconds(now.steadyMs - m_lastMs) < period)
         return {TickOutcome::NotDue, false};
 
-    const double step = period / kSecondsPerDay;
+    const std::int64_t stepMs = std::int64_t{period} * 1000;
     if (m_count == 0) {
         // The log's time base is the time of its first record.
-        m_startTime = now;
-        m_lastTime = now;
+        m_startTime = now.wall;
+        m_lastTime = now.wall;
+        m_startMs = now.steadyMs;
+        m_lastMs = now.steadyMs;
     } else {
-        if (m_count >= kMaxRecords || WouldPassLimit(m_lastTime + step))
+        if (m_count >= kMaxRecords || WouldPassLimit(m_lastMs + stepMs))
             return {TickOutcome::AtLimit, true};
         // A fixed grid: a late tick does not shift the following records.
-        m_lastTime += step;
+        m_lastMs += stepMs;
+        m_lastTime = WallTimeAt(now, m_lastMs);
     }
     if (faulty)
         return {TickOutcome::Skipped, false};
@@ -184,7 +196,8 @@ TickResult RecordLog::Tick(double now, int periodSec, bool faulty) {
         return {TickOutcome::Empty, false}; // nothing measured and nothing to repeat
 
     MeasurementRecord& record = (*this)[m_count];
-    if (m_nSamples > 0) {
+    const bool copied = m_nSamples == 0;
+    if (!copied) {
         record.Ui = ToFloat(m_sumUi / m_nSamples);
         record.m = ToFloat(m_sumM / m_nSamples);
     } else {
@@ -198,12 +211,51 @@ TickResult RecordLog::Tick(double now, int periodSec, bool faulty) {
     m_sumM = 0;
     m_nSamples = 0;
     ++m_count;
-    const bool full = m_count >= kMaxRecords || WouldPassLimit(m_lastTime + step);
-    return {TickOutcome::Written, full};
+    const bool full = m_count >= kMaxRecords || WouldPassLimit(m_lastMs + stepMs);
+    return {TickOutcome::Written, full, copied};
+}
+
+TickResult RecordLog::SkipGap(ClockTime now, int periodSec, bool faulty) {
+    if (m_nSamples < 0)
+        return {TickOutcome::Idle, false};
+    if (m_count == 0) {
+        // No time base yet: the log starts again with the frames after the gap.
+        m_startTime = m_lastTime = now.wall;
+        m_startMs = m_lastMs = now.steadyMs;
+        m_sumUi = 0;
+        m_sumM = 0;
+        m_nSamples = 0;
+        return {TickOutcome::Skipped, false};
+    }
+    const int period = std::max(periodSec, 1);
+    const std::int64_t stepMs = std::int64_t{period} * 1000;
+    TickResult result{TickOutcome::NotDue, false};
+    if (m_nSamples > 0 && now.steadyMs - m_lastMs >= stepMs) {
+        // Frames of the interval in progress, which ended in the gap: they are its record.
+        result = Tick(now, period, faulty);
+        if (result.outcome == TickOutcome::AtLimit || result.limitReached)
+            return result;
+    }
+    const std::int64_t behind = (now.steadyMs - m_lastMs) / stepMs;
+    if (behind <= 0)
+        return result;
+    const std::int64_t target = m_lastMs + behind * stepMs;
+    // The next record would lie past 65,535 s: the log is full, as a fault that long would
+    // leave it.
+    if (m_count >= kMaxRecords || WouldPassLimit(target + stepMs))
+        return {result.outcome == TickOutcome::Written ? result.outcome : TickOutcome::AtLimit,
+                true};
+    m_lastMs = target;
+    m_lastTime = WallTimeAt(now, m_lastMs);
+    m_sumUi = 0; // nothing from before the gap goes into a later record (kept by a fault)
+    m_sumM = 0;
+    m_nSamples = 0;
+    return result.outcome == TickOutcome::Written ? result
+                                                  : TickResult{TickOutcome::Skipped, false};
 }
 
 int RecordLog::ElapsedSeconds() const {
-    const std::int64_t s = RoundSeconds(DurationMs(m_lastTime - m_startTime));
+    const std::int64_t s = RoundSeconds(m_lastMs - m_startMs);
     return static_cast<int>(std::clamp<std::int64_t>(s, 0, kMaxT));
 }
 

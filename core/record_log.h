@@ -2,6 +2,8 @@
 // status frames over each recording period.
 #pragma once
 
+#include "core/clock.h"
+
 #include <cstdint>
 
 namespace core {
@@ -33,6 +35,8 @@ struct TickResult {
     /// No further record can be written to this log (32,767 records, or the next grid point
     /// would be past 65,535 s): recording must stop. Set with Written or AtLimit.
     bool limitReached = false;
+    /// Written: the interval had no frame, so the record repeats the one before it.
+    bool copied = false;
 };
 
 /// The in-memory record log with its accumulator.
@@ -42,7 +46,11 @@ struct TickResult {
 /// the slots of a destroyed log are zeroed where they were used and kept for the next log.
 /// `Count` has the range of a signed 16-bit count; at most kMaxRecords records are ever
 /// written, and a record's `T` never passes kMaxT. Not thread-safe: GUI thread only.
-/// Times are date-times (days); `now` comes from the caller's clock.
+///
+/// `now` is a reading of the caller's clocks. The grid, `T` and every duration come from the
+/// steady clock; the wall clock gives only each record's `Time`: the wall time of its grid
+/// point, so the "Время" column follows a wall clock that was set or stepped, while the
+/// records stay one period apart.
 class RecordLog {
 public:
     static constexpr int kSlots = 65'536;
@@ -75,8 +83,13 @@ public:
     int NSamples() const { return m_nSamples; }
     double SumUi() const { return m_sumUi; }
     double SumM() const { return m_sumM; }
+    /// Wall times (date-times): the Time of record 0 (of the log's start before it), and of
+    /// the latest grid point.
     double StartTime() const { return m_startTime; }
     double LastTime() const { return m_lastTime; }
+    /// The same two instants on the steady clock (ms).
+    std::int64_t StartMs() const { return m_startMs; }
+    std::int64_t LastMs() const { return m_lastMs; }
 
     /// True when a frame's values can enter a record: both finite and within the float range
     /// (a mean of such values is always a finite float, so a record never holds NaN or INF).
@@ -86,7 +99,7 @@ public:
     /// new log begins first: StartTime = LastTime = now, Count = 0, sums 0, NSamples 0
     /// (the table and graph are not told). A frame that is not Recordable is not added, and
     /// begins no log: false.
-    bool Accumulate(double now, float ui, double densityDbPerM);
+    bool Accumulate(ClockTime now, float ui, double densityDbPerM);
     /// A measurement under way inside the meter: sums cleared, NSamples -1 (idle).
     void SetIdle();
 
@@ -95,14 +108,26 @@ public:
     /// most one record per call; a timer that fell behind catches up one record per call, on
     /// the fixed grid of `periodSec` seconds from StartTime. An interval without frames
     /// repeats the previous record's Ui and m.
-    TickResult Tick(double now, int periodSec, bool faulty);
+    TickResult Tick(ClockTime now, int periodSec, bool faulty);
+
+    /// No frame can come for a while (the link was declared lost, the device is gone) or
+    /// frames come again after such a gap: the grid moves to `now` without a record for the
+    /// time between, so the gap shows as a jump in `T`, as a fault does, and no record is
+    /// stamped inside it. Only the interval in progress, if it has ended and holds frames,
+    /// is written first, at its own grid point (Written; with `faulty` it is not, as in
+    /// Tick). Frames kept from before the gap go into no later record. Before the log's
+    /// first record the log starts again at `now`. Never writes a copy. At the limit the grid
+    /// stays and limitReached is set, as for Tick.
+    TickResult SkipGap(ClockTime now, int periodSec, bool faulty);
 
     /// Rounded seconds from StartTime to LastTime, 0..kMaxT: the time of the newest record,
     /// shown by the "Ti=" labels.
     int ElapsedSeconds() const;
 
 private:
-    bool WouldPassLimit(double nextTime) const;
+    bool WouldPassLimit(std::int64_t nextMs) const;
+    /// The wall time of the grid point `gridMs`, read through `now`.
+    static double WallTimeAt(ClockTime now, std::int64_t gridMs);
 
     MeasurementRecord* m_records; // kSlots records
     int m_touched = 0;            // slots below this index may have been written
@@ -113,6 +138,8 @@ private:
     double m_sumM = 0;
     double m_startTime = 0;
     double m_lastTime = 0;
+    std::int64_t m_startMs = 0;
+    std::int64_t m_lastMs = 0;
 };
 
 /// A duration in days as whole milliseconds (the clock's resolution), so that rounding noise

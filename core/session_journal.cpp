@@ -54,7 +54,7 @@ void MeasurementSession::JournalRecord(int index) {
     std::string rows;
     for (int i = from; i <= index; ++i)
         rows += FormatTableRow(m_log[i], format.Delim, format.IsUnit, RowSpacing::LogFile) + "\r\n";
-    const FileWriteResult written = m_journal->Append(Utf8ToCp1251(rows), m_clock.Now());
+    const FileWriteResult written = m_journal->Append(Utf8ToCp1251(rows), m_clock.SteadyMs());
     if (!written)
         JournalFailed(written);
     // The saved file lacks this record: the journal is the only copy of it again.

@@ -24,6 +24,7 @@ constexpr std::string_view kPeriodKey = "Период";
 constexpr std::string_view kClosedLine = "Завершён";
 constexpr std::string_view kSavedKey = "Сохранён";
 constexpr std::string_view kOfferedLine = "Предложен";
+constexpr std::string_view kCopiedKey = "Повтор";
 constexpr std::string_view kDamaged = "Файл испытания повреждён";
 constexpr double kMaxLogSeconds = 65'535;
 
@@ -73,6 +74,19 @@ std::optional<DetectorMark> ParseDetector(std::string_view value) {
     return mark;
 }
 
+// "firstT;lastT", whole seconds.
+std::optional<CopiedRecords> ParseCopied(std::string_view value) {
+    const std::size_t semi = value.find(';');
+    if (semi == std::string_view::npos)
+        return std::nullopt;
+    const Conversion<long long> first = ParseInteger(value.substr(0, semi));
+    const Conversion<long long> last = ParseInteger(value.substr(semi + 1));
+    if (!first || !last || *first.value < 0 || *first.value > *last.value ||
+        *last.value > kMaxLogSeconds)
+        return std::nullopt;
+    return CopiedRecords{static_cast<int>(*first.value), static_cast<int>(*last.value)};
+}
+
 // Applies one "key=value" line; false when the line is damaged.
 bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
     if (key == kFireKey) {
@@ -95,6 +109,11 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
         marks.periodSec = static_cast<int>(*seconds.value);
     } else if (key == kSavedKey) {
         marks.savedTo = value;
+    } else if (key == kCopiedKey) {
+        const std::optional<CopiedRecords> run = ParseCopied(value);
+        if (!run)
+            return false;
+        marks.copied.push_back(*run);
     } else if (key == kDetectorKey) {
         std::optional<DetectorMark> mark = ParseDetector(value);
         if (!mark)
@@ -170,6 +189,9 @@ std::string FormatMarksFile(const TestMarks& marks) {
         text += std::string(kDistanceKey) + "=" + FileNumber(*marks.distanceM, 5, 3) + "\r\n";
     if (marks.periodSec)
         text += std::string(kPeriodKey) + "=" + std::to_string(*marks.periodSec) + "\r\n";
+    for (const CopiedRecords& run : marks.copied)
+        text += std::string(kCopiedKey) + "=" + std::to_string(run.firstT) + ";" +
+                std::to_string(run.lastT) + "\r\n";
     if (!marks.savedTo.empty())
         text += std::string(kSavedKey) + "=" + WithoutControls(marks.savedTo) + "\r\n";
     if (marks.offered)
@@ -180,7 +202,8 @@ std::string FormatMarksFile(const TestMarks& marks) {
 }
 
 bool HasMarks(const TestMarks& marks) {
-    return marks.fireId != 0 || marks.fireStartT || !marks.detectors.empty();
+    return marks.fireId != 0 || marks.fireStartT || !marks.detectors.empty() ||
+           !marks.copied.empty();
 }
 
 FileWriteResult SaveMarksBeside(const std::string& tablePath, const TestMarks& marks) {

@@ -20,11 +20,21 @@ struct DetectorMark {
     bool operator==(const DetectorMark&) const = default;
 };
 
+/// Records that repeat the one before them because no frame came in their intervals while
+/// the link was failing (before it was declared lost): not measured. By their T, inclusive.
+struct CopiedRecords {
+    int firstT = 0;
+    int lastT = 0;
+    bool operator==(const CopiedRecords&) const = default;
+};
+
 /// Everything a fire test adds to a log. Times are log seconds (the records' T scale).
 struct TestMarks {
     int fireId = 0;                   ///< overlay identifier 1-9, 11, 12; 0 none chosen
     std::optional<double> fireStartT; ///< the fire start, log seconds
     std::vector<DetectorMark> detectors;
+    /// Runs of copied records, in the order of T.
+    std::vector<CopiedRecords> copied;
     /// The log ended normally (the journal's closing marker); files written by the user carry
     /// no such line.
     bool closed = false;
@@ -65,14 +75,15 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Извещатель=И2                  (not alarmed)
 ///   База=5,000                     (distance, metres; absent when not known)
 ///   Период=2                       (recording period, seconds; absent when not known)
+///   Повтор=21;25                   (records with T 21 to 25 s are copies: the link failed)
 ///   Сохранён=/home/lab/t1.txt      (journal: its log was saved to this table file)
 ///   Предложен                      (journal: offered for recovery once)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks);
 
-/// Whether a test has anything to keep: a fire chosen, a fire start or a detector (the
-/// journal's state lines do not count).
+/// Whether a test has anything to keep: a fire chosen, a fire start, a detector or copied
+/// records (the journal's state lines do not count).
 bool HasMarks(const TestMarks& marks);
 
 /// Reading result: the marks, or the 1-based line and the reason of a refusal.
@@ -85,7 +96,8 @@ struct MarksLoad {
 
 /// Reads a marks file. Lines end at CR LF, CR or LF; empty lines and lines with unknown keys
 /// are skipped (later versions may add keys). A missing or wrong first line, an unknown fire,
-/// a number that does not convert, a time outside 0 to 65 535 s, a distance outside 0,3 to
+/// a number that does not convert, a time outside 0 to 65 535 s (or a run of copies that
+/// ends before it begins), a distance outside 0,3 to
 /// 10 m, a period outside 1 to 30 s or an empty detector name refuse the file.
 MarksLoad ParseMarksFile(std::string_view bytes);
 

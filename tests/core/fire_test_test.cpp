@@ -212,15 +212,15 @@ TEST(FireTestLifecycle, ANewTestKeepsTheFireAndTheNames) {
 
 TEST(LogSecondsAt, CountsTenthsFromTheFirstRecord) {
     RecordLog log;
-    log.Accumulate(EncodeDateTime({2026, 12, 8, 9, 59, 59, 0}), 4.9f, 0);
+    log.Accumulate(SteadyAt(EncodeDateTime({2026, 12, 8, 9, 59, 59, 0})), 4.9f, 0);
     // Before the first record the log has no time base yet.
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 0, 0, 500})), 0);
-    ASSERT_EQ(log.Tick(EncodeDateTime({2026, 12, 8, 10, 0, 0, 0}), 1, false).outcome,
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 0, 0, 500}))), 0);
+    ASSERT_EQ(log.Tick(SteadyAt(EncodeDateTime({2026, 12, 8, 10, 0, 0, 0})), 1, false).outcome,
               TickOutcome::Written);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 340})), 312.3);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 10, 5, 12, 350})), 312.4);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 8, 9, 59, 0, 0})), 0);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, EncodeDateTime({2026, 12, 9, 10, 0, 0, 0})), 65'535);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 340}))), 312.3);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 350}))), 312.4);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 9, 59, 0, 0}))), 0);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 9, 10, 0, 0, 0}))), 65'535);
 }
 
 TEST(MarksFile, RoundTripsEveryField) {

@@ -21,11 +21,11 @@ const double kStart = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 0});
 core::RecordLog MakeLog(double start, int records) {
     core::RecordLog log;
     double now = start - 1.0 / 86400;
-    log.Accumulate(now, 4.5f, 0);
+    log.Accumulate(core::SteadyAt(now), 4.5f, 0);
     for (int i = 0; i < records; ++i) {
         now += 1.0 / 86400;
-        log.Accumulate(now, 4.5f, 0.1 * i);
-        log.Tick(now, 1, false);
+        log.Accumulate(core::SteadyAt(now), 4.5f, 0.1 * i);
+        log.Tick(core::SteadyAt(now), 1, false);
     }
     return log;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 const double kStart = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 0});
-constexpr double kMs = 1.0 / 86'400'000;
+constexpr std::int64_t kSteadyMs = 5'000'000; // the steady clock's reading at kStart
 
 std::string Read(const std::string& path) {
     std::string bytes;
@@ -67,19 +67,19 @@ TEST_F(JournalWriterTest, WritesEveryRowAtOnceAndSyncsAtMostEveryInterval) {
     core::JournalWriter writer(io.Io(), 700);
     ASSERT_TRUE(writer.Open(Dir(), kStart));
     EXPECT_EQ(writer.Path(), Dir() + "/2026-01-31_14-05-09.txt");
-    double now = kStart;
+    std::int64_t now = kSteadyMs;
     ASSERT_TRUE(writer.Append("a\r\n", now));
     EXPECT_EQ(io.syncs, 1) << "the first row is synced at once";
-    ASSERT_TRUE(writer.Append("b\r\n", now += 300 * kMs));
+    ASSERT_TRUE(writer.Append("b\r\n", now += 300));
     EXPECT_EQ(io.syncs, 1);
     EXPECT_TRUE(writer.Pending());
     EXPECT_EQ(Read(writer.Path()), "a\r\nb\r\n") << "written before it is synced";
-    ASSERT_TRUE(writer.Tick(now += 399 * kMs));
+    ASSERT_TRUE(writer.Tick(now += 399));
     EXPECT_EQ(io.syncs, 1) << "699 ms after the last sync";
-    ASSERT_TRUE(writer.Tick(now += 1 * kMs));
+    ASSERT_TRUE(writer.Tick(now += 1));
     EXPECT_EQ(io.syncs, 2);
     EXPECT_FALSE(writer.Pending());
-    ASSERT_TRUE(writer.Tick(now += 5000 * kMs));
+    ASSERT_TRUE(writer.Tick(now += 5000));
     EXPECT_EQ(io.syncs, 2) << "nothing waits: no sync";
     ASSERT_TRUE(writer.Append("c\r\n", now));
     EXPECT_EQ(io.syncs, 3);
@@ -89,17 +89,17 @@ TEST_F(JournalWriterTest, WritesEveryRowAtOnceAndSyncsAtMostEveryInterval) {
 TEST_F(JournalWriterTest, SyncAndCloseTakeWhatWaits) {
     core::JournalWriter writer(io.Io(), 700);
     ASSERT_TRUE(writer.Open(Dir(), kStart));
-    ASSERT_TRUE(writer.Append("a\r\n", kStart));
-    ASSERT_TRUE(writer.Append("b\r\n", kStart));
+    ASSERT_TRUE(writer.Append("a\r\n", kSteadyMs));
+    ASSERT_TRUE(writer.Append("b\r\n", kSteadyMs));
     EXPECT_EQ(io.syncs, 1);
     ASSERT_TRUE(writer.Sync());
     EXPECT_EQ(io.syncs, 2);
-    ASSERT_TRUE(writer.Append("c\r\n", kStart));
+    ASSERT_TRUE(writer.Append("c\r\n", kSteadyMs));
     writer.Close();
     EXPECT_EQ(io.syncs, 3);
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(Read(writer.Path()), "a\r\nb\r\nc\r\n");
-    EXPECT_TRUE(writer.Append("d\r\n", kStart)) << "closed: nothing to do, no failure";
+    EXPECT_TRUE(writer.Append("d\r\n", kSteadyMs)) << "closed: nothing to do, no failure";
     EXPECT_EQ(Read(writer.Path()), "a\r\nb\r\nc\r\n");
 }
 
@@ -110,7 +110,7 @@ TEST_F(JournalWriterTest, NeverOpensAnExistingFile) {
     core::JournalWriter writer(io.Io());
     ASSERT_TRUE(writer.Open(Dir(), kStart));
     EXPECT_EQ(writer.Path(), Dir() + "/2026-01-31_14-05-09-2.txt");
-    ASSERT_TRUE(writer.Append("new\r\n", kStart));
+    ASSERT_TRUE(writer.Append("new\r\n", kSteadyMs));
     EXPECT_EQ(Read(taken), "earlier\r\n");
     core::JournalWriter third(io.Io());
     ASSERT_TRUE(third.Open(Dir(), kStart));
@@ -121,8 +121,8 @@ TEST_F(JournalWriterTest, AFailedWriteLeavesOnlyWholeRowsAndStops) {
     io.failWriteAt = 1;
     core::JournalWriter writer(io.Io());
     ASSERT_TRUE(writer.Open(Dir(), kStart));
-    ASSERT_TRUE(writer.Append("12:00:00;    0\r\n", kStart));
-    const core::FileWriteResult failed = writer.Append("12:00:01;    1\r\n", kStart);
+    ASSERT_TRUE(writer.Append("12:00:00;    0\r\n", kSteadyMs));
+    const core::FileWriteResult failed = writer.Append("12:00:01;    1\r\n", kSteadyMs);
     EXPECT_FALSE(failed);
     EXPECT_EQ(failed.errorCode, ENOSPC);
     EXPECT_EQ(failed.error, "Cannot write file " + writer.Path());
@@ -130,7 +130,7 @@ TEST_F(JournalWriterTest, AFailedWriteLeavesOnlyWholeRowsAndStops) {
     EXPECT_TRUE(writer.Failed());
     EXPECT_FALSE(writer.IsOpen());
     EXPECT_EQ(Read(writer.Path()), "12:00:00;    0\r\n") << "the half row is cut off";
-    EXPECT_FALSE(writer.Append("12:00:02;    2\r\n", kStart)) << "not in the journal";
+    EXPECT_FALSE(writer.Append("12:00:02;    2\r\n", kSteadyMs)) << "not in the journal";
     EXPECT_EQ(io.writes, 2);
 }
 
@@ -138,7 +138,7 @@ TEST_F(JournalWriterTest, AnInterruptedWriteIsRepeated) {
     io.interruptWriteAt = 0;
     core::JournalWriter writer(io.Io());
     ASSERT_TRUE(writer.Open(Dir(), kStart));
-    ASSERT_TRUE(writer.Append("a\r\n", kStart));
+    ASSERT_TRUE(writer.Append("a\r\n", kSteadyMs));
     EXPECT_EQ(Read(writer.Path()), "a\r\n");
 }
 
@@ -146,7 +146,7 @@ TEST_F(JournalWriterTest, AFailedSyncIsAFailure) {
     io.failSync = true;
     core::JournalWriter writer(io.Io());
     ASSERT_TRUE(writer.Open(Dir(), kStart));
-    const core::FileWriteResult failed = writer.Append("a\r\n", kStart);
+    const core::FileWriteResult failed = writer.Append("a\r\n", kSteadyMs);
     EXPECT_FALSE(failed);
     EXPECT_EQ(failed.reason, "Input/output error");
     EXPECT_TRUE(writer.Failed());

@@ -16,9 +16,9 @@ constexpr int kFarSlot = 60'000; // beyond any Count: only the table loader's wa
 void Fill(RecordLog& log, int records) {
     double now = 46'023.5;
     for (int i = 0; i < records; ++i) {
-        log.Accumulate(now, 2.0f + static_cast<float>(i), 0.25);
+        log.Accumulate(core::SteadyAt(now), 2.0f + static_cast<float>(i), 0.25);
         now += kSecond;
-        ASSERT_EQ(log.Tick(now, 1, false).outcome, core::TickOutcome::Written);
+        ASSERT_EQ(log.Tick(core::SteadyAt(now), 1, false).outcome, core::TickOutcome::Written);
     }
     log[kFarSlot].Ui = 7.5f;
     log[kFarSlot].Time = now;

@@ -175,19 +175,19 @@ TEST_F(RecordGrid, MeasuringBitStartsANewLogAtTheNextWorkFrame) {
 
 TEST(RecordLogLimits, StopsAt32767RecordsAndOverwritesNothing) {
     RecordLog log;
-    double now = 46023.5;
-    log.Accumulate(now, 1.0f, 0.1);
+    core::ManualClock now(46023.5);
+    log.Accumulate(now.Read(), 1.0f, 0.1);
     core::TickResult r;
     for (int i = 0; i < RecordLog::kMaxRecords; ++i) {
-        now += kSecond;
-        r = log.Tick(now, 1, false);
+        now.AdvanceMs(1000);
+        r = log.Tick(now.Read(), 1, false);
         ASSERT_EQ(r.outcome, TickOutcome::Written) << i;
         ASSERT_EQ(r.limitReached, i == RecordLog::kMaxRecords - 1) << i;
     }
     EXPECT_EQ(log.Count(), RecordLog::kMaxRecords);
     EXPECT_EQ(log[RecordLog::kMaxRecords - 1].T, RecordLog::kMaxRecords - 1);
-    now += kSecond;
-    r = log.Tick(now, 1, false);
+    now.AdvanceMs(1000);
+    r = log.Tick(now.Read(), 1, false);
     EXPECT_EQ(r.outcome, TickOutcome::AtLimit);
     EXPECT_EQ(log.Count(), RecordLog::kMaxRecords);
     EXPECT_EQ(log[RecordLog::kMaxRecords].T, 0); // the slot past the limit stays untouched
@@ -195,12 +195,12 @@ TEST(RecordLogLimits, StopsAt32767RecordsAndOverwritesNothing) {
 
 TEST(RecordLogLimits, TStopsBeforePassing65535Seconds) {
     RecordLog log;
-    double now = 46023.5;
-    log.Accumulate(now, 1.0f, 0.1);
+    core::ManualClock now(46023.5);
+    log.Accumulate(now.Read(), 1.0f, 0.1);
     core::TickResult r;
     do {
-        now += 30 * kSecond;
-        r = log.Tick(now, 30, false);
+        now.AdvanceMs(30'000);
+        r = log.Tick(now.Read(), 30, false);
         ASSERT_EQ(r.outcome, TickOutcome::Written);
     } while (!r.limitReached);
     EXPECT_EQ(log.Count(), 2185);
@@ -210,17 +210,17 @@ TEST(RecordLogLimits, TStopsBeforePassing65535Seconds) {
 
 TEST(RecordLogLimits, FaultGapPastTheLimitStopsWithoutMovingTheGrid) {
     RecordLog log;
-    double now = 46023.5;
-    log.Accumulate(now, 1.0f, 0.1);
-    now += kSecond;
-    ASSERT_EQ(log.Tick(now, 1, false).outcome, TickOutcome::Written);
+    core::ManualClock now(46023.5);
+    log.Accumulate(now.Read(), 1.0f, 0.1);
+    now.AdvanceMs(1000);
+    ASSERT_EQ(log.Tick(now.Read(), 1, false).outcome, TickOutcome::Written);
     for (int i = 0; i < 65535; ++i) {
-        now += kSecond;
-        ASSERT_EQ(log.Tick(now, 1, true).outcome, TickOutcome::Skipped) << i;
+        now.AdvanceMs(1000);
+        ASSERT_EQ(log.Tick(now.Read(), 1, true).outcome, TickOutcome::Skipped) << i;
     }
     const double last = log.LastTime();
-    now += kSecond;
-    const core::TickResult r = log.Tick(now, 1, true);
+    now.AdvanceMs(1000);
+    const core::TickResult r = log.Tick(now.Read(), 1, true);
     EXPECT_EQ(r.outcome, TickOutcome::AtLimit);
     EXPECT_TRUE(r.limitReached);
     EXPECT_EQ(log.LastTime(), last);
@@ -231,12 +231,13 @@ TEST(RecordLogLimits, FaultGapPastTheLimitStopsWithoutMovingTheGrid) {
 // infinity, which the journal cannot read back: it now never enters the log.
 TEST(RecordLogLimits, MeanBeyondTheFloatRangeNeverEntersARecord) {
     RecordLog log;
-    EXPECT_FALSE(log.Accumulate(46023.5, 1.0f, 3.0e38 / 0.3));
+    EXPECT_FALSE(log.Accumulate(core::SteadyAt(46023.5), 1.0f, 3.0e38 / 0.3));
     EXPECT_EQ(log.NSamples(), -1); // no log begun
-    EXPECT_EQ(log.Tick(46023.5 + kSecond, 1, false).outcome, TickOutcome::Idle);
-    ASSERT_TRUE(log.Accumulate(46023.5 + kSecond, 1.0f, 3.0e38));
-    EXPECT_FALSE(log.Accumulate(46023.5 + kSecond, 1.0f, -3.0e38 / 0.3));
-    ASSERT_EQ(log.Tick(46023.5 + 2 * kSecond, 1, false).outcome, TickOutcome::Written);
+    EXPECT_EQ(log.Tick(core::SteadyAt(46023.5 + kSecond), 1, false).outcome, TickOutcome::Idle);
+    ASSERT_TRUE(log.Accumulate(core::SteadyAt(46023.5 + kSecond), 1.0f, 3.0e38));
+    EXPECT_FALSE(log.Accumulate(core::SteadyAt(46023.5 + kSecond), 1.0f, -3.0e38 / 0.3));
+    ASSERT_EQ(log.Tick(core::SteadyAt(46023.5 + 2 * kSecond), 1, false).outcome,
+              TickOutcome::Written);
     EXPECT_TRUE(std::isfinite(log[0].m));
     EXPECT_FLOAT_EQ(log[0].m, 3.0e38f);
 }

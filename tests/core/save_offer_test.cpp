@@ -27,11 +27,11 @@ const double kStart = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 0});
 void Fill(core::RecordLog& log, int records) {
     log.SetIdle();
     double now = kStart - 1.0 / 86400;
-    log.Accumulate(now, 4.5f, 0.25);
+    log.Accumulate(core::SteadyAt(now), 4.5f, 0.25);
     for (int i = 0; i < records; ++i) {
         now += 1.0 / 86400;
-        log.Accumulate(now, 4.5f - 0.5f * static_cast<float>(i), 0.25);
-        log.Tick(now, 1, false);
+        log.Accumulate(core::SteadyAt(now), 4.5f - 0.5f * static_cast<float>(i), 0.25);
+        log.Tick(core::SteadyAt(now), 1, false);
     }
 }
 
@@ -226,8 +226,8 @@ TEST_F(SaveOffer, RecordsAddedWhileTheDialogIsOpenAreSavedToo) {
     prompts.answers = {PromptAnswer::Yes};
     prompts.fileNames = {path};
     prompts.duringSaveDialog = [&] {
-        log.Accumulate(kStart + 3.0 / 86400, 1.0f, 0.5);
-        log.Tick(kStart + 3.0 / 86400, 1, false);
+        log.Accumulate(core::SteadyAt(kStart + 3.0 / 86400), 1.0f, 0.5);
+        log.Tick(core::SteadyAt(kStart + 3.0 / 86400), 1, false);
     };
     EXPECT_EQ(Offer(LogDiscard::Cancellable), SaveAnswer::GoOn);
     const std::string bytes = Read(path);

@@ -40,11 +40,11 @@ QString MakeJournal(const ConfigHome& home, double start, int records,
     core::MakeFolders(dir);
     core::RecordLog log;
     double now = start - 1.0 / 86400;
-    log.Accumulate(now, 4.5f, 0);
+    log.Accumulate(core::SteadyAt(now), 4.5f, 0);
     for (int i = 0; i < records; ++i) {
         now += 1.0 / 86400;
-        log.Accumulate(now, 4.5f, 0.05 * i);
-        log.Tick(now, 1, false);
+        log.Accumulate(core::SteadyAt(now), 4.5f, 0.05 * i);
+        log.Tick(core::SteadyAt(now), 1, false);
     }
     const std::string path = dir + "/" + core::JournalFileName(start);
     core::WriteFileAtomically(path, core::FormatLogFile(log, ";", false));

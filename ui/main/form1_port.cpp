@@ -184,6 +184,9 @@ void TForm1::MyCOMRxChar() {
 }
 
 void TForm1::MyCOMDeviceLost(const std::string& portName) {
+    // No frame can come any more: recording stops now, not when the watchdog fires.
+    m_session->DeviceLost();
+    Refresh();
     if (m_deviceLostShown)
         return;
     m_deviceLostShown = true;

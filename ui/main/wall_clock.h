@@ -1,4 +1,4 @@
-// The local wall clock as the measurement session reads it.
+// The system's clocks as the measurement session reads them.
 #pragma once
 
 #include "core/clock.h"
@@ -9,6 +9,7 @@ namespace ui {
 class WallClock final : public core::IClock {
 public:
     double Now() const override { return core::NowDateTime(); }
+    std::int64_t SteadyMs() const override { return core::SteadyNowMs(); }
 };
 
 } // namespace ui
