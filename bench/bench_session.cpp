@@ -73,14 +73,13 @@ BENCHMARK(FillTheLog)->Unit(benchmark::kMillisecond);
 // Starting a log and writing a minute of records into it, as every new session does (the
 // fuzz target builds one per input).
 void StartALog(benchmark::State& state) {
-    constexpr double kSecond = 1.0 / 86'400;
     for (auto _ : state) {
         core::RecordLog log;
-        double now = 46023.5;
+        core::ManualClock now(46023.5);
         for (int i = 0; i < 60; ++i) {
-            log.Accumulate(now, 2.0f, 0.1);
-            now += kSecond;
-            log.Tick(now, 1, false);
+            log.Accumulate(now.Read(), 2.0f, 0.1);
+            now.AdvanceMs(1000);
+            log.Tick(now.Read(), 1, false);
         }
         benchmark::DoNotOptimize(log[59].Ui);
     }

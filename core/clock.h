@@ -37,9 +37,7 @@ public:
 class ManualClock final : public IClock {
 public:
     explicit ManualClock(double start = 0) : m_start(start) {}
-    double Now() const override {
-        return m_start + static_cast<double>(m_wallMs) / 86'400'000.0;
-    }
+    double Now() const override { return m_start + static_cast<double>(m_wallMs) / 86'400'000.0; }
     std::int64_t SteadyMs() const override { return m_elapsedMs; }
     /// Sets the wall clock to a date-time; the steady clock does not move.
     void Set(double start) {

@@ -52,8 +52,8 @@ public:
     bool CanUndo() const { return !m_undo.empty(); }
 
     /// The log was reset: a new test. The fire start, the alarms, the copied records, the
-    /// distance and period of a loaded log and the undo history go; the fire and the detectors' names stay for the
-    /// next test.
+    /// distance and period of a loaded log and the undo history go; the fire and the detectors'
+    /// names stay for the next test.
     void NewTest();
     /// Marks read from a file replace the test.
     void Load(const TestMarks& marks);

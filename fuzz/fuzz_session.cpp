@@ -31,6 +31,9 @@ void CheckInvariants(const core::MeasurementSession& s) {
     const core::RecordLog& log = s.Log();
     Check(log.Count() >= 0 && log.Count() <= core::RecordLog::kMaxRecords);
     Check(log.NSamples() >= -1);
+    // The grid only moves forward, whatever the clocks and the link did.
+    if (log.Count() > 1)
+        Check(log[log.Count() - 1].T > log[log.Count() - 2].T);
     Check(s.LastMode() <= 0x0F);
     Check(s.Blink() <= 1);
 }
@@ -67,8 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (session.Timer1().running)
                 session.Timer1Timer();
             break;
-        case 3:
-            clock.AdvanceMs(static_cast<long long>(next()) * 60'000);
+        case 3: // a long pause, or the wall clock stepped either way alone
+            if (next() & 1)
+                clock.AdvanceMs(static_cast<long long>(next()) * 60'000);
+            else
+                clock.StepWallMs((static_cast<long long>(next()) - 128) * 30'000);
             break;
         case 4:
             session.Timer1Timer();
@@ -86,7 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             session.bbRestartClick();
             break;
         case 9:
-            (next() & 1) ? session.PortOpened() : session.PortClosed();
+            switch (next() % 3) {
+            case 0:
+                session.PortOpened();
+                break;
+            case 1:
+                session.PortClosed();
+                break;
+            default:
+                session.DeviceLost();
+                break;
+            }
             break;
         case 10:
             session.Params().wTimeStep = next();

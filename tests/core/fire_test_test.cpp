@@ -217,10 +217,13 @@ TEST(LogSecondsAt, CountsTenthsFromTheFirstRecord) {
     EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 0, 0, 500}))), 0);
     ASSERT_EQ(log.Tick(SteadyAt(EncodeDateTime({2026, 12, 8, 10, 0, 0, 0})), 1, false).outcome,
               TickOutcome::Written);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 340}))), 312.3);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 350}))), 312.4);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 340}))),
+                     312.3);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 10, 5, 12, 350}))),
+                     312.4);
     EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 8, 9, 59, 0, 0}))), 0);
-    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 9, 10, 0, 0, 0}))), 65'535);
+    EXPECT_DOUBLE_EQ(LogSecondsAt(log, SteadyAt(EncodeDateTime({2026, 12, 9, 10, 0, 0, 0}))),
+                     65'535);
 }
 
 TEST(MarksFile, RoundTripsEveryField) {
@@ -236,6 +239,10 @@ TEST(MarksFile, RoundTripsEveryField) {
     ASSERT_TRUE(load) << load.error;
     EXPECT_EQ(*load.marks, marks);
     marks.closed = true;
+    EXPECT_EQ(*ParseMarksFile(FormatMarksFile(marks)).marks, marks);
+    marks.copied = {{21, 25}, {4000, 4000}};
+    EXPECT_NE(Cp1251ToUtf8(FormatMarksFile(marks)).find("Повтор=21;25\r\nПовтор=4000;4000\r\n"),
+              std::string::npos);
     EXPECT_EQ(*ParseMarksFile(FormatMarksFile(marks)).marks, marks);
 }
 
@@ -272,7 +279,10 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedRow{"NegativeStart", "ВЕЛС-5 испытание\r\nПуск=-1\r\n", 2},
                     DamagedRow{"NoName", "ВЕЛС-5 испытание\r\n\r\nИзвещатель=;1;2\r\n", 3},
                     DamagedRow{"NoThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1\r\n", 2},
-                    DamagedRow{"BadThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1;x\r\n", 2}),
+                    DamagedRow{"BadThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1;x\r\n", 2},
+                    DamagedRow{"CopiesBackwards", "ВЕЛС-5 испытание\r\nПовтор=25;21\r\n", 2},
+                    DamagedRow{"CopiesOneT", "ВЕЛС-5 испытание\r\nПовтор=25\r\n", 2},
+                    DamagedRow{"CopiesTooLate", "ВЕЛС-5 испытание\r\nПовтор=1;65536\r\n", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

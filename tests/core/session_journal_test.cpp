@@ -107,6 +107,13 @@ TEST_F(SessionJournal, EveryRecordIsOnDiskWithinASecondAlsoWhenRecordingPauses) 
     EXPECT_EQ(synced, written) << "a pause leaves nothing waiting";
 }
 
+TEST_F(SessionJournal, RowsReachTheDiskWithinASecondAfterTheWallClockIsSetBack) {
+    Work(3'000);
+    rig.clock.StepWallMs(-3'600'000);
+    Work(5'000);
+    EXPECT_GE(rig.session.Log().Count(), 6);
+}
+
 TEST_F(SessionJournal, ANormalEndClosesTheJournalAndTheNextLogGetsItsOwn) {
     Work(3'000);
     const std::string first = rig.session.JournalPath();
