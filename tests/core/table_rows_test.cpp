@@ -14,11 +14,11 @@ const double kStart = 46'000.5;
 // A log of `records` one-second records from `start`, m = 0,1 × the record's index.
 void Record(core::RecordLog& log, double start, int records) {
     double now = start;
-    log.Accumulate(now, 4.5f, 0);
+    log.Accumulate(core::SteadyAt(now), 4.5f, 0);
     for (int i = 0; i < records; ++i) {
         now += kSecond;
-        log.Accumulate(now, 4.5f, 0.1 * i);
-        log.Tick(now, 1, false);
+        log.Accumulate(core::SteadyAt(now), 4.5f, 0.1 * i);
+        log.Tick(core::SteadyAt(now), 1, false);
     }
 }
 
@@ -40,8 +40,8 @@ TEST(TableRows, RowsNameTheirRecordsAfterErasingAndWhileTheLogGrows) {
 
     // A record written later is appended to the same log: the rows still name theirs.
     double now = kStart + 6 * kSecond;
-    log.Accumulate(now, 4.5f, 2.0);
-    ASSERT_EQ(log.Tick(now, 1, false).outcome, core::TickOutcome::Written);
+    log.Accumulate(core::SteadyAt(now), 4.5f, 2.0);
+    ASSERT_EQ(log.Tick(core::SteadyAt(now), 1, false).outcome, core::TickOutcome::Written);
     rows.Append(log, log.Count() - 1);
     const int picked[] = {1, 3};
     const auto records = rows.RecordsAt(picked, log);

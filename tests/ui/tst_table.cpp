@@ -164,7 +164,8 @@ private slots:
             } else {
                 // The meter measured by itself: the log begins again, the table is not cleared.
                 Log().SetIdle();
-                Log().Accumulate(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0}), 4.0f, 0.0);
+                Log().Accumulate(core::SteadyAt(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0})),
+                                 4.0f, 0.0);
                 QCOMPARE(Tabl().ListBox1->count(), 54);
             }
             for (int i = 0; i < 5; ++i) {
@@ -532,7 +533,8 @@ private slots:
         QVERIFY(Prompts().asked.isEmpty());
         // The meter begins a new log by itself; its first record is the second row.
         Log().SetIdle();
-        Log().Accumulate(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0}), 4.0f, 0.0);
+        Log().Accumulate(core::SteadyAt(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0})), 4.0f,
+                         0.0);
         AddRecord(0, 4.0f, 0.7f);
         Tabl().AddRecordRow(0);
         Tabl().ListBox1->clearSelection();
