@@ -134,6 +134,25 @@ private slots:
         QVERIFY(m_rig->tabl->bbLoadTab->isEnabled());
     }
 
+    void updateWithAPortOpenClosesItAndAllowsLoading() {
+        ui::TForm1& f = Form();
+        OpenCom12();
+        QVERIFY(!m_rig->tabl->bbLoadTab->isEnabled());
+        f.Update1->trigger();
+        QVERIFY(!f.Comm().Active());
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("Выкл"));
+        QVERIFY(f.TxOff->isChecked());
+        QVERIFY(!f.TxOff->isEnabled());
+        QVERIFY(m_rig->tabl->bbLoadTab->isEnabled());
+        QVERIFY(m_rig->tabl->miLoadTab->isEnabled());
+        // The recording controls keep their state; the list is rebuilt with COM12 in it.
+        QVERIFY(f.miLink->isEnabled());
+        QVERIFY(f.bbEnRec->isEnabled());
+        QVERIFY(f.PortItem(12));
+        QVERIFY(!f.PortItem(12)->isChecked());
+        QVERIFY(Prompts().asked.isEmpty());
+    }
+
     void framesReachThePanels() {
         ui::TForm1& f = Form();
         OpenCom12();

@@ -157,10 +157,11 @@ void TForm1::ShowPortClosed() {
 }
 
 void TForm1::Update1Click() {
+    // The port closes and the recording controls keep their state; loading becomes possible
+    // again, as after "Выкл".
     MyCOM->Close();
-    TxOff->setChecked(true);
+    ShowPortClosed();
     TxOff->setEnabled(false);
-    StatusPanel0->setText(QStringLiteral("Выкл"));
     for (QAction* a : pmTx->actions()) {
         if (a->data().toInt() > 0) {
             m_portGroup->removeAction(a);
