@@ -16,6 +16,9 @@ struct FileWriteResult {
     std::string error;  ///< "Cannot create file <path>" on failure
     std::string reason; ///< strerror text of errorCode (C locale), without a full stop
     explicit operator bool() const { return ok; }
+    /// What the user is told of a failure: `error` as the first line, unchanged, and the
+    /// reason on the line below it (just `error` when there is no reason).
+    std::string Message() const { return reason.empty() ? error : error + "\n" + reason; }
 };
 
 /// Writes `bytes` as the whole content of `path`. On any failure the earlier file at `path`

@@ -17,7 +17,7 @@ bool Exists(const std::string& path) {
 }
 
 void ReportWriteError(IPrompts& prompts, const FileWriteResult& result) {
-    prompts.Error(kAppTitle, result.error + ".\n" + result.reason);
+    prompts.Error(kAppTitle, result.Message());
 }
 
 // The marks beside a table file just written; false (after the error box) when they could

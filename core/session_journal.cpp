@@ -112,9 +112,7 @@ void MeasurementSession::JournalFailed(const FileWriteResult& result) {
         return;
     m_journalFailureTold = true;
     std::string text{session_text::kJournalFailed};
-    text += "\n" + result.error;
-    if (!result.reason.empty())
-        text += ".\n" + result.reason;
+    text += "\n" + result.Message();
     m_host.NotifyJournalFailure(text);
 }
 

@@ -136,7 +136,7 @@ TEST_F(SaveOffer, FailedWriteIsReportedAndKeepsTheLog) {
     EXPECT_EQ(prompts.asked[2].kind, Kind::Error);
     EXPECT_EQ(prompts.asked[2].caption, "Monitor VELS5");
     EXPECT_EQ(prompts.asked[2].text, "Cannot create file " + dir.File("no/such/folder/log.txt") +
-                                         ".\nNo such file or directory");
+                                         "\nNo such file or directory");
 }
 
 TEST_F(SaveOffer, ForcedDiscardJournalsALogTheUserWantedKept) {
@@ -269,7 +269,7 @@ TEST_F(SaveOffer, MarksThatCannotBeWrittenKeepTheLog) {
     EXPECT_EQ(log.Count(), 3);
     ASSERT_EQ(prompts.asked.size(), 3u);
     EXPECT_EQ(prompts.asked[2].kind, Kind::Error);
-    EXPECT_EQ(prompts.asked[2].text.rfind("Cannot create file " + path + ".test.txt.\n", 0), 0u)
+    EXPECT_EQ(prompts.asked[2].text.rfind("Cannot create file " + path + ".test.txt\n", 0), 0u)
         << prompts.asked[2].text;
 }
 

@@ -199,6 +199,10 @@ TEST_F(SessionJournal, AFailingDiskIsToldOncePerLogAndTheLogKeepsEveryRecord) {
     ASSERT_EQ(rig.host.journalFailures.size(), 1u);
     EXPECT_EQ(rig.host.journalFailures[0].rfind(core::session_text::kJournalFailed, 0), 0u);
     EXPECT_NE(rig.host.journalFailures[0].find("No space left on device"), std::string::npos);
+    // The notice, the failed write's first line unchanged, and the system's reason below it.
+    EXPECT_EQ(rig.host.journalFailures[0], std::string(core::session_text::kJournalFailed) +
+                                               "\nCannot write file " + rig.session.JournalPath() +
+                                               "\nNo space left on device");
     EXPECT_FALSE(rig.session.JournalComplete());
     EXPECT_EQ(static_cast<int>(rig.session.Log()[count - 1].T), count - 1) << "recording went on";
     // A whole-row journal of what was written before the failure is left.

@@ -261,7 +261,9 @@ private slots:
         QCOMPARE(closed.count(), 0);
         QCOMPARE(rig.prompts.asked.size(), 1);
         QCOMPARE(rig.prompts.asked[0].kind, Prompt::Error);
-        QVERIFY(rig.prompts.asked[0].text.startsWith(QStringLiteral("Cannot create file ")));
+        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("Cannot create file ") +
+                                                home.SettingsFile() +
+                                                QStringLiteral("\nIs a directory"));
         QVERIFY(QDir().rmdir(home.SettingsFile()));
         QVERIFY(f.close());
         QCOMPARE(closed.count(), 1);

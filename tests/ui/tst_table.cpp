@@ -263,8 +263,10 @@ private slots:
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         QCOMPARE(Prompts().asked.last().kind, test::Prompt::Error);
         QCOMPARE(Prompts().asked.last().caption, ui::AppTitle());
-        QVERIFY(Prompts().asked.last().text.startsWith(QStringLiteral("Cannot create file ") +
-                                                       Path("taken.txt") + QStringLiteral(".\n")));
+        const QStringList lines = Prompts().asked.last().text.split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines[0], QStringLiteral("Cannot create file ") + Path("taken.txt"));
+        QCOMPARE(lines[1], QStringLiteral("Is a directory"));
         QCOMPARE(ReadBytes(Path("taken.txt/inside")), QByteArray("kept"));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
         // The chosen name has become the table's file name all the same.

@@ -38,7 +38,7 @@ void ShowOpenFailure(IPrompts& prompts, QWidget* parent, const QString& path) {
 }
 
 void ShowWriteFailure(IPrompts& prompts, QWidget* parent, const core::FileWriteResult& result) {
-    prompts.Error(parent, AppTitle(), QString::fromStdString(result.error + ".\n" + result.reason));
+    prompts.Error(parent, AppTitle(), QString::fromStdString(result.Message()));
 }
 
 std::string LocalPath(const QString& path) {

@@ -30,8 +30,8 @@ void ShowFileRefusal(IPrompts& prompts, QWidget* parent, const core::FileRefusal
 /// A file that could not be read: "Cannot open file <path>" in the application's error box.
 void ShowOpenFailure(IPrompts& prompts, QWidget* parent, const QString& path);
 
-/// A failed write (the earlier file is intact): "Cannot create file <path>." and the reason
-/// in the application's error box.
+/// A failed write (the earlier file is intact): "Cannot create file <path>" and, on the line
+/// below, the reason in the application's error box.
 void ShowWriteFailure(IPrompts& prompts, QWidget* parent, const core::FileWriteResult& result);
 
 /// The path as the file system takes it.

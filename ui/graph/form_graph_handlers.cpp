@@ -105,8 +105,7 @@ void TFormGraph::mSaveClick() {
     const core::FileWriteResult written = core::WriteFileAtomically(
         QFile::encodeName(*name).toStdString(), std::string_view(bytes.constData(), bytes.size()));
     if (!written)
-        m_prompts.Error(this, AppTitle(),
-                        QString::fromStdString(written.error + ".\n" + written.reason));
+        m_prompts.Error(this, AppTitle(), QString::fromStdString(written.Message()));
 }
 
 void TFormGraph::ChooseColour(std::uint32_t& field) {

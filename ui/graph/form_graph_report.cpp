@@ -63,7 +63,7 @@ void TFormGraph::miReportClick() {
     const ReportWrite written = WriteTestReport(*name, SourceOf(m_session));
     QGuiApplication::restoreOverrideCursor();
     if (!written)
-        m_prompts.Error(this, AppTitle(), written.error + QStringLiteral(".\n") + written.reason);
+        m_prompts.Error(this, AppTitle(), written.Message());
 }
 
 } // namespace ui

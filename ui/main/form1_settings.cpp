@@ -99,8 +99,7 @@ bool TForm1::SaveSettings() {
     const core::FileWriteResult written = core::WriteFileAtomically(m_settingsPath, bytes);
     if (written)
         return true;
-    m_prompts.Error(this, AppTitle(),
-                    QString::fromStdString(written.error + ".\n" + written.reason));
+    m_prompts.Error(this, AppTitle(), QString::fromStdString(written.Message()));
     return false;
 }
 

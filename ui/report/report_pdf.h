@@ -21,6 +21,10 @@ struct ReportWrite {
     QString error;  ///< "Cannot create file <path>" on failure
     QString reason; ///< why, as the system or Qt says it
     explicit operator bool() const { return ok; }
+    /// `error` as the first line, unchanged, and the reason on the line below it.
+    QString Message() const {
+        return reason.isEmpty() ? error : error + QLatin1Char('\n') + reason;
+    }
 };
 
 /// The report's graph picture: the graph window's drawing (RenderGraph) of the whole log in
