@@ -45,6 +45,7 @@ void MeasurementSession::Timer2Timer() {
     StopTimer(m_timer2);
     StopTimer(m_timer1);
     m_lastMode = 0;
+    m_host.TechLinkLost();
 }
 
 void MeasurementSession::DeviceLost() {
@@ -305,12 +306,14 @@ void MeasurementSession::PortClosed() {
     m_recording.state = RecordingState::Unavailable;
     m_recording.miLinkCaption.assign(session_text::kDisableRecording);
     m_recording.enabled = false;
+    m_host.TechLinkLost();
 }
 
 void MeasurementSession::PortOpenFailed() {
     m_view.bbRestart = false;
     StopTimer(m_timer1);
     StopTimer(m_timer2);
+    m_host.TechLinkLost();
 }
 
 // ---------------------------------------------------------------- fire test

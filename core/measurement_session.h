@@ -49,6 +49,9 @@ public:
     virtual bool GraphVisible() const = 0;
     /// The technical panel's UpdateTech; called only while TechVisible().
     virtual void UpdateTech() = 0;
+    /// No frames come any more (the watchdog expired, the port was closed): the technical
+    /// panel drops its values until the next UpdateTech. Called whether it is visible or not.
+    virtual void TechLinkLost() = 0;
     /// The table window's AddRecordRow(index); called only while TableVisible().
     virtual void AddRecordRow(int index) = 0;
     /// The table window's ClearRows; called whether the table is visible or not.
@@ -87,6 +90,7 @@ public:
     bool TableVisible() const override { return tableVisible; }
     bool GraphVisible() const override { return graphVisible; }
     void UpdateTech() override {}
+    void TechLinkLost() override {}
     void AddRecordRow(int) override {}
     void ClearRows() override {}
     void RedrawGraph() override {}
@@ -140,7 +144,8 @@ public:
     /// Fault-free work frames left out of the log because Ui or Di / fDist is not a finite
     /// value within the float range.
     std::uint64_t BadValueFrames() const { return m_badValueFrames; }
-    /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0.
+    /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0,
+    /// the technical panel is told (TechLinkLost).
     /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
     /// nothing. The link counts as lost (below).
     void Timer2Timer();
@@ -183,10 +188,11 @@ public:
     // --- Port transitions (TxClick)
     /// A port was opened: recording on, watchdog started, ResetLog.
     void PortOpened();
-    /// "Выкл" chosen: recording unavailable, both timers stopped.
+    /// "Выкл" chosen: recording unavailable, both timers stopped, the technical panel told
+    /// (TechLinkLost).
     void PortClosed();
     /// Opening a port failed (the previous one is closed): both timers stopped, bbRestart
-    /// disabled; the recording state is left as it was.
+    /// disabled, the technical panel told; the recording state is left as it was.
     void PortOpenFailed();
 
     // --- Fire test of the current log

@@ -27,6 +27,19 @@ void SetText(TechText& t, std::string text, std::uint32_t colour, int x, int y, 
     t.centred = centred;
 }
 
+// Without a link the pointers still move (back to 0) but nothing else is shown.
+void ComposeDialWithoutValues(const TechDial& dial, DialFrame& f) {
+    const DialLayout& l = dial.Layout();
+    f.rms = Pointer(dial.SmoothedRms(), l.cx, kRmsPointer);
+    f.peak = Pointer(dial.SmoothedPeak(), l.cx, kPeakPointer);
+    f.hasThirdLevel = false;
+    f.thirdLevel = TechStroke{};
+    for (std::size_t i = 0; i < f.lines.size(); ++i)
+        SetText(f.lines[i], std::string(), f.lines[i].colour, l.cx, kDialTextRows[i], true);
+    SetText(f.att, std::string(), tech_colour::kWhite, l.attX, kBottomTextRow, false);
+    SetText(f.kt, std::string(), tech_colour::kWhite, l.ktX, kBottomTextRow, false);
+}
+
 void ComposeDial(const TechDial& dial, DialFrame& f) {
     const DialLayout& l = dial.Layout();
     const DialValues& v = dial.Values();
@@ -95,6 +108,13 @@ std::string_view TechModeText(std::uint8_t mode) {
 void TechPanel::Update(const StatusArea& status) {
     m_left.Update(status.Emitter());
     m_right.Update(status.Photodetector());
+    m_linkLost = false;
+}
+
+void TechPanel::LinkLost() {
+    m_left.Clear();
+    m_right.Clear();
+    m_linkLost = true;
 }
 
 void TechPanel::Step() {
@@ -103,8 +123,15 @@ void TechPanel::Step() {
 }
 
 void TechPanel::Compose(std::uint8_t mode, TechFrame& frame) const {
-    ComposeDial(m_left, frame.dials[0]);
-    ComposeDial(m_right, frame.dials[1]);
+    if (m_linkLost) {
+        // The status area still holds the last frame; none of it is current any more.
+        ComposeDialWithoutValues(m_left, frame.dials[0]);
+        ComposeDialWithoutValues(m_right, frame.dials[1]);
+        mode = 0;
+    } else {
+        ComposeDial(m_left, frame.dials[0]);
+        ComposeDial(m_right, frame.dials[1]);
+    }
     SetText(frame.mode, std::string(TechModeText(mode)), tech_colour::kWhite, kTechWidth / 2,
             kModeTextRow, true);
 }

@@ -102,6 +102,8 @@ public:
 
     /// Takes the block's values (UpdateTech); pointers keep their positions.
     void Update(const BlockStatus& block) { m_values = DialValuesOf(block); }
+    /// Forgets the block's values: they read 0 again, so the pointers fall back towards 0.
+    void Clear() { m_values = DialValues{}; }
     /// One 200 ms frame: both pointers close a fifth of their gap.
     void Step();
 
@@ -166,7 +168,14 @@ std::string_view TechModeText(std::uint8_t mode);
 class TechPanel {
 public:
     /// UpdateTech: the left dial takes the emitter block, the right dial the photodetector.
+    /// Ends a lost link's state.
     void Update(const StatusArea& status);
+    /// The link to the meter is lost (the watchdog expired, the port was closed). Until the
+    /// next Update the mode line reads "Нет сязи" whatever the last mode was, the dials show
+    /// no values (their text lines and "Атт=", "Kt=" are empty, no third-level mark) and both
+    /// pointers fall back towards 0.
+    void LinkLost();
+    bool IsLinkLost() const { return m_linkLost; }
     /// One 200 ms frame of pointer smoothing on both dials.
     void Step();
     /// Describes the current frame (pointers at the smoothed values, texts and the third
@@ -179,6 +188,7 @@ public:
 private:
     TechDial m_left{kLeftDial};
     TechDial m_right{kRightDial};
+    bool m_linkLost = false;
 };
 
 } // namespace core

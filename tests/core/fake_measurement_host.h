@@ -23,6 +23,7 @@ public:
     std::function<void()> duringOffer;    ///< runs inside OfferSaveLog (a modal loop)
 
     int techUpdates = 0;
+    int techLinkLosses = 0;
     std::vector<int> rowsAdded;
     int clearRows = 0;
     int redraws = 0;
@@ -39,6 +40,7 @@ public:
     bool TableVisible() const override { return tableVisible; }
     bool GraphVisible() const override { return graphVisible; }
     void UpdateTech() override { ++techUpdates; }
+    void TechLinkLost() override { ++techLinkLosses; }
     void AddRecordRow(int index) override { rowsAdded.push_back(index); }
     void ClearRows() override { ++clearRows; }
     void RedrawGraph() override { ++redraws; }

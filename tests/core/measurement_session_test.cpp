@@ -149,6 +149,29 @@ TEST(PortTransitions, FailedOpenStopsTheTimersOnly) {
     EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
 }
 
+// Whether the panel is shown or not: shown later it must not bring back the last frame.
+TEST(PortTransitions, TheTechnicalPanelIsToldWhenNoMoreFramesCome) {
+    SessionRig rig;
+    rig.host.techVisible = true;
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    EXPECT_EQ(rig.host.techUpdates, 1);
+    EXPECT_EQ(rig.host.techLinkLosses, 0);
+    rig.host.techVisible = false;
+    rig.session.Timer2Timer();
+    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    rig.session.Timer2Timer(); // a late tick of the stopped watchdog
+    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    rig.session.PortClosed();
+    EXPECT_EQ(rig.host.techLinkLosses, 2);
+    rig.session.PortOpened();
+    rig.session.PortOpenFailed();
+    EXPECT_EQ(rig.host.techLinkLosses, 3);
+}
+
 TEST(PortTransitions, OpeningAfterAPauseShowsTheButtonUp) {
     SessionRig rig;
     rig.session.PortOpened();

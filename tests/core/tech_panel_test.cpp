@@ -152,6 +152,62 @@ TEST(TechModeText, CentredOnThePictureAtRowTen) {
     EXPECT_EQ(f.mode.Left(101), 265 - 50);
 }
 
+// After the watchdog the status area still holds the last work frame: none of it is shown.
+TEST(TechPanel, ALostLinkShowsNoLinkAndNoValuesUntilTheNextFrame) {
+    StatusArea s;
+    BlockStatus em, pd;
+    em.rmsCode = 8191;
+    em.peakCode = 8191;
+    em.thirdLevel = 2.5f;
+    em.kt = 1.5f;
+    em.attenuatorStep = 3;
+    pd.rmsCode = 4096;
+    pd.faults = 0x01;
+    s.SetEmitter(em);
+    s.SetPhotodetector(pd);
+    TechPanel p;
+    p.Update(s);
+    for (int i = 0; i < 20; ++i)
+        p.Step();
+    TechFrame f;
+    p.Compose(kWork, f);
+    ASSERT_EQ(f.mode.text, text::kWork);
+    ASSERT_TRUE(f.dials[0].hasThirdLevel);
+    const float rms = p.Left().SmoothedRms();
+
+    EXPECT_FALSE(p.IsLinkLost());
+    p.LinkLost();
+    EXPECT_TRUE(p.IsLinkLost());
+    p.Compose(kWork, f);
+    EXPECT_EQ(f.mode.text, text::kNoLink);
+    EXPECT_EQ(f.mode.x, 265);
+    for (const core::DialFrame& dial : f.dials) {
+        for (const core::TechText& line : dial.lines)
+            EXPECT_EQ(line.text, "");
+        EXPECT_EQ(dial.att.text, "");
+        EXPECT_EQ(dial.kt.text, "");
+        EXPECT_FALSE(dial.hasThirdLevel);
+    }
+    // The pointers stay where they were and fall back to 0 from there.
+    EXPECT_EQ(f.dials[0].rms.segment, core::PointerSegment(rms, 134, 190, 100, 15));
+    p.Step();
+    EXPECT_NEAR(p.Left().SmoothedRms(), rms * 0.8f, 1e-5);
+    for (int i = 0; i < 60; ++i)
+        p.Step();
+    EXPECT_NEAR(p.Left().SmoothedRms(), 0.0f, 1e-4);
+    EXPECT_NEAR(p.Right().SmoothedPeak(), 0.0f, 1e-4);
+
+    // The next frame brings the link back: its values and its mode line at once.
+    p.Update(s);
+    EXPECT_FALSE(p.IsLinkLost());
+    p.Compose(kStab, f);
+    EXPECT_EQ(f.mode.text, text::kStabilisation);
+    EXPECT_EQ(f.dials[0].lines[0].text, "Urms=10,000В");
+    EXPECT_EQ(f.dials[0].att.text, "Атт=3");
+    EXPECT_EQ(f.dials[1].lines[3].text, text::kAlarm);
+    EXPECT_TRUE(f.dials[0].hasThirdLevel);
+}
+
 TEST(Smoothing, ClosesAFifthOfTheGapEachFrame) {
     const float target = 5.0f;
     float p = 0;

@@ -135,6 +135,37 @@ private slots:
                                  test::Bgr(colour::kWhite)));
     }
 
+    void lostLinkLeavesNoStaleValues() {
+        Form().miTechPan->trigger();
+        Feed(Frame(core::mode_bit::kWork, 4096, 8191));
+        Frames(10);
+        QCOMPARE(Tech().Frame().mode.text, std::string("Измерение"));
+        // The watchdog expires: the status area still holds the last work frame.
+        Form().Timer2Timer();
+        QCOMPARE(Form().lStart->text(), QStringLiteral("Нет связи"));
+        const core::TechFrame& f = Tech().Frame();
+        QCOMPARE(f.mode.text, std::string("Нет сязи"));
+        for (const core::DialFrame& dial : f.dials) {
+            for (const core::TechText& line : dial.lines)
+                QCOMPARE(line.text, std::string());
+            QCOMPARE(dial.kt.text, std::string());
+            QCOMPARE(dial.att.text, std::string());
+            QVERIFY(!dial.hasThirdLevel);
+        }
+        // The pointers fall back to 0.
+        Frames(60);
+        QVERIFY(Tech().Panel().Right().SmoothedRms() < 1e-3f);
+        // Hidden when the port is closed, shown later: still nothing stale.
+        Feed(Frame(core::mode_bit::kWork, 4096, 8191));
+        Frames(1);
+        QCOMPARE(Tech().Frame().dials[1].lines[0].text, std::string("Urms=10,000В"));
+        Form().miTechPan->trigger();
+        Form().TxOff->trigger();
+        Form().miTechPan->trigger();
+        QCOMPARE(Tech().Frame().mode.text, std::string("Нет сязи"));
+        QCOMPARE(Tech().Frame().dials[1].lines[0].text, std::string());
+    }
+
     void hiddenPanelIsNotFed() {
         Form().miTechPan->trigger();
         Feed(Frame(core::mode_bit::kWork, 4096, 4096));

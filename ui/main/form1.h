@@ -174,6 +174,7 @@ private:
     bool TableVisible() const override;
     bool GraphVisible() const override;
     void UpdateTech() override;
+    void TechLinkLost() override;
     void AddRecordRow(int index) override;
     void ClearRows() override;
     void RedrawGraph() override;

@@ -165,6 +165,11 @@ void TForm1::UpdateTech() {
         m_windows.tech->UpdateTech();
 }
 
+void TForm1::TechLinkLost() {
+    if (m_windows.tech)
+        m_windows.tech->LinkLost();
+}
+
 void TForm1::AddRecordRow(int index) {
     if (m_windows.tabl)
         m_windows.tabl->AddRecordRow(index);

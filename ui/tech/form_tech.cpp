@@ -33,6 +33,12 @@ void TFormTech::UpdateTech() {
     m_panel.Update(m_status);
 }
 
+void TFormTech::LinkLost() {
+    m_panel.LinkLost();
+    if (isVisible())
+        ComposeAndShow();
+}
+
 void TFormTech::Timer1Timer() {
     DrawTech();
 }

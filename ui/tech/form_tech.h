@@ -36,6 +36,9 @@ public:
 
     /// Takes both blocks' values from the status area; does not draw.
     void UpdateTech();
+    /// No frames come any more: "Нет сязи" and no values until the next UpdateTech; shown at
+    /// once while the window is visible.
+    void LinkLost();
     void Timer1Timer();
     /// Moves the pointers one frame on and, while the window is visible, composes the frame
     /// on FaceNV over a fresh copy of iScale and copies it onto FaceV.
