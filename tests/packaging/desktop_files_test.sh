@@ -31,4 +31,7 @@ LC_ALL=C.UTF-8 pdftotext -f 3 -l 3 "$pdf" - | head -n 1 | grep -q '^1. Назн�
 pictures=$(grep -o '!\[[^]]*\]([^)]*)' "$src/docs/manual/manual.md" | wc -l)
 images=$(pdfimages -list "$pdf" | tail -n +3 | wc -l)
 [ "$images" -ge "$pictures" ] || fail "$images images in the PDF, $pictures in the manual"
+# "Справка" needs xdg-open: the package depends on it.
+grep -Eq '^set\(CPACK_DEBIAN_PACKAGE_DEPENDS "([^"]*, )?xdg-utils[,"]' "$build/CPackConfig.cmake" ||
+    fail "the package does not depend on xdg-utils"
 echo "desktop files: entry valid, icons rendered, manual of $pages pages"

@@ -6,8 +6,8 @@
 #include "ui/main/help.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <sys/fsuid.h>
 #include <unistd.h>
@@ -16,14 +16,37 @@ using test::AppRig;
 using test::ConfigHome;
 using test::Prompt;
 
-// Receives the URLs the program asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
+// A stand-in for the desktop's opener: a shell script that notes its arguments in a file and
+// ends with the given status, as "xdg-open" does (3: no program for the document's type).
+class Opener {
 public:
-    QList<QUrl> urls;
-public slots:
-    void Open(const QUrl& url) { urls << url; }
+    explicit Opener(int status) {
+        QFile script(Path());
+        script.open(QIODevice::WriteOnly);
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" >> '%1'\nexit %2\n")
+                         .arg(Log())
+                         .arg(status)
+                         .toLocal8Bit());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString Path() const { return m_dir.filePath(QStringLiteral("opener")); }
+    QString Log() const { return m_dir.filePath(QStringLiteral("opened")); }
+    QStringList Opened() const {
+        QFile log(Log());
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
+
+// "Справка" has run its course once the opener's process is gone.
+bool OpenerDone(const ui::TForm1& f) {
+    return !f.findChild<QProcess*>(QStringLiteral("documentOpener"));
+}
 
 // Runs in a fresh current folder and restores the previous one.
 class CurrentFolder {
@@ -83,25 +106,56 @@ private slots:
         CurrentFolder current;
         Touch(current.Path() + QStringLiteral("/VELS5_PO.pdf"));
         AppRig rig(home);
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        Opener opener(0);
+        rig.form1->SetDocumentOpener(opener.Path());
         rig.form1->N24->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(catcher.urls.size(), 1);
-        QCOMPARE(catcher.urls[0].toLocalFile(),
-                 QDir(current.Path()).absoluteFilePath(QStringLiteral("VELS5_PO.pdf")));
+        QTRY_VERIFY(OpenerDone(*rig.form1));
+        QCOMPARE(
+            opener.Opened(),
+            QStringList{QDir(current.Path()).absoluteFilePath(QStringLiteral("VELS5_PO.pdf"))});
         QVERIFY(rig.prompts.asked.isEmpty());
+    }
+
+    void helpWithoutAViewerSaysSo() {
+        ConfigHome home;
+        CurrentFolder current;
+        Touch(current.Path() + QStringLiteral("/VELS5_PO.pdf"));
+        const QString manual =
+            QDir(current.Path()).absoluteFilePath(QStringLiteral("VELS5_PO.pdf"));
+        AppRig rig(home);
+        // The desktop's opener finds no program for PDF (or the program fails: 4).
+        for (const int status : {3, 4}) {
+            rig.prompts.asked.clear();
+            Opener opener(status);
+            rig.form1->SetDocumentOpener(opener.Path());
+            rig.form1->N24->trigger();
+            QTRY_COMPARE(rig.prompts.asked.size(), 1);
+            QCOMPARE(opener.Opened(), QStringList{manual});
+            QCOMPARE(rig.prompts.asked[0].kind, Prompt::Information);
+            QCOMPARE(rig.prompts.asked[0].text,
+                     QStringLiteral("Не удалось открыть %1: не найдена программа для просмотра "
+                                    "PDF.")
+                         .arg(manual));
+            QTRY_VERIFY(OpenerDone(*rig.form1));
+        }
+        // No opener at all.
+        rig.prompts.asked.clear();
+        rig.form1->SetDocumentOpener(current.Path() + QStringLiteral("/no-such-opener"));
+        rig.form1->N24->trigger();
+        QTRY_COMPARE(rig.prompts.asked.size(), 1);
+        QVERIFY(rig.prompts.asked[0].text.startsWith(QStringLiteral("Не удалось открыть")));
+        QTRY_VERIFY(OpenerDone(*rig.form1));
     }
 
     void helpWithoutAManualSaysWhereItLooked() {
         ConfigHome home;
         CurrentFolder current;
         AppRig rig(home);
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        Opener opener(0);
+        rig.form1->SetDocumentOpener(opener.Path());
         rig.form1->N24->trigger();
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QVERIFY(catcher.urls.isEmpty());
+        QVERIFY(OpenerDone(*rig.form1));
+        QVERIFY(opener.Opened().isEmpty());
         QCOMPARE(rig.prompts.asked.size(), 1);
         const Prompt& told = rig.prompts.asked[0];
         QCOMPARE(told.kind, Prompt::Information);

@@ -5,6 +5,7 @@
 #include "comm/port_map.h"
 #include "core/measurement_session.h"
 #include "core/settings_file.h"
+#include "ui/main/help.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -154,6 +155,9 @@ public:
     void Timer1Timer();
     void Timer2Timer();
 
+    /// The program "Справка" hands the manual to ("xdg-open").
+    void SetDocumentOpener(const QString& program) { m_documentOpener = program; }
+
     /// Reads the settings file and applies it; false after a conversion error.
     bool LoadSettings();
     /// Writes the settings file; false (after the error box) when it cannot be written.
@@ -233,6 +237,7 @@ private:
     /// "Выход" has already offered to save the log for the close under way.
     bool m_saveOffered = false;
     bool m_shown = false;
+    QString m_documentOpener = QString::fromLatin1(kDesktopOpener);
 };
 
 } // namespace ui

@@ -17,11 +17,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QLineEdit>
 #include <QTimer>
-#include <QUrl>
 
 namespace ui {
 namespace {
@@ -111,11 +109,10 @@ void TForm1::N24Click() {
         m_prompts.Information(this, AppTitle(), ManualMissingText(folders));
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
-        m_prompts.Information(this, AppTitle(),
-                              QStringLiteral("Не удалось открыть %1: не найдена программа "
-                                             "для просмотра PDF.")
-                                  .arg(manual));
+    // The desktop's own opening reports success as soon as its opener has started; the
+    // opener's exit status tells whether a viewer took the document.
+    OpenDocument(this, m_documentOpener, manual,
+                 [this, manual] { m_prompts.Information(this, AppTitle(), NoViewerText(manual)); });
 }
 
 void TForm1::N10Click() {

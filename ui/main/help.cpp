@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace ui {
 
@@ -27,6 +28,37 @@ QString FindManual(const QStringList& folders) {
 QString ManualMissingText(const QStringList& folders) {
     return QStringLiteral("Руководство пользователя %1 не найдено. Оно ищется в папках:\n%2")
         .arg(QString::fromLatin1(kManualName), folders.join(QLatin1Char('\n')));
+}
+
+QString NoViewerText(const QString& path) {
+    return QStringLiteral("Не удалось открыть %1: не найдена программа для просмотра PDF.")
+        .arg(path);
+}
+
+void OpenDocument(QObject* owner, const QString& opener, const QString& path,
+                  std::function<void()> failed) {
+    auto* process = new QProcess(owner);
+    process->setObjectName(QStringLiteral("documentOpener"));
+    process->setProgram(opener);
+    process->setArguments({path});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A program that started ends with finished(); one that could not start only reports the
+    // error.
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failed](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0)
+                             failed();
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, failed](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         failed();
+                         process->deleteLater();
+                     });
+    process->start();
 }
 
 QString AccessHint(const std::string& devicePath, const QString& userName) {

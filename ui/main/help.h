@@ -4,7 +4,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
+
+class QObject;
 
 namespace ui {
 
@@ -21,6 +24,20 @@ QString FindManual(const QStringList& folders);
 
 /// The message shown when the manual is in none of `folders` (one folder per line).
 QString ManualMissingText(const QStringList& folders);
+
+/// The desktop's opener of a document by its type.
+inline constexpr char kDesktopOpener[] = "xdg-open";
+
+/// The message shown when no program could show the manual at `path`.
+QString NoViewerText(const QString& path);
+
+/// Hands the document at `path` to the desktop's viewer: runs `opener` with the path as its
+/// one argument, without waiting for it, as a child of `owner` (named "documentOpener"), and
+/// calls `failed` on the GUI thread when it cannot be started or ends with a status other
+/// than 0 ("xdg-open" ends with 3 when no program for the document's type is installed and
+/// with 4 when the program failed). "xdg-open" itself returns once the viewer is started.
+void OpenDocument(QObject* owner, const QString& opener, const QString& path,
+                  std::function<void()> failed);
 
 /// The Russian line added to the "Error" box when the user may not open `devicePath`: which
 /// group may open it and that a new login is needed after joining it.
