@@ -2,11 +2,13 @@
 #include "core/journal_store.h"
 
 #include "core/date_time.h"
+#include "core/file_lock.h"
 #include "core/fire_test.h"
 #include "core/format.h"
 #include "core/record_log.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 
 namespace core {
@@ -80,6 +82,11 @@ bool SavedFileHoldsJournal(const std::string& journalPath, const std::string& sa
     return saved && SameRecords(*journal, *saved);
 }
 
+// A journal another copy of the program (or this one) is writing.
+FileWriteResult Busy(const std::string& error) {
+    return {false, EBUSY, error, SystemErrorText(EBUSY)};
+}
+
 } // namespace
 
 std::optional<double> JournalStartTime(std::string_view name) {
@@ -129,6 +136,7 @@ JournalEntry ReadJournal(const std::string& path) {
         entry.marks = *beside.load.marks;
     entry.marksDamaged = beside.status == MarksBeside::Status::Unreadable ||
                          beside.status == MarksBeside::Status::Damaged;
+    entry.inUse = FileInUse(path);
     std::string bytes;
     if (!ReadWholeFile(path, bytes, read_limit::kTable))
         return entry;
@@ -163,12 +171,16 @@ std::vector<JournalEntry> ListJournals(const std::string& dir) {
 std::vector<JournalEntry> JournalsToOffer(const std::vector<JournalEntry>& journals) {
     std::vector<JournalEntry> offer;
     for (const JournalEntry& j : journals)
-        if (j.Unfinished() && !j.marks.offered && !j.marksDamaged && j.readable)
+        if (j.Unfinished() && !j.marks.offered && !j.marksDamaged && j.readable && !j.inUse)
             offer.push_back(j);
     return offer;
 }
 
 FileWriteResult MarkJournalOffered(const std::string& journalPath) {
+    // Held while the marks are written: its writer would replace them.
+    const FileLock lock(journalPath);
+    if (lock.InUse())
+        return Busy("Cannot create file " + MarksPathFor(journalPath));
     const MarksBeside beside = LoadMarksBeside(journalPath);
     if (beside.status == MarksBeside::Status::Unreadable ||
         beside.status == MarksBeside::Status::Damaged)
@@ -199,12 +211,21 @@ std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double no
 }
 
 FileWriteResult DeleteJournal(const std::string& journalPath) {
+    const FileLock lock(journalPath);
+    if (lock.InUse())
+        return Busy("Cannot delete file " + journalPath);
     // The table file first: a journal left without its marks would look unfinished, while
     // marks left without their journal are never listed.
     const FileWriteResult table = RemoveFileIfPresent(journalPath);
     if (!table)
         return table;
     return RemoveFileIfPresent(journalPath + std::string(kMarksSuffix));
+}
+
+std::string MissingText(const TestMarks& marks) {
+    if (!marks.missingFrom)
+        return {};
+    return "; с " + FormatDecimal(*marks.missingFrom, 18, 0) + "-й записи журнал не дописан";
 }
 
 std::string JournalStartText(double startTime) {
@@ -214,7 +235,8 @@ std::string JournalStartText(double startTime) {
 std::string RecoveryQuestion(const JournalEntry& journal) {
     return "Найден журнал незавершённого испытания от " + JournalStartText(journal.startTime) +
            " (" + FormatDecimal(journal.records, 18, 0) + " " + RecordsNoun(journal.records) +
-           (journal.skippedLines > 0 ? "; " + SkippedLinesText(journal) : "") + "). Открыть?";
+           (journal.skippedLines > 0 ? "; " + SkippedLinesText(journal) : "") +
+           MissingText(journal.marks) + "). Открыть?";
 }
 
 std::string SkippedLinesText(const JournalEntry& journal) {

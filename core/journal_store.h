@@ -29,6 +29,9 @@ struct JournalEntry {
     bool marksDamaged = false; ///< a .test.txt is there but cannot be read
     std::string fire;          ///< the fire's name, or ""
     std::string verdict;       ///< the fire test's verdict line; "" without a fire
+    /// A live program (this copy or another) is writing it now: it is neither offered, marked
+    /// nor deleted.
+    bool inUse = false;
     /// No closing marker: the program ended without closing the log.
     bool Unfinished() const { return !marks.closed; }
 };
@@ -48,11 +51,12 @@ JournalEntry ReadJournal(const std::string& path);
 /// are not journal names, and the .test.txt files, are not listed.
 std::vector<JournalEntry> ListJournals(const std::string& dir);
 
-/// The journals offered for recovery at start: unfinished and not offered yet, newest first.
+/// The journals offered for recovery at start: unfinished, not offered yet and not being
+/// written, newest first.
 std::vector<JournalEntry> JournalsToOffer(const std::vector<JournalEntry>& journals);
 
 /// Writes the journal's "offered" line into its .test.txt (created when absent; a damaged one
-/// is left alone and reported).
+/// is left alone and reported). Refused (EBUSY) for a journal being written.
 FileWriteResult MarkJournalOffered(const std::string& journalPath);
 
 /// Removes every journal of `dir` that is closed, saved by the user, and started more than
@@ -62,14 +66,19 @@ FileWriteResult MarkJournalOffered(const std::string& journalPath);
 /// unfinished is ever removed. The paths removed.
 std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double now);
 
-/// Removes a journal and its .test.txt (a missing .test.txt is no failure).
+/// Removes a journal and its .test.txt (a missing .test.txt is no failure). Refused (EBUSY)
+/// for a journal being written: its lock is held while the files are removed.
 FileWriteResult DeleteJournal(const std::string& journalPath);
 
+/// "; с 96-й записи журнал не дописан" for a journal whose rows from record 96 on did not reach
+/// the disk, "" for a whole one.
+std::string MissingText(const TestMarks& marks);
 /// "31.01.2026 14:05:09": the date and time a journal started.
 std::string JournalStartText(double startTime);
 /// "Найден журнал незавершённого испытания от 31.01.2026 14:05:09 (12 записей). Открыть?"
 /// (UTF-8; the count grouped by U+00A0, the noun agreeing with it). Lines left out are told
-/// inside the brackets: "(12 записей; пропущено строк: 3)".
+/// inside the brackets: "(12 записей; пропущено строк: 3)", and a journal that could not be
+/// written to the end says so: "(95 записей; с 96-й записи журнал не дописан)".
 std::string RecoveryQuestion(const JournalEntry& journal);
 /// "пропущено строк: 3" for a journal with lines left out; "" when none were.
 std::string SkippedLinesText(const JournalEntry& journal);

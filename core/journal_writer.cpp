@@ -1,11 +1,13 @@
 // The live journal file: appends with write(2), fdatasync at most every interval.
 #include "core/journal_writer.h"
 
+#include "core/file_lock.h"
 #include "core/journal.h"
 #include "core/record_log.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace core {
@@ -24,35 +26,64 @@ JournalWriter::~JournalWriter() {
     Close();
 }
 
-FileWriteResult JournalWriter::Fail(int code, const std::string& what) {
+FileWriteResult JournalWriter::OpenFailed(int code) {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_failed = true;
+    return {false, code, "Cannot create file " + m_path, SystemErrorText(code)};
+}
+
+FileWriteResult JournalWriter::Fail(int code, bool syncFailed) {
+    if (syncFailed) {
+        // What was not synced may be lost on the disk even though write(2) took it: those
+        // rows are written again.
+        m_size = m_syncedSize;
+        m_lines = m_syncedLines;
+    }
+    // A part of a row would break the table file: cut it off again (the next Append does
+    // it once more if this fails too).
+    (void)::ftruncate(m_fd, m_size);
     m_pending = false;
     m_failed = true;
-    return {false, code, what + " " + m_path, SystemErrorText(code)};
+    return {false, code, "Cannot write file " + m_path, SystemErrorText(code)};
 }
 
 FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
     Close();
     m_size = 0;
     m_lines = 0;
+    m_syncedSize = 0;
+    m_syncedLines = 0;
     m_failed = false;
     m_pending = false;
     m_lastSync.reset();
     m_path = dir;
     if (!MakeFolders(dir))
-        return Fail(errno, "Cannot create file");
-    for (int copy = 1; copy < 1000; ++copy) {
+        return OpenFailed(errno);
+    for (int copy = 1; copy < 1000 && m_fd < 0; ++copy) {
         m_path = dir + "/" + JournalFileName(startTime, copy);
         m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
-        if (m_fd >= 0)
-            break;
-        if (errno != EEXIST)
-            return Fail(errno, "Cannot create file");
+        if (m_fd < 0) {
+            if (errno != EEXIST)
+                return OpenFailed(errno);
+            continue;
+        }
+        if (!LockOpenFile(m_fd))
+            return OpenFailed(errno);
+        // Between the create and the lock the empty file was unlocked: if another copy
+        // deleted it meanwhile, this one is not the file of the name any more.
+        struct stat mine {
+        }, named{};
+        if (::fstat(m_fd, &mine) != 0 || ::lstat(m_path.c_str(), &named) != 0 ||
+            mine.st_ino != named.st_ino || mine.st_dev != named.st_dev) {
+            ::close(m_fd);
+            m_fd = -1;
+            --copy; // the name is free again
+        }
     }
     if (m_fd < 0)
-        return Fail(EEXIST, "Cannot create file");
+        return OpenFailed(EEXIST);
     // The new name must survive a power cut too, not only the rows written into the file.
     const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
@@ -65,23 +96,26 @@ FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
 FileWriteResult JournalWriter::Append(std::string_view bytes, std::int64_t nowMs) {
     if (m_fd < 0)
         return {!m_failed, 0, {}, {}};
+    if (m_failed) {
+        // Catching up after a failure: from the rows still good, synced at once.
+        if (::ftruncate(m_fd, m_size) != 0)
+            return Fail(errno, false);
+        m_lastSync.reset();
+    }
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = m_io.write(m_fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue; // a signal arrived before anything was written: try again
-        if (n <= 0) {
-            const int code = n < 0 ? errno : ENOSPC;
-            // A part of a row would break the table file: cut it off again.
-            (void)::ftruncate(m_fd, m_size);
-            return Fail(code, "Cannot write file");
-        }
+        if (n <= 0)
+            return Fail(n < 0 ? errno : ENOSPC, false);
         done += static_cast<std::size_t>(n);
     }
     m_size += static_cast<off_t>(bytes.size());
     for (char c : bytes)
         m_lines += c == '\n';
     m_pending = true;
+    m_failed = false;
     return Tick(nowMs);
 }
 
@@ -98,8 +132,10 @@ FileWriteResult JournalWriter::Sync() {
     if (m_fd < 0 || !m_pending)
         return {!m_failed, 0, {}, {}};
     if (m_io.sync(m_fd) != 0)
-        return Fail(errno, "Cannot write file");
+        return Fail(errno, true);
     m_pending = false;
+    m_syncedSize = m_size;
+    m_syncedLines = m_lines;
     return {true, 0, {}, {}};
 }
 

@@ -30,10 +30,17 @@ struct JournalIo {
 /// record is on disk within 1 s. A row that cannot be written whole is cut off again
 /// (ftruncate), so the file always ends with a complete line.
 ///
-/// After the first failure (open, write, sync) the writer is closed and Failed() stays true
-/// until the next Open: nothing more is written. The start time of Open is a wall date-time
-/// (the file's name); the times of Append and Tick are the caller's steady clock in
-/// milliseconds, so a wall clock set back cannot hold a sync off. Not thread-safe.
+/// The open file is locked (core/file_lock.h) until Close: another copy of the program
+/// neither offers, marks nor deletes a journal being written.
+///
+/// A failed write or sync leaves the file open (and locked) and Failed() true: the file then
+/// holds Lines() whole rows (after a failed sync, those synced before it; what came after is
+/// cut off). The next Append cuts the file back to them and tries again, so a caller that
+/// appends every row from Lines() on catches up once the disk has room again; a success
+/// clears Failed(). A failed Open leaves the writer closed and Failed() true until the next
+/// Open. The start time of Open is a wall date-time (the file's name); the
+/// times of Append and Tick are the caller's steady clock in milliseconds, so a wall clock set
+/// back cannot hold a sync off. Not thread-safe.
 class JournalWriter {
 public:
     static constexpr int kDefaultSyncIntervalMs = 700;
@@ -48,8 +55,8 @@ public:
     /// Closes a file still open first.
     FileWriteResult Open(const std::string& dir, double startTime);
     /// Writes `bytes` (one or more whole lines, CR LF included) at the end of the file, and
-    /// syncs when the last sync is at least the interval old. Nothing is done when closed;
-    /// the result then still says whether the journal failed.
+    /// syncs when the last sync is at least the interval old (at once after a failure).
+    /// Nothing is done when closed; the result then still says whether the journal failed.
     FileWriteResult Append(std::string_view bytes, std::int64_t nowMs);
     /// Syncs rows still waiting when the last sync is at least the interval old.
     FileWriteResult Tick(std::int64_t nowMs);
@@ -64,13 +71,15 @@ public:
     bool Pending() const { return m_pending; }
     /// The file of the latest Open (also after Close), or "".
     const std::string& Path() const { return m_path; }
-    /// Lines written since Open.
+    /// Whole lines the file holds (written since Open and not lost to a failure).
     int Lines() const { return m_lines; }
-    /// Bytes written since Open.
+    /// Their bytes.
     off_t Size() const { return m_size; }
 
 private:
-    FileWriteResult Fail(int code, const std::string& what);
+    FileWriteResult OpenFailed(int code);
+    /// A write or sync failed: the file goes back to the rows still good.
+    FileWriteResult Fail(int code, bool syncFailed);
 
     JournalIo m_io;
     int m_syncIntervalMs;
@@ -78,6 +87,8 @@ private:
     std::string m_path;
     off_t m_size = 0;
     int m_lines = 0;
+    off_t m_syncedSize = 0; ///< what the last good sync put on the disk
+    int m_syncedLines = 0;
     bool m_pending = false;
     bool m_failed = false;
     std::optional<std::int64_t> m_lastSync; ///< steady ms

@@ -16,7 +16,7 @@ std::string MeasurementSession::JournalPath() const {
 }
 
 bool MeasurementSession::JournalComplete() const {
-    return m_journalLive && m_journal->IsOpen() && !m_journalMarksFailed &&
+    return m_journalLive && m_journal->IsOpen() && !m_journal->Failed() && !m_journalMarksFailed &&
            m_journal->Lines() == m_log.Count();
 }
 
@@ -37,7 +37,6 @@ void MeasurementSession::JournalRecord(int index) {
         return;
     if (index == 0 && m_journalLive)
         EndJournal(false); // the log began again without a reset: a new file
-    int from = index;
     if (!m_journalLive) {
         // Tried again at each record after a failed open: a freed disk gets the whole log.
         const FileWriteResult opened = m_journal->Open(m_journalDir, m_log.StartTime());
@@ -46,19 +45,22 @@ void MeasurementSession::JournalRecord(int index) {
             return;
         }
         m_journalLive = true;
-        from = 0; // the rows of the log so far (a journal whose start was missed)
     }
     if (!m_journal->IsOpen())
         return;
+    // Every row the journal lacks: after a failed write or sync (or a journal whose start was
+    // missed) the ones since, so a freed disk gets the whole log again.
     const TableView format = m_host.RowFormat();
     std::string rows;
-    for (int i = from; i <= index; ++i)
+    for (int i = m_journal->Lines(); i <= index; ++i)
         rows += FormatTableRow(m_log[i], format.Delim, format.IsUnit, RowSpacing::LogFile) + "\r\n";
     const FileWriteResult written = m_journal->Append(Utf8ToCp1251(rows), m_clock.SteadyMs());
     if (!written)
         JournalFailed(written);
     // The saved file lacks this record: the journal is the only copy of it again.
     m_journalSavedTo.clear();
+    // While the journal is behind, its marks say from which record on.
+    WriteJournalMarks();
 }
 
 // A log begins (or a loaded one replaces it): the journal of the previous log is let go
@@ -79,10 +81,8 @@ void MeasurementSession::EndJournal(bool normally) {
     m_journal->Close();
     if (m_journal->Failed())
         JournalFailed({false, 0, "Cannot write file " + m_journal->Path(), {}});
-    if (normally) {
-        m_journalClosed = true;
-        WriteJournalMarks();
-    }
+    m_journalClosed = normally;
+    WriteJournalMarks();
     m_journalLive = false;
 }
 
@@ -94,13 +94,17 @@ void MeasurementSession::WriteJournalMarks() {
     marks.closed = m_journalClosed;
     marks.offered = false;
     marks.savedTo = m_journalSavedTo;
-    if (m_journalMarks ? *m_journalMarks == marks
-                       : !HasMarks(marks) && !marks.closed && marks.savedTo.empty())
+    if (m_journal->Failed())
+        marks.missingFrom = m_journal->Lines() + 1;
+    if (m_journalMarks
+            ? *m_journalMarks == marks
+            : !HasMarks(marks) && !marks.closed && marks.savedTo.empty() && !marks.missingFrom)
         return;
+    // Not written: m_journalMarks stays as it was, so the next record tries again.
     const FileWriteResult written =
         WriteFileAtomically(MarksPathFor(m_journal->Path()), FormatMarksFile(marks));
+    m_journalMarksFailed = !written;
     if (!written) {
-        m_journalMarksFailed = true;
         JournalFailed(written);
         return;
     }

@@ -25,6 +25,7 @@ constexpr std::string_view kClosedLine = "Завершён";
 constexpr std::string_view kSavedKey = "Сохранён";
 constexpr std::string_view kOfferedLine = "Предложен";
 constexpr std::string_view kCopiedKey = "Повтор";
+constexpr std::string_view kMissingKey = "Недописан";
 constexpr std::string_view kDamaged = "Файл испытания повреждён";
 constexpr double kMaxLogSeconds = 65'535;
 
@@ -114,6 +115,11 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
         if (!run)
             return false;
         marks.copied.push_back(*run);
+    } else if (key == kMissingKey) {
+        const Conversion<long long> record = ParseInteger(value);
+        if (!record || *record.value < 1 || *record.value > 1'000'000)
+            return false;
+        marks.missingFrom = static_cast<int>(*record.value);
     } else if (key == kDetectorKey) {
         std::optional<DetectorMark> mark = ParseDetector(value);
         if (!mark)
@@ -194,6 +200,8 @@ std::string FormatMarksFile(const TestMarks& marks) {
                 std::to_string(run.lastT) + "\r\n";
     if (!marks.savedTo.empty())
         text += std::string(kSavedKey) + "=" + WithoutControls(marks.savedTo) + "\r\n";
+    if (marks.missingFrom)
+        text += std::string(kMissingKey) + "=" + std::to_string(*marks.missingFrom) + "\r\n";
     if (marks.offered)
         text += std::string(kOfferedLine) + "\r\n";
     if (marks.closed)

@@ -47,6 +47,9 @@ struct TestMarks {
     std::string savedTo;
     /// The unfinished journal has been offered for recovery once. Journal files only.
     bool offered = false;
+    /// The journal could not be written from this record (1-based) on: the disk holds the
+    /// rows before it only, the log in memory had more. Journal files only.
+    std::optional<int> missingFrom;
     bool operator==(const TestMarks&) const = default;
 
     /// The latest alarm among the detectors, if any has alarmed.
@@ -77,6 +80,7 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Период=2                       (recording period, seconds; absent when not known)
 ///   Повтор=21;25                   (records with T 21 to 25 s are copies: the link failed)
 ///   Сохранён=/home/lab/t1.txt      (journal: its log was saved to this table file)
+///   Недописан=96                   (journal: rows from record 96 on did not reach it)
 ///   Предложен                      (journal: offered for recovery once)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.

@@ -1,5 +1,5 @@
 // The live journal file: rows written at once, synced at most every interval and on demand,
-// never a half row, never another file replaced, and the first failure ends the writing.
+// never a half row, never another file replaced, and after a failure the next row catches up.
 #include "core/atomic_file.h"
 #include "core/date_time.h"
 #include "core/journal.h"
@@ -117,7 +117,7 @@ TEST_F(JournalWriterTest, NeverOpensAnExistingFile) {
     EXPECT_EQ(third.Path(), Dir() + "/2026-01-31_14-05-09-3.txt");
 }
 
-TEST_F(JournalWriterTest, AFailedWriteLeavesOnlyWholeRowsAndStops) {
+TEST_F(JournalWriterTest, AFailedWriteLeavesOnlyWholeRowsAndTheNextAppendCatchesUp) {
     io.failWriteAt = 1;
     core::JournalWriter writer(io.Io());
     ASSERT_TRUE(writer.Open(Dir(), kStart));
@@ -128,10 +128,32 @@ TEST_F(JournalWriterTest, AFailedWriteLeavesOnlyWholeRowsAndStops) {
     EXPECT_EQ(failed.error, "Cannot write file " + writer.Path());
     EXPECT_EQ(failed.reason, "No space left on device");
     EXPECT_TRUE(writer.Failed());
-    EXPECT_FALSE(writer.IsOpen());
+    EXPECT_TRUE(writer.IsOpen()) << "kept open (and locked) to try again";
+    EXPECT_EQ(writer.Lines(), 1);
     EXPECT_EQ(Read(writer.Path()), "12:00:00;    0\r\n") << "the half row is cut off";
-    EXPECT_FALSE(writer.Append("12:00:02;    2\r\n", kSteadyMs)) << "not in the journal";
-    EXPECT_EQ(io.writes, 2);
+    // Space came back: the rows from Lines() on go in, synced at once.
+    const int syncs = io.syncs;
+    ASSERT_TRUE(writer.Append("12:00:01;    1\r\n12:00:02;    2\r\n", kSteadyMs));
+    EXPECT_FALSE(writer.Failed());
+    EXPECT_EQ(io.syncs, syncs + 1);
+    EXPECT_EQ(writer.Lines(), 3);
+    EXPECT_EQ(Read(writer.Path()), "12:00:00;    0\r\n12:00:01;    1\r\n12:00:02;    2\r\n");
+}
+
+TEST_F(JournalWriterTest, AFailedSyncTakesBackTheRowsSinceTheLastGoodOne) {
+    core::JournalWriter writer(io.Io(), 700);
+    ASSERT_TRUE(writer.Open(Dir(), kStart));
+    ASSERT_TRUE(writer.Append("a\r\n", kSteadyMs)); // synced
+    ASSERT_TRUE(writer.Append("b\r\n", kSteadyMs + 100));
+    io.failSync = true;
+    EXPECT_FALSE(writer.Tick(kSteadyMs + 800));
+    EXPECT_TRUE(writer.Failed());
+    EXPECT_EQ(writer.Lines(), 1) << "b may never have reached the disk";
+    EXPECT_EQ(Read(writer.Path()), "a\r\n");
+    io.failSync = false;
+    ASSERT_TRUE(writer.Append("b\r\nc\r\n", kSteadyMs + 900));
+    EXPECT_FALSE(writer.Pending()) << "synced at once after the failure";
+    EXPECT_EQ(Read(writer.Path()), "a\r\nb\r\nc\r\n");
 }
 
 TEST_F(JournalWriterTest, AnInterruptedWriteIsRepeated) {
@@ -150,6 +172,7 @@ TEST_F(JournalWriterTest, AFailedSyncIsAFailure) {
     EXPECT_FALSE(failed);
     EXPECT_EQ(failed.reason, "Input/output error");
     EXPECT_TRUE(writer.Failed());
+    EXPECT_EQ(writer.Lines(), 0);
 }
 
 TEST_F(JournalWriterTest, AFolderThatCannotBeMadeFailsTheOpen) {

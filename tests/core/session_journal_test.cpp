@@ -146,8 +146,12 @@ TEST_F(SessionJournal, ALogDroppedWithoutAQuestionStaysUnfinished) {
     Work(3'000);
     const std::string third = rig.session.JournalPath();
     EXPECT_EQ(Journals(), (std::vector<std::string>{third, second, first}));
-    const std::vector<core::JournalEntry> offer = core::JournalsToOffer(core::ListJournals(Dir()));
-    ASSERT_EQ(offer.size(), 3u) << "none of them had a normal end";
+    const std::vector<core::JournalEntry> listed = core::ListJournals(Dir());
+    EXPECT_TRUE(listed[0].inUse) << "the third is still being written";
+    EXPECT_FALSE(listed[1].inUse);
+    const std::vector<core::JournalEntry> offer = core::JournalsToOffer(listed);
+    ASSERT_EQ(offer.size(), 2u) << "none of them had a normal end; the live one is not offered";
+    EXPECT_EQ(offer[0].path, second);
     // Each holds only its own log.
     EXPECT_EQ(Read(third), core::FormatLogFile(rig.session.Log(), ";", false));
 }
@@ -220,6 +224,40 @@ TEST_F(SessionJournal, AFailingDiskIsToldOncePerLogAndTheLogKeepsEveryRecord) {
     Work(3'000);
     EXPECT_EQ(rig.host.journalFailures.size(), 2u);
     EXPECT_TRUE(rig.session.JournalComplete());
+}
+
+TEST_F(SessionJournal, AfterAFailedWriteTheNextRecordCatchesUpAndTheMarksSayWhatIsMissing) {
+    Work(2'000);
+    const std::string path = rig.session.JournalPath();
+    failWrites = true;
+    Work(5'000);
+    const int onDisk = core::ReadJournal(path).records;
+    ASSERT_GT(onDisk, 0);
+    ASSERT_LT(onDisk, rig.session.Log().Count());
+    // Killed now, the journal tells a later start from which record on it lacks rows.
+    const core::JournalEntry behind = core::ReadJournal(path);
+    ASSERT_TRUE(behind.marks.missingFrom);
+    EXPECT_EQ(*behind.marks.missingFrom, onDisk + 1);
+    EXPECT_NE(core::RecoveryQuestion(behind).find("; с " + std::to_string(onDisk + 1) +
+                                                  "-й записи журнал не дописан). Открыть?"),
+              std::string::npos)
+        << core::RecoveryQuestion(behind);
+    EXPECT_FALSE(rig.session.JournalComplete());
+    // Space came back: the next record brings every missing row, and the note goes.
+    failWrites = false;
+    Work(1'200);
+    EXPECT_EQ(Read(path), core::FormatLogFile(rig.session.Log(), ";", false));
+    EXPECT_TRUE(rig.session.JournalComplete());
+    EXPECT_FALSE(core::ReadJournal(path).marks.missingFrom);
+    EXPECT_EQ(rig.host.journalFailures.size(), 1u);
+    // Behind at a normal end: the closed journal keeps the note.
+    failWrites = true;
+    Work(3'000);
+    rig.session.EndLog();
+    const core::JournalEntry closed = core::ReadJournal(path);
+    EXPECT_TRUE(closed.marks.closed);
+    ASSERT_TRUE(closed.marks.missingFrom);
+    EXPECT_EQ(*closed.marks.missingFrom, closed.records + 1);
 }
 
 TEST_F(SessionJournal, AJournalFolderThatCannotBeMadeIsToldOnce) {
