@@ -3,13 +3,17 @@
 #include "core/atomic_file.h"
 #include "core/cp1251.h"
 #include "core/date_time.h"
+#include "core/file_lock.h"
 #include "core/journal.h"
 #include "core/journal_store.h"
+#include "core/journal_writer.h"
 #include "core/table_row.h"
 #include "tests/common/temp_dir.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -216,6 +220,65 @@ TEST_F(JournalStore, DeleteRemovesTheJournalAndItsMarks) {
     EXPECT_TRUE(core::ListJournals(Dir()).empty());
 }
 
+// Another copy of the program writes its journal into the same folder. flock locks belong to
+// an open file description, so a second open in this process stands for the other copy.
+TEST_F(JournalStore, AJournalBeingWrittenIsNeitherOfferedMarkedNorDeleted) {
+    const std::string older = Make(kStart, 3);
+    core::JournalWriter other;
+    ASSERT_TRUE(other.Open(Dir(), kStart + 1));
+    ASSERT_TRUE(other.Append("12:00:00;    0;   4,500;   4,500;   0,000\r\n", kStart + 1));
+    const std::string live = other.Path();
+
+    const std::vector<core::JournalEntry> listed = core::ListJournals(Dir());
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].path, live);
+    EXPECT_TRUE(listed[0].inUse);
+    EXPECT_TRUE(listed[0].readable && listed[0].Unfinished());
+    EXPECT_FALSE(listed[1].inUse);
+    const std::vector<core::JournalEntry> offer = core::JournalsToOffer(listed);
+    ASSERT_EQ(offer.size(), 1u) << "only the journal nobody writes";
+    EXPECT_EQ(offer[0].path, older);
+
+    const core::FileWriteResult marked = core::MarkJournalOffered(live);
+    EXPECT_FALSE(marked);
+    EXPECT_EQ(marked.errorCode, EBUSY);
+    EXPECT_FALSE(fs::exists(core::MarksPathFor(live)));
+    const core::FileWriteResult deleted = core::DeleteJournal(live);
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(deleted.error, "Cannot delete file " + live);
+    EXPECT_TRUE(fs::exists(live));
+
+    // The writer ends (or is killed): the journal is an ordinary unfinished one again.
+    other.Close();
+    EXPECT_FALSE(core::FileInUse(live));
+    EXPECT_EQ(core::JournalsToOffer(core::ListJournals(Dir())).size(), 2u);
+    EXPECT_TRUE(core::MarkJournalOffered(live));
+    EXPECT_TRUE(core::DeleteJournal(live));
+}
+
+TEST_F(JournalStore, CleanUpLeavesAJournalThatIsBeingWritten) {
+    const double now = kStart + 200;
+    const core::TestMarks saved = Closed("/home/lab/t1.txt");
+    const std::string path = Make(now - 91, 2, &saved);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(core::LockOpenFile(fd));
+    EXPECT_TRUE(core::RemoveExpiredJournals(Dir(), now).empty());
+    EXPECT_TRUE(fs::exists(path));
+    ::close(fd);
+    EXPECT_EQ(core::RemoveExpiredJournals(Dir(), now), std::vector<std::string>{path});
+}
+
+TEST(RecoveryQuestion, TellsFromWhichRecordTheJournalIsMissing) {
+    core::JournalEntry j;
+    j.startTime = kStart;
+    j.records = 95;
+    j.marks.missingFrom = 96;
+    EXPECT_EQ(core::RecoveryQuestion(j), "Найден журнал незавершённого испытания от 31.01.2026 "
+                                         "14:05:09 (95 записей; с 96-й записи журнал не "
+                                         "дописан). Открыть?");
+}
+
 TEST(RecoveryQuestion, NamesTheStartAndTheRecordsInRussian) {
     core::JournalEntry j;
     j.startTime = kStart;
@@ -245,9 +308,10 @@ TEST(MarksFile, KeepsTheJournalStateLines) {
     marks.savedTo = "/home/lab/испытание 1.txt";
     marks.offered = true;
     marks.closed = true;
+    marks.missingFrom = 96;
     const std::string bytes = core::FormatMarksFile(marks);
     EXPECT_EQ(core::Cp1251ToUtf8(bytes), "ВЕЛС-5 испытание\r\nСохранён=/home/lab/испытание "
-                                         "1.txt\r\nПредложен\r\nЗавершён\r\n");
+                                         "1.txt\r\nНедописан=96\r\nПредложен\r\nЗавершён\r\n");
     EXPECT_EQ(*core::ParseMarksFile(bytes).marks, marks);
     marks.savedTo = "/a\r\nЗавершён";
     EXPECT_EQ(core::ParseMarksFile(core::FormatMarksFile(marks)).marks->savedTo, "/aЗавершён")
