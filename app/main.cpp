@@ -17,7 +17,6 @@
 
 #include <QApplication>
 #include <QRegularExpression>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -96,9 +95,8 @@ int main(int argc, char** argv) {
         {&formTabl, &formGraph, &formDist, &formAbout, &formTime, &formTech, &formTest});
 
     QObject::connect(&form1, &ui::TForm1::Closed, &app, &QApplication::quit);
+    form1.SetStartPort(port);
     form1.show();
-    if (port > 0)
-        QTimer::singleShot(0, &form1, [&form1, port] { form1.TxClick(port); });
     const int status = QApplication::exec();
     app.SetPrompts(nullptr);
     return status;

@@ -1,11 +1,14 @@
 // Whole-file writes through a temporary file and rename.
 #include "core/atomic_file.h"
 
+#include "core/file_lock.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
 #include <string.h>
@@ -40,11 +43,40 @@ int CreateTemp(const std::string& path, std::string& tempPath) {
                       counter.fetch_add(1), static_cast<long>(ts.tv_nsec));
         tempPath = dir + "." + base + suffix;
         const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd >= 0) {
+            // Locked while written: a clean-up in another program leaves it alone.
+            (void)LockOpenFile(fd);
+            return fd;
+        }
+        if (errno != EEXIST)
             return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+bool AllDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+// ".<name>.tmp-<pid>-<n>-<ns>" as CreateTemp makes it.
+bool IsTempName(std::string_view name) {
+    const std::size_t tmp = name.rfind(".tmp-");
+    if (name.size() < 2 || name[0] != '.' || tmp == std::string_view::npos || tmp < 2)
+        return false;
+    std::string_view rest = name.substr(tmp + 5);
+    for (int part = 0; part < 3; ++part) {
+        const std::size_t dash = part < 2 ? rest.find('-') : rest.size();
+        if (dash == std::string_view::npos || !AllDigits(rest.substr(0, dash)))
+            return false;
+        rest.remove_prefix(part < 2 ? dash + 1 : dash);
+    }
+    return true;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -99,7 +131,31 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::string_view by
         fsync(dirFd);
         close(dirFd);
     }
+    (void)RemoveStaleTempFiles(ParentDir(path));
     return {true, 0, {}, {}};
+}
+
+std::vector<std::string> RemoveStaleTempFiles(const std::string& dir) {
+    std::vector<std::string> removed;
+    DIR* d = opendir(dir.c_str());
+    if (!d)
+        return removed;
+    std::vector<std::string> candidates;
+    while (const dirent* e = readdir(d))
+        if (IsTempName(e->d_name))
+            candidates.push_back(dir + "/" + e->d_name);
+    closedir(d);
+    const std::time_t now = std::time(nullptr);
+    for (const std::string& path : candidates) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            now - st.st_mtime < kStaleTempSeconds)
+            continue;
+        const FileLock lock(path);
+        if (lock.Held() && unlink(path.c_str()) == 0)
+            removed.push_back(path);
+    }
+    return removed;
 }
 
 FileWriteResult RemoveFileIfPresent(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
@@ -26,6 +27,18 @@ struct FileWriteResult {
 /// the umask; an existing file keeps its mode. Any thread; concurrent writers of the same
 /// path each leave one complete version.
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+/// A temporary file of an atomic write is kept this long (seconds since its last change)
+/// before a later write into its folder removes it as left behind by a killed program.
+inline constexpr int kStaleTempSeconds = 3600;
+
+/// Removes the temporary files of atomic writes (".<name>.tmp-<pid>-<n>-<ns>") that a killed
+/// program left in `dir`: only regular files of that naming, unchanged for kStaleTempSeconds
+/// and not locked. A writer holds the lock of its temporary file from just after creating it
+/// to its close, and the two moments it is unlocked (before the lock, between the close and
+/// the rename) follow a change of the file at once, so the age covers them. Every successful
+/// WriteFileAtomically does this for its folder. The paths removed.
+std::vector<std::string> RemoveStaleTempFiles(const std::string& dir);
 
 /// Removes `path`; a file that is not there counts as removed. On failure `error` is
 /// "Cannot delete file <path>".

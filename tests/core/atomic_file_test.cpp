@@ -1,9 +1,14 @@
 #include "core/atomic_file.h"
+#include "core/file_lock.h"
 
+#include <algorithm>
+#include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -100,6 +105,40 @@ TEST_F(AtomicFile, UnwritableFolderKeepsTheEarlierFile) {
     std::string read;
     ASSERT_TRUE(core::ReadWholeFile(path, read));
     EXPECT_EQ(read, "earlier");
+}
+
+// A kill during a save leaves ".<name>.tmp-..." beside the target; the next write into the
+// folder removes it once it is old and nobody holds its lock.
+TEST_F(AtomicFile, AWriteRemovesOldTemporaryFilesThatAKilledSaveLeft) {
+    const auto make = [this](const std::string& name, long ageSeconds) {
+        const std::string path = m_dir + "/" + name;
+        EXPECT_TRUE(core::WriteFileAtomically(path, "part"));
+        const timeval times[2] = {{std::time(nullptr) - ageSeconds, 0},
+                                  {std::time(nullptr) - ageSeconds, 0}};
+        EXPECT_EQ(utimes(path.c_str(), times), 0);
+        return path;
+    };
+    const long old = core::kStaleTempSeconds + 60;
+    make(".t1.txt.tmp-4711-0-123456", old);                           // left by a kill
+    make(".t2.txt.tmp-4711-1-123456", core::kStaleTempSeconds - 600); // may be under way
+    const std::string lockedOld = make(".t3.txt.tmp-4712-0-99", old);
+    make(".t4.txt.tmp-47x2-0-99", old); // not our naming
+    make("t5.txt.tmp-4711-0-1", old);   // not hidden: not ours
+    ASSERT_EQ(mkdir((m_dir + "/.d.tmp-1-2-3").c_str(), 0777), 0);
+    // A save under way in another program holds the lock of its temporary file.
+    const int fd = open(lockedOld.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(core::LockOpenFile(fd));
+
+    ASSERT_TRUE(core::WriteFileAtomically(m_dir + "/t.txt", "new"));
+    std::vector<std::string> names = Entries();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".d.tmp-1-2-3", ".t2.txt.tmp-4711-1-123456",
+                                               ".t3.txt.tmp-4712-0-99", ".t4.txt.tmp-47x2-0-99",
+                                               "t.txt", "t5.txt.tmp-4711-0-1"}));
+    close(fd);
+    EXPECT_EQ(core::RemoveStaleTempFiles(m_dir), std::vector<std::string>{lockedOld});
+    rmdir((m_dir + "/.d.tmp-1-2-3").c_str());
 }
 
 TEST_F(AtomicFile, ReadingAMissingFileFails) {

@@ -1,12 +1,16 @@
 // The real program against the real simulator, killed with SIGKILL while it records: the
-// journal it leaves loads as a table file and holds every record written before the kill.
+// journal it leaves loads as a table file and holds every record written before the kill, and
+// while it ran, another process found its journal locked and the copy noted.
 #include "core/atomic_file.h"
+#include "core/file_lock.h"
 #include "core/journal_store.h"
+#include "core/running_copies.h"
 #include "core/table_file.h"
 #include "e2e_meter.h"
 #include "test_main.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <algorithm>
 #include <csignal>
@@ -58,6 +62,22 @@ private slots:
         QString path;
         int seen = 0;
         QTRY_VERIFY_WITH_TIMEOUT((seen = NewestRows(home.JournalDir(), path)) >= 4, 60000);
+
+        // This test process stands for a second copy: the live journal is locked, so it is
+        // neither offered, marked nor deleted, and the running copy tells its port and journal.
+        const std::string live = path.toStdString();
+        const std::string journalDir = home.JournalDir().toStdString();
+        QVERIFY(core::FileInUse(live));
+        QVERIFY(core::JournalsToOffer(core::ListJournals(journalDir)).empty());
+        QVERIFY(!core::MarkJournalOffered(live));
+        QVERIFY(!core::DeleteJournal(live));
+        QVERIFY(QFile::exists(path));
+        const std::string running = core::RunningDir(home.DataHome().toStdString());
+        const std::vector<core::RunningCopy> copies = core::OtherRunningCopies(running, "");
+        QCOMPARE(copies.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(copies[0].port), QStringLiteral("COM%1").arg(com));
+        QCOMPARE(QString::fromStdString(copies[0].journal), path);
+
         ::kill(static_cast<pid_t>(program.processId()), SIGKILL);
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitStatus(), QProcess::CrashExit);
@@ -70,6 +90,9 @@ private slots:
         for (std::size_t i = 1; i < load.records.size(); ++i)
             QCOMPARE(static_cast<int>(load.records[i].T), load.records[i - 1].T + 1);
 
+        // The kill let go of the locks: no copy runs, and the journal is an ordinary one.
+        QVERIFY(core::OtherRunningCopies(running, "").empty());
+        QVERIFY(!core::FileInUse(live));
         // It is unfinished, so the next start offers it.
         const std::vector<core::JournalEntry> offer =
             core::JournalsToOffer(core::ListJournals(home.JournalDir().toStdString()));

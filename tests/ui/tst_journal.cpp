@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -299,6 +300,81 @@ private slots:
         QVERIFY(f.close());
         QVERIFY(ReadMarks(live).closed);
         QVERIFY(ReadMarks(live).savedTo == saved.toStdString());
+    }
+
+    void aStartPortIsOpenBeforeTheJournalsAreOffered() {
+        // vels5 --port COM12: the port opens at the first showing, so the unfinished journal
+        // is not offered (a load would be emptied by the port's reset) and stays unoffered.
+        const QString unfinished = MakeJournal(*m_home, kNow - 1, 4);
+        test::PtyDevice pty;
+        QVERIFY(pty.Ok());
+        QVERIFY(m_home->Map().RegisterAs(pty.SlavePath(), 12));
+        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig->form1->SetStartPort(12);
+        m_rig->form1->show();
+        QCOMPARE(m_rig->form1->StatusPanel0->text(), QStringLiteral("COM12"));
+        QCOMPARE(Questions(), QStringList{});
+        QVERIFY(!ReadMarks(unfinished).offered);
+        // Without the port (it is closed now) the next start offers it.
+        m_rig.reset();
+        Start();
+        QCOMPARE(Questions().size(), 1);
+    }
+
+    void aSecondCopyIsToldAboutTheFirstAndLeavesItsJournalAlone() {
+        // The first copy records from COM12 into its journal.
+        test::PtyDevice pty;
+        QVERIFY(pty.Ok());
+        QVERIFY(m_home->Map().RegisterAs(pty.SlavePath(), 12));
+        Start();
+        ui::TForm1& first = *m_rig->form1;
+        first.PortItem(12)->trigger();
+        for (int i = 0; i < 3; ++i) {
+            Feed(pty);
+            m_rig->clock.AdvanceMs(1000);
+            first.Timer1Timer();
+        }
+        const QString live = QString::fromStdString(first.Session().JournalPath());
+        QVERIFY(!live.isEmpty());
+        const QString notice = QStringLiteral("Программа уже запущена (порт COM12, журнал %1). "
+                                              "Запустить ещё одну копию?")
+                                   .arg(live);
+
+        // A second copy in the same folders (two windows in one process hold two locks, as two
+        // processes would): "Нет" quits it before it reads or writes anything.
+        {
+            AppRig second(*m_home);
+            second.prompts.answers << PromptAnswer::No;
+            QSignalSpy closed(second.form1.get(), &ui::TForm1::Closed);
+            second.form1->show();
+            QCOMPARE(second.prompts.Texts(), QStringList{notice});
+            QVERIFY(second.form1->QuitAtStart());
+            QTRY_COMPARE(closed.count(), 1);
+            QVERIFY(!second.form1->isVisible());
+        }
+        // "Да": it goes on, and the journal being written is neither offered nor marked.
+        {
+            AppRig second(*m_home);
+            second.prompts.answers << PromptAnswer::Yes;
+            second.form1->show();
+            QCOMPARE(second.prompts.Texts(), QStringList{notice});
+            QVERIFY(!ReadMarks(live).offered);
+            second.tabl->show();
+            ui::TFormJournals dialog(second.prompts, *second.tabl, second.form1->Session(),
+                                     second.tabl.get());
+            QCOMPARE(dialog.sgJournals->rowCount(), 1);
+            QCOMPARE(dialog.sgJournals->item(0, 5)->text(), QStringLiteral("записывается"));
+            QVERIFY(!dialog.bbDelete->isEnabled());
+            second.prompts.answers << PromptAnswer::Yes;
+            dialog.bbDeleteClick();
+            QVERIFY(QFile::exists(live));
+        }
+        // The first copy ended: the next start asks nothing about it.
+        m_rig->prompts.answers << PromptAnswer::No; // "Сохранить данные?"
+        QVERIFY(first.close());
+        m_rig.reset();
+        Start();
+        QCOMPARE(Questions(), QStringList{});
     }
 
     void theMenuOpensTheDialog() {

@@ -4,6 +4,7 @@
 
 #include "comm/port_map.h"
 #include "core/measurement_session.h"
+#include "core/running_copies.h"
 #include "core/settings_file.h"
 #include "ui/main/help.h"
 
@@ -62,6 +63,13 @@ public:
 
     /// Called once, before the window is first shown.
     void SetWindows(const Windows& windows);
+    /// The port opened at the first showing (vels5 --port COMn), after the settings are read
+    /// and before the journals are tended: with the port open no journal is offered, so none
+    /// is loaded only to be emptied by the port's reset.
+    void SetStartPort(int n) { m_startPort = n; }
+    /// At the first showing the user chose not to start a second copy: the window closes
+    /// without the save question and without writing the settings.
+    bool QuitAtStart() const { return m_quitAtStart; }
 
     core::MeasurementSession& Session() { return *m_session; }
     /// The dialogs write accepted values back through these.
@@ -220,6 +228,9 @@ private:
     // The journal folder at start (form1_journal.cpp)
     /// Removes the journals the clean-up rule lets go, then offers the unfinished ones.
     void TendJournals();
+    /// Enters this copy among the running ones; when others run, asks whether to go on.
+    /// false: the user chose to quit.
+    bool AskAboutOtherCopies();
 
     IPrompts& m_prompts;
     const core::IClock& m_clock;
@@ -229,6 +240,10 @@ private:
     std::unique_ptr<comm::TVaComm> MyCOM;
     std::string m_settingsPath;
     std::string m_journalDir;
+    std::string m_runningDir;
+    core::CopyRegistration m_copy;
+    int m_startPort = 0;
+    bool m_quitAtStart = false;
     QActionGroup* m_portGroup = nullptr;
     Windows m_windows;
     std::uint32_t m_timer1Starts = 0;

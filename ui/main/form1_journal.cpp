@@ -1,6 +1,7 @@
-// The journal folder at the main window's first showing: the clean-up of old saved journals
-// and the offer to open a journal that the program left unfinished.
+// The main window's first showing: the question when another copy of the program runs, the
+// clean-up of old saved journals and the offer to open a journal the program left unfinished.
 #include "core/journal_store.h"
+#include "core/running_copies.h"
 #include "ui/main/form1.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
@@ -8,6 +9,18 @@
 #include <QFile>
 
 namespace ui {
+
+bool TForm1::AskAboutOtherCopies() {
+    // Not entered (a folder that cannot be made): this copy goes on unseen by the others.
+    (void)m_copy.Register(m_runningDir);
+    const std::vector<core::RunningCopy> others =
+        core::OtherRunningCopies(m_runningDir, m_copy.Name());
+    if (others.empty())
+        return true;
+    return m_prompts.Question(this, AppTitle(),
+                              QString::fromStdString(core::OtherCopiesQuestion(others)),
+                              PromptButtons::YesNo) == PromptAnswer::Yes;
+}
 
 void TForm1::TendJournals() {
     core::RemoveExpiredJournals(m_journalDir, m_clock.Now());

@@ -54,7 +54,8 @@ TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portM
           static_cast<core::IMeasurementHost&>(*this), clock)),
       m_mainThread(std::make_shared<QtMainThread>()),
       m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())),
-      m_journalDir(core::JournalDir(core::DefaultDataHome())) {
+      m_journalDir(core::JournalDir(core::DefaultDataHome())),
+      m_runningDir(core::RunningDir(core::DefaultDataHome())) {
     setObjectName(QStringLiteral("Form1"));
     m_session->SetJournal(m_journalDir);
     setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));

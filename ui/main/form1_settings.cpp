@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 
 namespace ui {
 namespace {
@@ -38,7 +39,14 @@ void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!event->spontaneous() && !m_shown) {
         m_shown = true;
+        if (!AskAboutOtherCopies()) {
+            m_quitAtStart = true;
+            QTimer::singleShot(0, this, &QWidget::close);
+            return;
+        }
         FormShow();
+        if (m_startPort > 0)
+            TxClick(m_startPort);
         TendJournals();
     }
 }
@@ -51,6 +59,12 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_quitAtStart) {
+        // Nothing of this copy was started: no log, and the settings stay the other copy's.
+        event->accept();
+        emit Closed();
+        return;
+    }
     // A test fire cannot be repeated: closing the window by any way, not only "Выход",
     // offers to save a log that has records, and the answer "Отмена" keeps the program.
     if (!m_saveOffered && OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn) {

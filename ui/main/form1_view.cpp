@@ -84,6 +84,9 @@ void TForm1::Refresh() {
     lTime->setText(Text(m_session->TimeText()));
     lTime->adjustSize();
     ApplyTimers();
+    // What another copy started by mistake is told about this one.
+    m_copy.Note(TxOff && TxOff->isEnabled() ? StatusPanel0->text().toStdString() : std::string(),
+                m_session->JournalPath());
 }
 
 void TForm1::ApplyTimers() {

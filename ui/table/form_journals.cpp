@@ -23,11 +23,15 @@ namespace {
 QString StateText(const core::JournalEntry& j) {
     if (!j.readable)
         return QStringLiteral("не читается");
-    QString text = j.Unfinished() ? QStringLiteral("не завершён") : QStringLiteral("завершён");
+    QString text = j.inUse          ? QStringLiteral("записывается")
+                   : j.Unfinished() ? QStringLiteral("не завершён")
+                                    : QStringLiteral("завершён");
     if (!j.marks.savedTo.empty())
         text += QStringLiteral(", сохранён");
     if (j.skippedLines > 0)
         text += QStringLiteral(", ") + QString::fromStdString(core::SkippedLinesText(j));
+    if (j.marks.missingFrom)
+        text += QString::fromStdString(core::MissingText(j.marks));
     return text;
 }
 
@@ -108,7 +112,8 @@ const core::JournalEntry* TFormJournals::Current() const {
 void TFormJournals::UpdateButtons() {
     const core::JournalEntry* journal = Current();
     bbOpen->setEnabled(journal && journal->readable && m_table.LoadEnabled());
-    bbDelete->setEnabled(journal && journal->path != m_session.JournalPath());
+    // A journal being written (by this copy or another) is not deleted.
+    bbDelete->setEnabled(journal && !journal->inUse && journal->path != m_session.JournalPath());
 }
 
 void TFormJournals::bbOpenClick() {
@@ -123,7 +128,7 @@ void TFormJournals::bbOpenClick() {
 void TFormJournals::bbDeleteClick() {
     const core::JournalEntry* journal = Current();
     // The journal of the log being recorded is still being written.
-    if (!journal || journal->path == m_session.JournalPath())
+    if (!journal || journal->inUse || journal->path == m_session.JournalPath())
         return;
     const QString question =
         QStringLiteral("Удалить журнал испытания от %1 (%2)?")
