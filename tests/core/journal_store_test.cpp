@@ -258,7 +258,10 @@ TEST_F(JournalStore, AJournalBeingWrittenIsNeitherOfferedMarkedNorDeleted) {
 
 TEST_F(JournalStore, CleanUpLeavesAJournalThatIsBeingWritten) {
     const double now = kStart + 200;
-    const core::TestMarks saved = Closed("/home/lab/t1.txt");
+    const std::string savedFile = dir.File("t1.txt");
+    ASSERT_TRUE(core::WriteFileAtomically(savedFile,
+                                          core::FormatLogFile(MakeLog(now - 91, 2), ";", false)));
+    const core::TestMarks saved = Closed(savedFile);
     const std::string path = Make(now - 91, 2, &saved);
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
