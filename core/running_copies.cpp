@@ -58,12 +58,18 @@ std::string RunningDir(const std::string& dataHome) {
 }
 
 CopyRegistration::~CopyRegistration() {
+    Unregister();
+}
+
+void CopyRegistration::Unregister() {
     if (m_fd < 0)
         return;
     // The note first: a note without its lock file is never read.
     (void)RemoveFileIfPresent(m_dir + "/" + m_name + std::string(kNoteExt));
     (void)RemoveFileIfPresent(m_dir + "/" + m_name + std::string(kLockExt));
     ::close(m_fd);
+    m_fd = -1;
+    m_name.clear();
 }
 
 bool CopyRegistration::Register(const std::string& dir) {

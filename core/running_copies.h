@@ -31,6 +31,8 @@ public:
     /// that cannot be done: the program runs on, only the other copies do not see it.
     bool Register(const std::string& dir);
     bool Registered() const { return m_fd >= 0; }
+    /// Leaves the folder (the program is ending); Register enters it again.
+    void Unregister();
     /// What this copy holds now; the file is rewritten only when it changed.
     void Note(const std::string& port, const std::string& journal);
     /// The name of its files, "" before Register.

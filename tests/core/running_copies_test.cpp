@@ -44,6 +44,10 @@ TEST(RunningCopies, ACopySeesTheOthersWithTheirPortAndJournal) {
     ASSERT_EQ(core::OtherRunningCopies(running, first->Name()).size(), 1u);
 
     // The first ends: its files go with it.
+    first->Unregister();
+    EXPECT_TRUE(core::OtherRunningCopies(running, second.Name()).empty());
+    ASSERT_TRUE(first->Register(running));
+    EXPECT_EQ(core::OtherRunningCopies(running, second.Name()).size(), 1u);
     first.reset();
     EXPECT_TRUE(core::OtherRunningCopies(running, second.Name()).empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(running), fs::directory_iterator()), 2)

@@ -61,6 +61,7 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     if (m_quitAtStart) {
         // Nothing of this copy was started: no log, and the settings stay the other copy's.
+        m_copy.Unregister();
         event->accept();
         emit Closed();
         return;
@@ -76,6 +77,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     m_session->EndLog();
+    m_copy.Unregister(); // the program ends: a copy started now is the only one
     event->accept();
     emit Closed();
 }
