@@ -3,6 +3,7 @@
 
 #include "core/atomic_file.h"
 #include "core/file_lock.h"
+#include "core/file_read.h"
 #include "core/journal.h"
 
 #include <algorithm>
@@ -153,7 +154,8 @@ std::vector<RunningCopy> OtherRunningCopies(const std::string& dir, const std::s
         if (!lock.InUse())
             continue;
         std::string bytes;
-        RunningCopy copy = ReadWholeFile(notePath, bytes) ? ParseNote(bytes) : RunningCopy{};
+        RunningCopy copy = ReadWholeFile(notePath, bytes, read_limit::kSettings) ? ParseNote(bytes)
+                                                                                 : RunningCopy{};
         copy.name = name;
         copies.push_back(std::move(copy));
     }
