@@ -243,10 +243,15 @@ private slots:
                          "FormGraph Top=-20", "FormGraph Left=8000"});
         AppRig rig(home);
         rig.form1->show();
-        const QRect desktop = QGuiApplication::primaryScreen()->virtualGeometry();
-        QCOMPARE(rig.tabl->pos(), QPoint(desktop.right() + 1 - 50, desktop.bottom() + 1 - 50));
-        QCOMPARE(rig.graph->pos(), QPoint(desktop.right() + 1 - 50, -20));
-        QCOMPARE(rig.form1->y(), 5000); // the main window is not adjusted
+        // Each comes back wholly onto the screen, the main window too.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        for (const QWidget* w :
+             {static_cast<QWidget*>(rig.form1.get()), static_cast<QWidget*>(rig.tabl.get()),
+              static_cast<QWidget*>(rig.graph.get())})
+            QVERIFY(screen.contains(QRect(w->pos(), w->size() + ui::kFrameExtra)));
+        QCOMPARE(rig.tabl->pos(), QPoint(screen.right() + 1 - 549, screen.bottom() + 1 - 358));
+        QCOMPARE(rig.graph->y(), screen.top());
+        QCOMPARE(rig.form1->y(), screen.bottom() + 1 - 292);
     }
 
     void unwritableSettingsFileKeepsTheWindowOpen() {

@@ -8,6 +8,7 @@
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/common/picture_box.h"
+#include "ui/common/screen_place.h"
 #include "ui/graph/graph_painter.h"
 
 #include <QActionGroup>
@@ -206,8 +207,10 @@ void TFormGraph::ConnectControls() {
 
 void TFormGraph::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        KeepOnScreen(this);
         FormShow();
+    }
 }
 
 void TFormGraph::resizeEvent(QResizeEvent* event) {

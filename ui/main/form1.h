@@ -224,7 +224,8 @@ private:
     QWidget* SettingsWindowOf(core::SettingsWindow window);
     void ApplySettingsRow(int row, const core::Settings& s);
     void ActOnSettingsValue(int row);
-    void KeepWindowsReachable();
+    /// Moves the main window and the visible table and graph windows wholly onto a screen.
+    void KeepWindowsOnScreen();
     // The journal folder at start (form1_journal.cpp)
     /// Removes the journals the clean-up rule lets go, then offers the unfinished ones.
     void TendJournals();

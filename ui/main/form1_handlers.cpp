@@ -3,6 +3,7 @@
 #include "core/format.h"
 #include "core/save_offer.h"
 #include "ui/common/form_style.h"
+#include "ui/common/screen_place.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
@@ -76,6 +77,7 @@ void TForm1::PlaceDialog(QWidget* dialog) const {
     const int width = frameGeometry().width();
     const int dialogWidth = dialog->width() + kFrameExtra.width();
     dialog->move(x() + width / 2 - dialogWidth / 2, y() + 50);
+    KeepOnScreen(dialog);
 }
 
 void TForm1::miDistClick() {

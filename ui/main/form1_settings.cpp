@@ -3,6 +3,7 @@
 #include "comm/va_comm.h"
 #include "core/atomic_file.h"
 #include "ui/common/form_style.h"
+#include "ui/common/screen_place.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/prompts/prompts.h"
@@ -45,6 +46,8 @@ void TForm1::showEvent(QShowEvent* event) {
             return;
         }
         FormShow();
+        // Also after a settings file that could not be read to its end.
+        KeepWindowsOnScreen();
         if (m_startPort > 0)
             TxClick(m_startPort);
         TendJournals();
@@ -55,7 +58,6 @@ void TForm1::FormShow() {
     if (!LoadSettings())
         return; // a conversion error skips the rest of the showing
     SetDistLabels();
-    KeepWindowsReachable();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -196,22 +198,12 @@ void TForm1::ActOnSettingsValue(int row) {
     }
 }
 
-void TForm1::KeepWindowsReachable() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    // The whole desktop, so a window on a second monitor stays where it is.
-    const QRect desktop = screen->virtualGeometry();
-    const int maxTop = desktop.y() + desktop.height() - 50;
-    const int maxLeft = desktop.x() + desktop.width() - 50;
-    for (QWidget* w :
-         {static_cast<QWidget*>(m_windows.tabl), static_cast<QWidget*>(m_windows.graph)}) {
-        if (!w)
-            continue;
-        if (w->y() > maxTop)
-            w->move(w->x(), maxTop);
-        if (w->x() > maxLeft)
-            w->move(maxLeft, w->y());
+void TForm1::KeepWindowsOnScreen() {
+    // The table and graph windows were shown before their stored positions were applied.
+    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_windows.tabl),
+                       static_cast<QWidget*>(m_windows.graph)}) {
+        if (w && (w == this || w->isVisible()))
+            KeepOnScreen(w);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "core/table_row.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
+#include "ui/common/screen_place.h"
 
 #include <QAction>
 #include <QItemSelectionModel>
@@ -154,8 +155,10 @@ QWidget* TFormTabl::BuildHeader() {
 
 void TFormTabl::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        KeepOnScreen(this);
         FormShow();
+    }
 }
 
 void TFormTabl::FormShow() {

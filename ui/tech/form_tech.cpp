@@ -4,9 +4,11 @@
 #include "core/status_area.h"
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
+#include "ui/common/screen_place.h"
 #include "ui/tech/dial_painter.h"
 
 #include <QPainter>
+#include <QShowEvent>
 #include <QTimer>
 
 namespace ui {
@@ -64,6 +66,8 @@ void TFormTech::ComposeAndShow() {
 
 void TFormTech::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!event->spontaneous())
+        KeepOnScreen(this);
     // The current state at once rather than a black window until the next tick.
     ComposeAndShow();
 }

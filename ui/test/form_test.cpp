@@ -4,6 +4,7 @@
 #include "core/measurement_session.h"
 #include "core/test_fires.h"
 #include "ui/common/form_style.h"
+#include "ui/common/screen_place.h"
 
 #include <QAction>
 #include <QApplication>
@@ -219,6 +220,8 @@ void TFormTest::ApplyMarkable() {
 
 void TFormTest::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!event->spontaneous())
+        KeepOnScreen(this);
     ShowTest();
 }
 
