@@ -2,16 +2,14 @@
 // position and stored positions off the screen are moved just enough; a position already on
 // the screen stays exactly.
 #include "app_rig.h"
-#include "ui/common/application.h"
+#include "test_main.h"
 #include "ui/common/form_style.h"
 
 #include <QAction>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 
@@ -101,23 +99,6 @@ private slots:
     }
 };
 
-// A 1366 x 768 screen for the offscreen platform.
-int main(int argc, char** argv) {
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(
-        R"({"windowFrameMargins": false, "screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768,
-                  "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
-    file.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).toLocal8Bit());
-    QStandardPaths::setTestModeEnabled(true);
-    ui::Application app(argc, argv);
-    app.setApplicationName(QStringLiteral("Monitor VELS5"));
-    TstWindowPlacement tc;
-    return QTest::qExec(&tc, argc, argv);
-}
-
+// A 1366 x 768 laptop screen.
+VELS5_GUI_TEST_MAIN_ON_SCREEN(TstWindowPlacement, 1366, 768)
 #include "tst_window_placement.moc"
