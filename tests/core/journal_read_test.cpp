@@ -102,10 +102,12 @@ TEST(JournalRoundTrip, EveryRecordTheWriterFormatsReadsBack) {
                 }
             }
             // A row in the window, saved and loaded again, is the same row.
-            for (std::size_t i = 0; i < values.size(); ++i)
-                if (log[static_cast<int>(i)].T < 10'000)
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                if (log[static_cast<int>(i)].T < 10'000) {
                     EXPECT_EQ(table.rows[i],
                               core::FormatTableRow(log[static_cast<int>(i)], delim, isUnit));
+                }
+            }
         }
     }
     EXPECT_EQ(failures, 0);
