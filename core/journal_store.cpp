@@ -16,10 +16,6 @@ namespace {
 
 constexpr std::string_view kMarksSuffix = ".test.txt";
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // Digits at text[at, at + n) as a number, or -1.
 int Digits(std::string_view text, std::size_t at, std::size_t n) {
     if (at + n > text.size())
@@ -91,7 +87,7 @@ FileWriteResult Busy(const std::string& error) {
 
 std::optional<double> JournalStartTime(std::string_view name) {
     // "YYYY-MM-DD_hh-mm-ss" then ".txt" or "-N.txt".
-    if (name.size() < 23 || !EndsWith(name, ".txt") || EndsWith(name, kMarksSuffix))
+    if (name.size() < 23 || !name.ends_with(".txt") || name.ends_with(kMarksSuffix))
         return std::nullopt;
     const std::string_view sep = "--_--";
     const std::size_t at[] = {4, 7, 10, 13, 16};

@@ -21,10 +21,6 @@ constexpr std::string_view kNoteExt = ".txt";
 constexpr std::string_view kPortKey = "port=";
 constexpr std::string_view kJournalKey = "journal=";
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 // "port=COM3" and "journal=<path>", CR LF after each (a path holds no line break).
 RunningCopy ParseNote(const std::string& bytes) {
     RunningCopy copy;
@@ -132,7 +128,7 @@ std::vector<RunningCopy> OtherRunningCopies(const std::string& dir, const std::s
     if (DIR* d = ::opendir(dir.c_str())) {
         while (const dirent* e = ::readdir(d)) {
             const std::string_view file = e->d_name;
-            if (EndsWith(file, kLockExt) && file.size() > kLockExt.size())
+            if (file.ends_with(kLockExt) && file.size() > kLockExt.size())
                 names.emplace_back(file.substr(0, file.size() - kLockExt.size()));
         }
         ::closedir(d);
