@@ -206,7 +206,6 @@ void MeasurementSession::RecordWritten() {
 }
 
 void MeasurementSession::NewTest() {
-    ++m_logNumber;
     m_test.NewTest();
     m_test.SetLogSetup(m_params.fDist, m_params.wTimeStep);
 }
@@ -357,7 +356,6 @@ void MeasurementSession::UpdateTest() {
 void MeasurementSession::LogLoaded(const TestMarks* marks) {
     // The log that was replaced without a question keeps an unfinished journal.
     StartJournalLog(false);
-    ++m_logNumber;
     if (marks)
         m_test.Load(*marks);
     else

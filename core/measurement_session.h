@@ -219,7 +219,7 @@ public:
     /// Changes whenever another log takes the place of the current one (a reset, a new log
     /// begun by the meter, a table loaded): what a view keeps of a log (the graph's pan) goes
     /// with it.
-    std::uint32_t LogNumber() const { return m_logNumber; }
+    std::uint32_t LogNumber() const { return m_log.Generation(); }
 
     // --- Journal of the current log (core/journal_writer.h)
     /// Journals every log built from now on into `dir`: a new file at the first record of a
@@ -292,7 +292,6 @@ private:
     RecordLog m_log;
     MeasurementParams m_params;
     FireTest m_test;
-    std::uint32_t m_logNumber = 0;
     ModeView m_view;
     RecordingView m_recording;
     std::string m_timeText{session_text::kTimeZero};
