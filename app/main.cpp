@@ -6,13 +6,13 @@
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
+#include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/main/wall_clock.h"
 #include "ui/prompts/qt_prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
-#include "ui/test/form_test.h"
 #include "vels5_version.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // Cost of keeping a fire test's verdict up to date: FireTest::Update runs after every record,
 // over the whole log. Measured for logs of 600 records (a ten-minute test at 1 s) and of
 // 32,767 (a full log), with the curve inside the band and with it leaving the band often.
-#include "core/fire_test.h"
+#include "core/fire/fire_test.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -3,8 +3,8 @@
 // records across and a full log, with the ТП2 band, with a 3,000-point template, and with a
 // fire test (the band anchored at its start, six alarm lines, stretches outside the band).
 // Heap allocations per redraw are counted (operator new, and every malloc-family call).
-#include "core/fire_test.h"
-#include "core/graph_plot.h"
+#include "core/fire/fire_test.h"
+#include "core/graph/graph_plot.h"
 #include "ui/graph/graph_painter.h"
 
 #include <QGuiApplication>

@@ -2,10 +2,10 @@
 // synced, the worst case), a row appended between syncs, and the session's whole record path
 // with the journal on. Files go into a fresh folder under $TMPDIR (or /tmp): measure on the
 // disk the journal will live on.
-#include "core/date_time.h"
-#include "core/journal_writer.h"
-#include "core/measurement_session.h"
-#include "core/table_row.h"
+#include "core/common/date_time.h"
+#include "core/journal/journal_writer.h"
+#include "core/session/measurement_session.h"
+#include "core/table/table_row.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

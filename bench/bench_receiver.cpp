@@ -1,5 +1,5 @@
 // Receiver throughput on a stream of stuffed status frames, and allocations per frame.
-#include "core/link_receiver.h"
+#include "core/link/link_receiver.h"
 
 #include <array>
 #include <atomic>

@@ -1,7 +1,7 @@
 // Cost of writing the test report's PDF, as "Отчёт…" does it on the GUI thread: a 600-record
 // test (six pages) and a full log of 32 767 records (275 pages), with the band, three alarms
 // and a stretch outside the band. Reports the pages and the file size.
-#include "core/test_report.h"
+#include "core/fire/fire_report.h"
 #include "ui/report/report_pdf.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 // Cost of the measurement session per status frame and per record, and of filling the log.
-#include "core/clock.h"
-#include "core/measurement_session.h"
+#include "core/common/clock.h"
+#include "core/session/measurement_session.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,9 +1,9 @@
 // Reading a full table file (32,767 lines) and a long template in the core, and writing them.
-#include "core/date_time.h"
-#include "core/record_log.h"
-#include "core/table_file.h"
-#include "core/table_row.h"
-#include "core/template_file.h"
+#include "core/common/date_time.h"
+#include "core/files/table_file.h"
+#include "core/files/template_file.h"
+#include "core/log/record_log.h"
+#include "core/table/table_row.h"
 
 #include <benchmark/benchmark.h>
 

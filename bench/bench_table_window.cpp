@@ -1,8 +1,8 @@
 // The table window with 32,767 rows, offscreen: loading a full table file and showing its
 // rows, "Все записи", and erasing every second row.
-#include "core/clock.h"
-#include "core/measurement_session.h"
-#include "core/table_row.h"
+#include "core/common/clock.h"
+#include "core/session/measurement_session.h"
+#include "core/table/table_row.h"
 #include "tests/ui/fake_prompts.h"
 #include "ui/table/form_tabl.h"
 

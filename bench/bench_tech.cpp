@@ -1,8 +1,8 @@
 // Cost of the technical panel: one DrawTech of the visible window (smoothing, composing the
 // frame over a copy of the face, handing it to the visible picture), its parts, and the
 // face drawn at creation.
-#include "core/status_area.h"
-#include "core/tech_panel.h"
+#include "core/link/status_area.h"
+#include "core/tech/tech_panel.h"
 #include "ui/common/picture_box.h"
 #include "ui/tech/dial_painter.h"
 #include "ui/tech/form_tech.h"

@@ -1,8 +1,8 @@
 // libFuzzer target: journal names, the whole-line cut of a journal read after a crash, and
 // the line-by-line recovery of a damaged journal.
-#include "core/journal.h"
-#include "core/journal_store.h"
-#include "core/table_file.h"
+#include "core/files/table_file.h"
+#include "core/journal/journal.h"
+#include "core/journal/journal_store.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // libFuzzer target: the fire-test marks file reader, and the writer's round trip.
-#include "core/test_marks.h"
+#include "core/fire/fire_marks.h"
 
 #include <cstdint>
 #include <cstdlib>

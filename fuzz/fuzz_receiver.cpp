@@ -1,5 +1,5 @@
 // libFuzzer target: the link receiver on arbitrary line bytes, and the builder round trip.
-#include "core/link_receiver.h"
+#include "core/link/link_receiver.h"
 
 #include <algorithm>
 #include <array>

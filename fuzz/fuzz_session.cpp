@@ -1,7 +1,7 @@
 // Fuzzes the measurement session: status payloads, received bytes, clock steps, timer ticks,
 // the recording switch, restart and port changes in any order, checking the view invariants.
-#include "core/clock.h"
-#include "core/measurement_session.h"
+#include "core/common/clock.h"
+#include "core/session/measurement_session.h"
 
 #include <cstddef>
 #include <cstdint>

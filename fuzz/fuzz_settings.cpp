@@ -1,9 +1,9 @@
 // Fuzzes the settings file reader with arbitrary bytes: the reading reads every row or ends
 // at one with its error, keeps the parameters in their ranges, and what it read survives
 // being written and read again unchanged.
-#include "core/measurement_params.h"
-#include "core/settings_file.h"
-#include "core/table_file.h"
+#include "core/files/table_file.h"
+#include "core/session/measurement_params.h"
+#include "core/settings/settings_file.h"
 
 #include <cstddef>
 #include <cstdint>

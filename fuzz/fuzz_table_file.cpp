@@ -1,8 +1,8 @@
 // Fuzzes the table-file reader: any bytes with any delimiter and unit choice. A refused file
 // must leave a filled log untouched; an accepted file's rebuilt rows, written as a table file,
 // must read back to the same records and rows.
-#include "core/record_log.h"
-#include "core/table_file.h"
+#include "core/files/table_file.h"
+#include "core/log/record_log.h"
 
 #include <array>
 #include <cstddef>

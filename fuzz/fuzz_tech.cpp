@@ -1,6 +1,6 @@
 // Fuzzes the technical panel with arbitrary status payloads (any codes, NaN and infinite
 // floats), stepping and composing frames, and checks the frame stays on the picture.
-#include "core/tech_panel.h"
+#include "core/tech/tech_panel.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Fuzzes the template-file reader: any bytes. A refused file must leave a loaded store
 // untouched; the points of an accepted file, written again as a template, must read back to
 // the same times and the same m to the three decimals the file keeps.
-#include "core/format.h"
-#include "core/template_file.h"
+#include "core/common/format.h"
+#include "core/files/template_file.h"
 
 #include <cmath>
 #include <cstddef>

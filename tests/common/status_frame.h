@@ -2,8 +2,8 @@
 // and photodetector fault fields set, everything else zero.
 #pragma once
 
-#include "core/link_protocol.h"
-#include "core/status_area.h"
+#include "core/link/link_protocol.h"
+#include "core/link/status_area.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "core/atomic_file.h"
-#include "core/file_lock.h"
+#include "core/files/atomic_file.h"
+#include "core/files/file_lock.h"
 
 #include <algorithm>
 #include <ctime>

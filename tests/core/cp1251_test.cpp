@@ -1,5 +1,5 @@
 // Windows-1251 table checked byte by byte against glibc's iconv, and the '?' rules.
-#include "core/cp1251.h"
+#include "core/common/cp1251.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "core/clock.h"
-#include "core/date_time.h"
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // offer from a queue.
 #pragma once
 
-#include "core/clock.h"
-#include "core/date_time.h"
-#include "core/measurement_session.h"
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
+#include "core/session/measurement_session.h"
 #include "tests/common/status_frame.h"
 
 #include <deque>

@@ -1,7 +1,7 @@
 // Scripted prompts for the Qt-free flows: answers queued by the test, every prompt recorded.
 #pragma once
 
-#include "core/prompts.h"
+#include "core/common/prompts.h"
 
 #include <deque>
 #include <functional>

@@ -1,7 +1,7 @@
 // Whole-file reads: only regular files, never blocking, never past a kind's size limit.
 // Each read that could hang or fill the memory without these rules runs in a child process
 // that the test waits for with a bounded wait on its answer, and ends if it does not come.
-#include "core/file_read.h"
+#include "core/files/file_read.h"
 #include "tests/common/temp_dir.h"
 
 #include <cerrno>

@@ -1,5 +1,5 @@
 // The band functions of the test fires and the envelope check of a recorded curve.
-#include "core/fire_band.h"
+#include "core/fire/fire_band.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -1,7 +1,7 @@
 // The fire test of a log: marks, thresholds, undo, verdict, the end notice and the marks file.
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/fire_test.h"
+#include "core/common/cp1251.h"
+#include "core/common/date_time.h"
+#include "core/fire/fire_test.h"
 
 #include <gtest/gtest.h>
 #include <limits>

@@ -2,7 +2,7 @@
 // 7 pixels wide, every line 15 pixels high.
 #pragma once
 
-#include "core/paint_list.h"
+#include "core/graph/paint_list.h"
 
 #include <string_view>
 

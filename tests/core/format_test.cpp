@@ -1,5 +1,5 @@
 // FormatDecimal and the comma parsers: exact rounding, grouping, exponent form, errors.
-#include "core/format.h"
+#include "core/common/format.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Zoom limits, each scale's own row, and the overlay choice rules of the graph window.
-#include "core/graph_controls.h"
+#include "core/graph/graph_controls.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
 // Pan and overlay drag, hover cursor and cursor watch of the graph window.
-#include "core/graph_mouse.h"
-#include "core/graph_plot.h"
+#include "core/graph/graph_mouse.h"
+#include "core/graph/graph_plot.h"
 
 #include <gtest/gtest.h>
 

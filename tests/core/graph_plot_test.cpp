@@ -1,6 +1,6 @@
 // The graph picture as primitives: maps, choice of records, grid, labels, overlay and curve.
-#include "core/graph_controls.h"
-#include "core/graph_plot.h"
+#include "core/graph/graph_controls.h"
+#include "core/graph/graph_plot.h"
 #include "tests/core/fixed_text_measure.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 // The graph's scale tables, plotted values and label texts.
-#include "core/graph_scale.h"
+#include "core/graph/graph_scale.h"
 
 #include <gtest/gtest.h>
 #include <string>

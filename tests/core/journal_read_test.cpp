@@ -1,14 +1,14 @@
 // Journal lines read back: every record the writer can format (all magnitudes, every
 // delimiter a setting can give, both unit forms) reads back through the journal and table
 // readers; a damaged journal gives every line that is still whole.
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/format.h"
-#include "core/journal_store.h"
-#include "core/record_log.h"
-#include "core/settings_file.h"
-#include "core/table_file.h"
-#include "core/table_row.h"
+#include "core/common/cp1251.h"
+#include "core/common/date_time.h"
+#include "core/common/format.h"
+#include "core/files/table_file.h"
+#include "core/journal/journal_store.h"
+#include "core/log/record_log.h"
+#include "core/settings/settings_file.h"
+#include "core/table/table_row.h"
 #include "tests/common/temp_dir.h"
 
 #include <cfloat>

@@ -1,13 +1,13 @@
 // The journal folder: names, listing with what each journal holds, the recovery offer, the
 // clean-up rule and deleting.
-#include "core/atomic_file.h"
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/file_lock.h"
-#include "core/journal.h"
-#include "core/journal_store.h"
-#include "core/journal_writer.h"
-#include "core/table_row.h"
+#include "core/common/cp1251.h"
+#include "core/common/date_time.h"
+#include "core/files/atomic_file.h"
+#include "core/files/file_lock.h"
+#include "core/journal/journal.h"
+#include "core/journal/journal_store.h"
+#include "core/journal/journal_writer.h"
+#include "core/table/table_row.h"
 #include "tests/common/temp_dir.h"
 
 #include <fcntl.h>

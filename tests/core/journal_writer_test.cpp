@@ -1,9 +1,9 @@
 // The live journal file: rows written at once, synced at most every interval and on demand,
 // never a half row, never another file replaced, and after a failure the next row catches up.
-#include "core/atomic_file.h"
-#include "core/date_time.h"
-#include "core/journal.h"
-#include "core/journal_writer.h"
+#include "core/common/date_time.h"
+#include "core/files/atomic_file.h"
+#include "core/journal/journal.h"
+#include "core/journal/journal_writer.h"
 #include "tests/common/temp_dir.h"
 
 #include <cerrno>

@@ -1,5 +1,5 @@
 // CRC-8, frame check and frame builder of the meter's link.
-#include "core/link_protocol.h"
+#include "core/link/link_protocol.h"
 
 #include <array>
 #include <cstdint>

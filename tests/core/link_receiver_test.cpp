@@ -1,5 +1,5 @@
 // Receiver state machine: unstuffing, framing, drops by cause and the status area copy.
-#include "core/link_receiver.h"
+#include "core/link/link_receiver.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The marks file beside a table file: written with the table, removed when there is nothing to
 // keep, found, missing, unreadable or damaged on loading.
-#include "core/cp1251.h"
-#include "core/test_marks.h"
+#include "core/common/cp1251.h"
+#include "core/fire/fire_marks.h"
 #include "tests/common/temp_dir.h"
 
 #include <filesystem>

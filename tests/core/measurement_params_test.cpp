@@ -1,5 +1,5 @@
 // The distance and period ranges and the dialogs' check of a typed value.
-#include "core/measurement_params.h"
+#include "core/session/measurement_params.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Recording switch, restart, log reset and port transitions of the measurement session.
-#include "core/link_protocol.h"
+#include "core/link/link_protocol.h"
 #include "fake_measurement_host.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // The primitive list: text placement by anchor, dropped empty primitives, reused storage.
-#include "core/graph_plot.h"
-#include "core/paint_list.h"
+#include "core/graph/graph_plot.h"
+#include "core/graph/paint_list.h"
 #include "tests/core/fixed_text_measure.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // The "Ti=" and "Li=" label texts shared by the main, table and graph windows.
-#include "core/panel_text.h"
+#include "core/session/panel_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The record grid against the clocks and the link: a wall clock set back or forward moves
 // neither the grid nor T, and a link that falls silent leaves a gap in T instead of invented
 // or back-dated records.
-#include "core/atomic_file.h"
-#include "core/cp1251.h"
-#include "core/panel_text.h"
-#include "core/test_marks.h"
+#include "core/common/cp1251.h"
+#include "core/files/atomic_file.h"
+#include "core/fire/fire_marks.h"
+#include "core/session/panel_text.h"
 #include "fake_measurement_host.h"
 #include "tests/common/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The record log's slots: a log starts with every slot zero, also when it takes over the slots
 // of a log destroyed before it, and copies and moves carry every written slot.
-#include "core/record_log.h"
+#include "core/log/record_log.h"
 
 #include <gtest/gtest.h>
 

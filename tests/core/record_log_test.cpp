@@ -1,5 +1,5 @@
 // Record log: averaging grid and catch-up, fault gaps, empty intervals and the limits.
-#include "core/record_log.h"
+#include "core/log/record_log.h"
 #include "fake_measurement_host.h"
 
 #include <cmath>

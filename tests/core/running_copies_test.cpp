@@ -1,8 +1,8 @@
 // The running copies' folder: a copy sees the others with what they hold, not itself, and not
 // the files a killed copy left.
-#include "core/atomic_file.h"
-#include "core/journal.h"
-#include "core/running_copies.h"
+#include "core/files/atomic_file.h"
+#include "core/journal/journal.h"
+#include "core/session/running_copies.h"
 #include "tests/common/temp_dir.h"
 
 #include <filesystem>

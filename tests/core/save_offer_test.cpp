@@ -1,10 +1,10 @@
 // The save-before-discard flow scripted without a window: the questions and dialogs, the
 // write, and the journal copy of a log that must go although the user wanted it kept.
-#include "core/atomic_file.h"
-#include "core/date_time.h"
-#include "core/journal.h"
-#include "core/save_offer.h"
-#include "core/table_row.h"
+#include "core/common/date_time.h"
+#include "core/files/atomic_file.h"
+#include "core/files/save_offer.h"
+#include "core/journal/journal.h"
+#include "core/table/table_row.h"
 #include "fake_prompts.h"
 #include "tests/common/temp_dir.h"
 

@@ -1,12 +1,12 @@
 // The session's journal on a fake clock: a row per record in the table window's format, on
 // disk within a second, a new file per log, the closing marker only for a normal end, the
 // marks and the save note beside it, and a failing disk told once while the log goes on.
-#include "core/atomic_file.h"
-#include "core/cp1251.h"
-#include "core/journal.h"
-#include "core/journal_store.h"
-#include "core/table_file.h"
-#include "core/table_row.h"
+#include "core/common/cp1251.h"
+#include "core/files/atomic_file.h"
+#include "core/files/table_file.h"
+#include "core/journal/journal.h"
+#include "core/journal/journal_store.h"
+#include "core/table/table_row.h"
 #include "fake_measurement_host.h"
 #include "tests/common/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The table of the settings rows: what each row carries, and a read file's values going into
 // the windows' own structures while frames and showing stay with the windows.
-#include "core/settings_file.h"
+#include "core/settings/settings_file.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,5 +1,5 @@
 // Typed access to the status area at the payload's byte offsets.
-#include "core/status_area.h"
+#include "core/link/status_area.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/settings_file.h"
-#include "core/table_file.h"
-#include "core/table_row.h"
+#include "core/common/cp1251.h"
+#include "core/common/date_time.h"
+#include "core/files/table_file.h"
+#include "core/settings/settings_file.h"
+#include "core/table/table_row.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

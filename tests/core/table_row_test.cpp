@@ -1,5 +1,5 @@
-#include "core/date_time.h"
-#include "core/table_row.h"
+#include "core/common/date_time.h"
+#include "core/table/table_row.h"
 
 #include <gtest/gtest.h>
 

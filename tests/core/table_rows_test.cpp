@@ -1,8 +1,8 @@
 // The table window's rows as the records they show: a row keeps naming its record while the
 // log grows and names none once the log was emptied or replaced.
-#include "core/table_file.h"
-#include "core/table_row.h"
-#include "core/table_rows.h"
+#include "core/files/table_file.h"
+#include "core/table/table_row.h"
+#include "core/table/table_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The technical panel's logic: block values, smoothing, pointer geometry, texts, mode line.
-#include "core/tech_panel.h"
+#include "core/tech/tech_panel.h"
 
 #include <algorithm>
 #include <cmath>

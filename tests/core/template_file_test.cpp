@@ -1,5 +1,5 @@
-#include "core/cp1251.h"
-#include "core/template_file.h"
+#include "core/common/cp1251.h"
+#include "core/files/template_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The least move that puts a window wholly on a screen.
-#include "core/window_placement.h"
+#include "core/common/window_placement.h"
 
 #include <climits>
 #include <gtest/gtest.h>

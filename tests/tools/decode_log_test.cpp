@@ -1,5 +1,5 @@
 // vels5-decode --log replaying captures built here: views, records, timing, options.
-#include "core/link_protocol.h"
+#include "core/link/link_protocol.h"
 #include "tests/common/status_frame.h"
 #include "tests/tools/decode_tool.h"
 

@@ -1,6 +1,6 @@
 // vels5-decode run on captures built here: frames, status fields, drop counts, errors.
-#include "core/link_protocol.h"
-#include "core/status_area.h"
+#include "core/link/link_protocol.h"
+#include "core/link/status_area.h"
 #include "tests/tools/decode_tool.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 // Deliberate line damage and the receive log, checked against the monitor's receiver.
-#include "core/link_protocol.h"
-#include "core/link_receiver.h"
+#include "core/link/link_protocol.h"
+#include "core/link/link_receiver.h"
 #include "tools/vels5-meter/line_damage.h"
 #include "tools/vels5-meter/rx_log.h"
 #include "tools/vels5-meter/scenario.h"

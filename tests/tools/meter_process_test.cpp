@@ -1,7 +1,7 @@
 // The vels5-meter program as a process: port map entry, frames on a real pty, restart,
 // signals, a second simulator, a killed one, a device given by path.
-#include "core/link_protocol.h"
-#include "core/link_receiver.h"
+#include "core/link/link_protocol.h"
+#include "core/link/link_receiver.h"
 #include "tests/common/pty.h"
 #include "tests/common/temp_dir.h"
 #include "tests/common/tools_dir.h"

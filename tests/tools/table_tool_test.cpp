@@ -1,5 +1,5 @@
 // vels5-table run on files written here: JSON lines, CSV, templates, refusals, exit status.
-#include "core/cp1251.h"
+#include "core/common/cp1251.h"
 #include "tests/common/tools_dir.h"
 
 #include <algorithm>

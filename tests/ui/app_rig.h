@@ -4,17 +4,17 @@
 
 #include "comm/port_map.h"
 #include "comm/va_comm.h"
-#include "core/clock.h"
-#include "core/date_time.h"
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
 #include "fake_prompts.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
+#include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
-#include "ui/test/form_test.h"
 
 #include <QDir>
 #include <QFile>

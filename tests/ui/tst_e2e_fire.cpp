@@ -4,7 +4,7 @@
 // interval where it left the band.
 #include "e2e_meter.h"
 #include "test_main.h"
-#include "ui/test/form_test.h"
+#include "ui/fire/form_test.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,11 +1,11 @@
 // The real program against the real simulator, killed with SIGKILL while it records: the
 // journal it leaves loads as a table file and holds every record written before the kill, and
 // while it ran, another process found its journal locked and the copy noted.
-#include "core/atomic_file.h"
-#include "core/file_lock.h"
-#include "core/journal_store.h"
-#include "core/running_copies.h"
-#include "core/table_file.h"
+#include "core/files/atomic_file.h"
+#include "core/files/file_lock.h"
+#include "core/files/table_file.h"
+#include "core/journal/journal_store.h"
+#include "core/session/running_copies.h"
 #include "e2e_meter.h"
 #include "test_main.h"
 

@@ -2,11 +2,11 @@
 // the clean-up at start, the rows journalled from a real serial line, the save note, and the
 // "Журналы…" dialog (list, open under the load rule, delete after asking).
 #include "app_rig.h"
-#include "core/atomic_file.h"
-#include "core/journal.h"
-#include "core/journal_store.h"
-#include "core/link_protocol.h"
-#include "core/table_row.h"
+#include "core/files/atomic_file.h"
+#include "core/journal/journal.h"
+#include "core/journal/journal_store.h"
+#include "core/link/link_protocol.h"
+#include "core/table/table_row.h"
 #include "pty_device.h"
 #include "test_main.h"
 #include "tests/common/status_frame.h"

@@ -3,8 +3,8 @@
 // vanished device and a port that cannot be opened.
 #include "app_rig.h"
 #include "comm/va_comm.h"
-#include "core/link_protocol.h"
-#include "core/status_area.h"
+#include "core/link/link_protocol.h"
+#include "core/link/status_area.h"
 #include "pty_device.h"
 #include "test_main.h"
 #include "tests/common/status_frame.h"

@@ -1,7 +1,7 @@
 // The settings file through the windows: the round trip of every value, the order in which
 // rows are applied, the conversion error, the desktop check and a file that cannot be written.
 #include "app_rig.h"
-#include "core/cp1251.h"
+#include "core/common/cp1251.h"
 #include "test_main.h"
 #include "ui/common/form_style.h"
 

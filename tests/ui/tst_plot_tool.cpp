@@ -1,13 +1,13 @@
 // vels5-plot as a separate process: the picture equals the graph window's off-screen picture
 // of the same table file; the JSON description, the options, refusals and exit statuses.
-#include "core/cp1251.h"
-#include "core/table_file.h"
-#include "core/test_marks.h"
+#include "core/common/cp1251.h"
+#include "core/files/table_file.h"
+#include "core/fire/fire_marks.h"
 #include "fake_prompts.h"
 #include "test_main.h"
 #include "tests/core/fake_measurement_host.h"
+#include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
-#include "ui/test/form_test.h"
 
 #include <QAction>
 #include <QJsonArray>

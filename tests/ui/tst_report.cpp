@@ -1,11 +1,11 @@
 // The test report: vels5-report as a separate process and the graph window's "Отчёт…" write
 // a PDF whose pages and text (read back with pdfinfo and pdftotext) hold the test; a write
 // that fails leaves no file.
-#include "core/cp1251.h"
-#include "core/table_file.h"
-#include "core/table_row.h"
-#include "core/test_marks.h"
-#include "core/test_report.h"
+#include "core/common/cp1251.h"
+#include "core/files/table_file.h"
+#include "core/fire/fire_marks.h"
+#include "core/fire/fire_report.h"
+#include "core/table/table_row.h"
 #include "fake_prompts.h"
 #include "test_main.h"
 #include "tests/core/fake_measurement_host.h"

@@ -2,9 +2,9 @@
 // loading the table file, erasing, "Все записи", showing, and the template file from the
 // table window into the graph window.
 #include "app_rig.h"
-#include "core/cp1251.h"
-#include "core/date_time.h"
-#include "core/format.h"
+#include "core/common/cp1251.h"
+#include "core/common/date_time.h"
+#include "core/common/format.h"
 #include "test_main.h"
 
 #include <QAction>

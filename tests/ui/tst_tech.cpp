@@ -1,7 +1,7 @@
 // The technical panel's window: its layout and timer, the dial face, and the composed
 // pictures (pointers, third-level mark, texts) for known block values.
-#include "core/dial_geometry.h"
-#include "core/status_area.h"
+#include "core/link/status_area.h"
+#include "core/tech/dial_geometry.h"
 #include "picture_probe.h"
 #include "test_main.h"
 #include "ui/common/form_style.h"

@@ -2,8 +2,8 @@
 // registered in the port map sends status frames with known block codes; the panel's values,
 // texts and pointers follow while it is visible and stop following while it is hidden.
 #include "app_rig.h"
-#include "core/dial_geometry.h"
-#include "core/status_area.h"
+#include "core/link/status_area.h"
+#include "core/tech/dial_geometry.h"
 #include "picture_probe.h"
 #include "pty_device.h"
 #include "test_main.h"

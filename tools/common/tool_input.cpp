@@ -1,6 +1,6 @@
 #include "tools/common/tool_input.h"
 
-#include "core/file_read.h"
+#include "core/files/file_read.h"
 
 #include <cerrno>
 #include <cstdio>

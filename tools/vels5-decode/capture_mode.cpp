@@ -1,7 +1,7 @@
 // Capture mode: raw line bytes through the monitor's receiver, one JSON object per frame.
-#include "core/link_receiver.h"
-#include "core/status_area.h"
-#include "tools/vels5-decode/json_line.h"
+#include "core/link/link_receiver.h"
+#include "core/link/status_area.h"
+#include "tools/common/json_line.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <array>

@@ -1,11 +1,11 @@
 // Log mode: replays a capture through the monitor's mode and record-log logic on a simulated
 // clock, printing the mode panels as they change and every record written.
-#include "core/clock.h"
-#include "core/date_time.h"
-#include "core/link_receiver.h"
-#include "core/measurement_session.h"
-#include "core/status_area.h"
-#include "tools/vels5-decode/json_line.h"
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
+#include "core/link/link_receiver.h"
+#include "core/link/status_area.h"
+#include "core/session/measurement_session.h"
+#include "tools/common/json_line.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <array>

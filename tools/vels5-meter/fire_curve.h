@@ -2,8 +2,8 @@
 // for a stretch; and the thresholds of the simulated detectors under test.
 #pragma once
 
-#include "core/fire_band.h"
-#include "core/test_fires.h"
+#include "core/fire/fire_band.h"
+#include "core/fire/fire_envelopes.h"
 
 #include <optional>
 #include <vector>

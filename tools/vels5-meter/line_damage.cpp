@@ -1,7 +1,7 @@
 // Choosing and applying deliberate line damage to outgoing frames.
 #include "tools/vels5-meter/line_damage.h"
 
-#include "core/link_protocol.h"
+#include "core/link/link_protocol.h"
 
 namespace meter {
 namespace {

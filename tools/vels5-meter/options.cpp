@@ -1,8 +1,8 @@
 // Parsing of the meter simulator's command line and its help text.
 #include "tools/vels5-meter/options.h"
 
-#include "core/link_protocol.h"
-#include "core/measurement_params.h"
+#include "core/link/link_protocol.h"
+#include "core/session/measurement_params.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,8 +1,8 @@
 // What the simulator makes of the bytes it receives: frames with their verdict, for the log.
 #pragma once
 
-#include "core/link_receiver.h"
-#include "core/status_area.h"
+#include "core/link/link_receiver.h"
+#include "core/link/status_area.h"
 
 #include <cstdint>
 #include <optional>

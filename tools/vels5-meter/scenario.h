@@ -2,8 +2,8 @@
 // with a test fire, as a status payload per point in time.
 #pragma once
 
-#include "core/status_area.h"
-#include "core/test_fires.h"
+#include "core/fire/fire_envelopes.h"
+#include "core/link/status_area.h"
 #include "tools/vels5-meter/fire_curve.h"
 
 #include <cstdint>

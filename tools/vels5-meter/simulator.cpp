@@ -1,7 +1,7 @@
 // The simulator's loop: timing of the frames, the line, and the log.
 #include "tools/vels5-meter/simulator.h"
 
-#include "core/link_protocol.h"
+#include "core/link/link_protocol.h"
 #include "tools/vels5-meter/line_damage.h"
 
 #include <array>

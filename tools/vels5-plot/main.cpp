@@ -1,10 +1,10 @@
 // vels5-plot: the graph window's picture of a table file, drawn without a display, as PNG or
 // BMP, or its paint description as JSON lines.
-#include "core/atomic_file.h"
-#include "core/graph_test_marks.h"
-#include "core/table_file.h"
-#include "core/template_file.h"
-#include "core/test_marks.h"
+#include "core/files/atomic_file.h"
+#include "core/files/table_file.h"
+#include "core/files/template_file.h"
+#include "core/fire/fire_marks.h"
+#include "core/graph/graph_fire_marks.h"
 #include "tools/common/tool_input.h"
 #include "tools/vels5-plot/paint_json.h"
 #include "tools/vels5-plot/plot_options.h"

@@ -1,7 +1,7 @@
 // JSON lines of a paint list.
 #include "tools/vels5-plot/paint_json.h"
 
-#include "tools/vels5-decode/json_line.h"
+#include "tools/common/json_line.h"
 
 #include <cstdio>
 #include <string_view>

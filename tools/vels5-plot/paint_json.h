@@ -1,7 +1,7 @@
 // The paint description of a picture as JSON lines: one object per primitive.
 #pragma once
 
-#include "core/paint_list.h"
+#include "core/graph/paint_list.h"
 
 #include <string>
 

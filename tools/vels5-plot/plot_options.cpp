@@ -1,9 +1,9 @@
 // vels5-plot's arguments and help.
 #include "tools/vels5-plot/plot_options.h"
 
-#include "core/graph_controls.h"
-#include "core/graph_scale.h"
-#include "core/test_fires.h"
+#include "core/fire/fire_envelopes.h"
+#include "core/graph/graph_controls.h"
+#include "core/graph/graph_scale.h"
 
 #include <charconv>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // vels5-plot's command line: the view of the graph window as options, and the help text.
 #pragma once
 
-#include "core/graph_view.h"
+#include "core/graph/graph_view.h"
 
 #include <optional>
 #include <string>

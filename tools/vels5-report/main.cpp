@@ -1,8 +1,8 @@
 // vels5-report: the test report of a table file and its marks as a PDF, drawn without a
 // display through the graph window's own drawing.
-#include "core/table_file.h"
-#include "core/test_marks.h"
-#include "core/test_report.h"
+#include "core/files/table_file.h"
+#include "core/fire/fire_marks.h"
+#include "core/fire/fire_report.h"
 #include "tools/common/tool_input.h"
 #include "tools/vels5-report/report_options.h"
 #include "ui/report/report_pdf.h"

@@ -1,8 +1,8 @@
 // vels5-report's arguments and help.
 #include "tools/vels5-report/report_options.h"
 
-#include "core/format.h"
-#include "core/measurement_params.h"
+#include "core/common/format.h"
+#include "core/session/measurement_params.h"
 
 #include <algorithm>
 #include <cmath>

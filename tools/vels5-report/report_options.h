@@ -1,7 +1,7 @@
 // vels5-report's command line and help text.
 #pragma once
 
-#include "core/test_fires.h"
+#include "core/fire/fire_envelopes.h"
 
 #include <optional>
 #include <string>

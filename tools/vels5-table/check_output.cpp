@@ -1,8 +1,8 @@
 // The verdict as JSON.
 #include "tools/vels5-table/check_output.h"
 
-#include "core/format.h"
-#include "tools/vels5-decode/json_line.h"
+#include "core/common/format.h"
+#include "tools/common/json_line.h"
 
 #include <array>
 #include <charconv>

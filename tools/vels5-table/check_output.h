@@ -1,8 +1,8 @@
 // vels5-table --check: the envelope verdict of a table file as one JSON object.
 #pragma once
 
-#include "core/fire_band.h"
-#include "core/test_fires.h"
+#include "core/fire/fire_band.h"
+#include "core/fire/fire_envelopes.h"
 
 #include <optional>
 #include <string>

@@ -1,9 +1,9 @@
 // vels5-table: reads a table or template file exactly as the windows do and prints its
 // records as JSON lines or CSV.
-#include "core/journal_store.h"
-#include "core/table_file.h"
-#include "core/template_file.h"
-#include "core/test_marks.h"
+#include "core/files/table_file.h"
+#include "core/files/template_file.h"
+#include "core/fire/fire_marks.h"
+#include "core/journal/journal_store.h"
 #include "tools/common/tool_input.h"
 #include "tools/vels5-table/check_output.h"
 #include "tools/vels5-table/table_output.h"

@@ -1,8 +1,8 @@
 // vels5-table's output: JSON lines through the decoder's writer, CSV by hand.
 #include "tools/vels5-table/table_output.h"
 
-#include "core/date_time.h"
-#include "tools/vels5-decode/json_line.h"
+#include "core/common/date_time.h"
+#include "tools/common/json_line.h"
 
 #include <array>
 #include <charconv>

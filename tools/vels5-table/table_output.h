@@ -1,9 +1,9 @@
 // What vels5-table prints: records and points as JSON lines or CSV, and refusals.
 #pragma once
 
-#include "core/journal_store.h"
-#include "core/table_file.h"
-#include "core/template_file.h"
+#include "core/files/table_file.h"
+#include "core/files/template_file.h"
+#include "core/journal/journal_store.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
 // The dialogs and messages around the table and template files.
 #include "ui/common/file_prompts.h"
 
-#include "core/atomic_file.h"
-#include "core/table_file.h"
+#include "core/files/atomic_file.h"
+#include "core/files/table_file.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Fonts and label placement shared by every window.
 #include "ui/common/form_style.h"
 
-#include "core/panel_text.h"
+#include "core/session/panel_text.h"
 
 #include <QLabel>
 #include <QToolBar>

@@ -1,7 +1,7 @@
 // The screens' available areas for core::PlaceOnScreen.
 #include "ui/common/screen_place.h"
 
-#include "core/window_placement.h"
+#include "core/common/window_placement.h"
 #include "ui/common/form_style.h"
 
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // one edit field and the "Ввод" button; Enter in the field acts as the button.
 #pragma once
 
-#include "core/measurement_params.h"
+#include "core/session/measurement_params.h"
 
 #include <QDialog>
 #include <string>

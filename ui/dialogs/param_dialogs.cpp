@@ -1,5 +1,5 @@
 // Validation of the distance and period entries.
-#include "core/measurement_params.h"
+#include "core/session/measurement_params.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
 

@@ -1,10 +1,10 @@
 // The graph window's layout, its events, and the redraw of the picture and the readout.
 #include "ui/graph/form_graph.h"
 
-#include "core/graph_scale.h"
-#include "core/measurement_session.h"
-#include "core/panel_text.h"
-#include "core/test_fires.h"
+#include "core/fire/fire_envelopes.h"
+#include "core/graph/graph_scale.h"
+#include "core/session/measurement_session.h"
+#include "core/session/panel_text.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/common/picture_box.h"

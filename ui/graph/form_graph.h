@@ -2,11 +2,11 @@
 // overlay choice, zoom, pan and overlay drag, picture saving and colours.
 #pragma once
 
-#include "core/graph_mouse.h"
-#include "core/graph_plot.h"
-#include "core/graph_view.h"
-#include "core/paint_list.h"
-#include "core/template_store.h"
+#include "core/graph/graph_mouse.h"
+#include "core/graph/graph_plot.h"
+#include "core/graph/graph_view.h"
+#include "core/graph/paint_list.h"
+#include "core/graph/template_store.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,7 +1,7 @@
 // The graph window's view handlers: time and value zoom, scale and overlay choice, saving the
 // picture and choosing the colours.
-#include "core/atomic_file.h"
-#include "core/graph_controls.h"
+#include "core/files/atomic_file.h"
+#include "core/graph/graph_controls.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
 #include "ui/graph/graph_painter.h"

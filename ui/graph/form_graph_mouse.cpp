@@ -1,6 +1,6 @@
 // The graph window's mouse handlers: pan with Shift, overlay drag, hover cursor and the cursor
 // timer that restores the default cursor once the mouse has left the plot.
-#include "core/measurement_session.h"
+#include "core/session/measurement_session.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/cursors.h"

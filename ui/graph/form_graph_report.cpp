@@ -1,7 +1,7 @@
 // The graph window's "Отчёт…": the test report of the log on screen as a PDF.
-#include "core/date_time.h"
-#include "core/measurement_session.h"
-#include "core/test_report.h"
+#include "core/common/date_time.h"
+#include "core/fire/fire_report.h"
+#include "core/session/measurement_session.h"
 #include "ui/graph/form_graph.h"
 #include "ui/prompts/prompts.h"
 #include "ui/report/report_pdf.h"

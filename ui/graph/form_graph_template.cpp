@@ -1,6 +1,6 @@
 // The graph window's "Загрузить шаблон": a template file into the template store.
-#include "core/atomic_file.h"
-#include "core/template_file.h"
+#include "core/files/atomic_file.h"
+#include "core/files/template_file.h"
 #include "ui/common/file_prompts.h"
 #include "ui/graph/form_graph.h"
 #include "ui/prompts/prompts.h"

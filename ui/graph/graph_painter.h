@@ -2,8 +2,8 @@
 // headless plot tool render through these functions, so both give the same pixels.
 #pragma once
 
-#include "core/graph_plot.h"
-#include "core/paint_list.h"
+#include "core/graph/graph_plot.h"
+#include "core/graph/paint_list.h"
 
 #include <QByteArray>
 #include <QFont>

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "comm/port_map.h"
-#include "core/measurement_session.h"
-#include "core/running_copies.h"
-#include "core/settings_file.h"
+#include "core/session/measurement_session.h"
+#include "core/session/running_copies.h"
+#include "core/settings/settings_file.h"
 #include "ui/main/help.h"
 
 #include <QMainWindow>

@@ -1,12 +1,13 @@
 // The main window's commands: recording switch, restart, window toggles, dialogs, help,
 // exit, the timers and the save offer before the log is discarded.
-#include "core/format.h"
-#include "core/save_offer.h"
+#include "core/common/format.h"
+#include "core/files/save_offer.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
+#include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/main/help.h"
@@ -14,7 +15,6 @@
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
-#include "ui/test/form_test.h"
 
 #include <QAction>
 #include <QCoreApplication>

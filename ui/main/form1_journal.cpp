@@ -1,7 +1,7 @@
 // The main window's first showing: the question when another copy of the program runs, the
 // clean-up of old saved journals and the offer to open a journal the program left unfinished.
-#include "core/journal_store.h"
-#include "core/running_copies.h"
+#include "core/journal/journal_store.h"
+#include "core/session/running_copies.h"
 #include "ui/main/form1.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"

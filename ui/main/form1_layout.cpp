@@ -1,6 +1,6 @@
 // The main window's construction (FormCreate): toolbar, menu, mode panels, status bar.
 #include "comm/va_comm.h"
-#include "core/journal.h"
+#include "core/journal/journal.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/main/cursors.h"

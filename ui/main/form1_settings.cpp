@@ -1,7 +1,7 @@
 // The main window's lifecycle around the settings file: load at the first showing, save at
 // closing, and the desktop check that keeps the table and graph windows reachable.
 #include "comm/va_comm.h"
-#include "core/atomic_file.h"
+#include "core/files/atomic_file.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/graph/form_graph.h"

@@ -1,14 +1,14 @@
 // The main window shows the session's state: mode panels, recording switch, "Ti=" label and
 // timers; and the session's calls out to the other windows.
 #include "comm/va_comm.h"
-#include "core/format.h"
-#include "core/panel_text.h"
+#include "core/common/format.h"
+#include "core/session/panel_text.h"
 #include "ui/common/form_style.h"
+#include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
-#include "ui/test/form_test.h"
 
 #include <QEvent>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The system's clocks as the measurement session reads them.
 #pragma once
 
-#include "core/clock.h"
-#include "core/date_time.h"
+#include "core/common/clock.h"
+#include "core/common/date_time.h"
 
 namespace ui {
 

@@ -2,7 +2,7 @@
 // message boxes and dialogs of QtPrompts in the program, the scripted answers in tests.
 #pragma once
 
-#include "core/prompts.h"
+#include "core/common/prompts.h"
 #include "ui/prompts/prompts.h"
 
 namespace ui {

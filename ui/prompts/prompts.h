@@ -2,7 +2,7 @@
 // it and tests answer from a script instead of a modal dialog.
 #pragma once
 
-#include "core/prompts.h"
+#include "core/common/prompts.h"
 
 #include <QColor>
 #include <QString>

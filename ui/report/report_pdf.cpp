@@ -1,9 +1,9 @@
 // Laying out and writing the test report's PDF pages.
 #include "ui/report/report_pdf.h"
 
-#include "core/fire_test.h"
-#include "core/format.h"
-#include "core/graph_test_marks.h"
+#include "core/common/format.h"
+#include "core/fire/fire_test.h"
+#include "core/graph/graph_fire_marks.h"
 #include "ui/graph/graph_painter.h"
 
 #include <QFontMetricsF>

@@ -2,7 +2,7 @@
 // the verdict, the detectors and, as an appendix, the records.
 #pragma once
 
-#include "core/test_report.h"
+#include "core/fire/fire_report.h"
 
 #include <QImage>
 #include <QString>

@@ -1,10 +1,10 @@
 // The journals dialog: a thin list over core::ListJournals.
 #include "ui/table/form_journals.h"
 
-#include "core/date_time.h"
-#include "core/format.h"
-#include "core/journal_store.h"
-#include "core/measurement_session.h"
+#include "core/common/date_time.h"
+#include "core/common/format.h"
+#include "core/journal/journal_store.h"
+#include "core/session/measurement_session.h"
 #include "ui/common/file_prompts.h"
 #include "ui/common/form_style.h"
 #include "ui/prompts/prompts.h"

@@ -1,7 +1,7 @@
 // "Журналы…": the journals of the recorded logs, to open one as a table file or delete it.
 #pragma once
 
-#include "core/journal_store.h"
+#include "core/journal/journal_store.h"
 
 #include <QDialog>
 #include <vector>

@@ -1,10 +1,10 @@
 // The table window's layout, live rows, follow mode, editing and distance label.
 #include "ui/table/form_tabl.h"
 
-#include "core/format.h"
-#include "core/measurement_session.h"
-#include "core/panel_text.h"
-#include "core/table_row.h"
+#include "core/common/format.h"
+#include "core/session/measurement_session.h"
+#include "core/session/panel_text.h"
+#include "core/table/table_row.h"
 #include "ui/common/form_style.h"
 #include "ui/common/glyphs.h"
 #include "ui/common/screen_place.h"

@@ -2,8 +2,8 @@
 // with the table file (save, load) and the template file (save).
 #pragma once
 
-#include "core/table_rows.h"
-#include "core/table_view.h"
+#include "core/table/table_rows.h"
+#include "core/table/table_view.h"
 
 #include <QMainWindow>
 #include <vector>

@@ -2,7 +2,7 @@
 // both dials with that dial's layout.
 #include "ui/tech/dial_painter.h"
 
-#include "core/dial_geometry.h"
+#include "core/tech/dial_geometry.h"
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
 

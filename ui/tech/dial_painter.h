@@ -2,7 +2,7 @@
 // texts over a copy of it. Painting depends only on the frame description it is given.
 #pragma once
 
-#include "core/tech_panel.h"
+#include "core/tech/tech_panel.h"
 
 #include <QFont>
 #include <QImage>

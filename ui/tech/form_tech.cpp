@@ -1,7 +1,7 @@
 // The technical panel's window: the face, the redraw timer and the values of each frame.
 #include "ui/tech/form_tech.h"
 
-#include "core/status_area.h"
+#include "core/link/status_area.h"
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
 #include "ui/common/screen_place.h"

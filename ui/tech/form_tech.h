@@ -2,7 +2,7 @@
 // main window hands it with each status frame while it is visible.
 #pragma once
 
-#include "core/tech_panel.h"
+#include "core/tech/tech_panel.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,0 +1,390 @@
+// The main window's measurement logic: modes, recording switch, record timer and restart.
+#include "core/session/measurement_session.h"
+
+#include "core/link/link_protocol.h"
+
+namespace core {
+
+MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
+    : m_host(host), m_clock(clock), m_receiver(m_status, this) {}
+
+// ---------------------------------------------------------------- link
+
+void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
+    // The receiver must not be fed from inside its own sink calls: its frame buffer is in use.
+    if (m_receiving) {
+        m_droppedWhileBusy += bytes.size();
+        return;
+    }
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(m_receiving);
+    m_receiver.Push(bytes);
+}
+
+void MeasurementSession::OnValidFrame() {
+    ReArmWatchdog();
+    m_silentCopies = 0;
+    if (m_linkLost)
+        OnLinkBack();
+}
+
+void MeasurementSession::OnStatusFrame() {
+    ProcessStatus();
+}
+
+void MeasurementSession::Timer2Timer() {
+    if (!m_timer2.running)
+        return;
+    OnLinkLost();
+    // pStart lies in front of the other panels, so showing it hides whatever they show.
+    m_view.pStart = true;
+    m_view.lStart.text.assign(mode_text::kNoLink);
+    StopTimer(m_timer2);
+    StopTimer(m_timer1);
+    m_lastMode = 0;
+    m_host.TechLinkLost();
+}
+
+void MeasurementSession::DeviceLost() {
+    OnLinkLost();
+    StopTimer(m_timer1);
+}
+
+// No frame comes for now. The records repeated since the last frame are marked as such; the
+// grid stops here and no record is written until frames come again.
+void MeasurementSession::OnLinkLost() {
+    if (m_linkLost)
+        return;
+    m_linkLost = true;
+    if (m_silentCopies > 0 && m_silentCopies <= m_log.Count()) {
+        const int first = m_log.Count() - m_silentCopies;
+        m_test.MarkCopied(m_log[first].T, m_log[m_log.Count() - 1].T);
+        WriteJournalMarks();
+    }
+    m_silentCopies = 0;
+    if (m_timer1.running)
+        SkipGap();
+}
+
+// Frames come again after a lost link: the grid moves past the gap without a record in it,
+// so T jumps over the gap and nothing measured afterwards is stamped inside it.
+void MeasurementSession::OnLinkBack() {
+    m_linkLost = false;
+    SkipGap();
+}
+
+void MeasurementSession::SkipGap() {
+    if (m_recording.state != RecordingState::On)
+        return;
+    const TickResult result =
+        m_log.SkipGap(m_clock.Read(), m_params.wTimeStep, m_status.AnyFault());
+    if (result.outcome == TickOutcome::Written)
+        RecordWritten();
+    if (result.limitReached)
+        StopAtLimit();
+}
+
+// ---------------------------------------------------------------- modes
+
+void MeasurementSession::ProcessStatus() {
+    if (m_host.TechVisible())
+        m_host.UpdateTech();
+    const std::uint8_t mode = m_status.Mode();
+    if (m_lastMode != (mode & 0x0F))
+        ModeChange(mode & 0x0F);
+    if ((mode & mode_bit::kWork) && !WorkView(mode))
+        return;
+    if (mode & mode_bit::kAdjustment)
+        ShowAdjustment(m_view, m_status, m_blink);
+    if (mode & mode_bit::kStabilisation)
+        ShowStabilisation(m_view, m_status);
+}
+
+void MeasurementSession::ModeChange(std::uint8_t mode) {
+    ReArmWatchdog();
+    m_lastMode = mode;
+    if (mode & mode_bit::kStart) {
+        m_view.pStart = true;
+        m_view.pAdjust = m_view.pStab = m_view.pWork = false;
+        // After a link loss lStart reads "Нет связи"; a start frame proves the link is back.
+        m_view.lStart.text.assign(mode_text::kStart);
+        StopTimer(m_timer1);
+        m_view.bbRestart = false;
+    }
+    if (mode & mode_bit::kStabilisation) {
+        m_view.pStart = m_view.pAdjust = m_view.pWork = false;
+        m_view.pStab = true;
+        StopTimer(m_timer1);
+        m_view.bbRestart = false;
+    }
+    if (mode & mode_bit::kWork) {
+        m_view.pStart = m_view.pAdjust = m_view.pStab = false;
+        m_view.pWork = true;
+        m_view.bbRestart = true;
+    }
+    if (mode & mode_bit::kAdjustment) {
+        m_view.pStart = m_view.pStab = m_view.pWork = false;
+        StopTimer(m_timer1);
+        StopTimer(m_timer2);
+        m_view.bbRestart = false;
+        // Entering adjustment ends the measurement: the log is saved or journalled unless the
+        // user said No; only when even that failed does it stay for another try.
+        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed) {
+            EndJournal(true);
+            ResetLog();
+        }
+        m_view.pError = true; // the adjustment view decides between pAdjust and pError
+    }
+}
+
+// Returns false when the frame ends ProcessStatus (a measurement under way in the meter).
+bool MeasurementSession::WorkView(std::uint8_t mode) {
+    if (mode & mode_bit::kMeasuring) {
+        ShowMeasurement(m_view);
+        m_log.SetIdle();
+        return false;
+    }
+    StartTimer1();
+    m_view.bbRestart = true;
+    if (ShowWork(m_view, m_status) && m_recording.state == RecordingState::On)
+        Accumulate();
+    return true;
+}
+
+// ---------------------------------------------------------------- record log
+
+void MeasurementSession::Accumulate() {
+    const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
+    // A NaN or an infinity (or a density beyond the float range) would make the record and
+    // its journal line unreadable: such a frame is left out and counted.
+    if (!RecordLog::Recordable(m_status.Ui(), density)) {
+        ++m_badValueFrames;
+        return;
+    }
+    if (m_log.NSamples() < 0) {
+        // A new log begins with this frame; the old one was dropped without a question, so
+        // its journal stays unfinished and is offered at the next start.
+        NewTest();
+        StartJournalLog(true);
+        m_silentCopies = 0;
+    }
+    m_log.Accumulate(m_clock.Read(), m_status.Ui(), density);
+}
+
+void MeasurementSession::Timer1Timer() {
+    if (!m_timer1.running || m_recording.state != RecordingState::On || m_linkLost)
+        return;
+    const TickResult result = m_log.Tick(m_clock.Read(), m_params.wTimeStep, m_status.AnyFault());
+    if (result.outcome == TickOutcome::Written) {
+        m_silentCopies = result.copied ? m_silentCopies + 1 : 0;
+        RecordWritten();
+    }
+    if (m_log.Count() > 0) {
+        ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
+    }
+    if (m_journal && m_journal->Pending()) {
+        const FileWriteResult synced = m_journal->Tick(m_clock.SteadyMs());
+        if (!synced)
+            JournalFailed(synced);
+    }
+    if (result.limitReached)
+        StopAtLimit();
+}
+
+// The newest record reaches the journal, the test, the table and the graph.
+void MeasurementSession::RecordWritten() {
+    const int index = m_log.Count() - 1;
+    JournalRecord(index);
+    UpdateTest();
+    if (m_host.TableVisible())
+        m_host.AddRecordRow(index);
+    if (m_host.GraphVisible())
+        m_host.RedrawGraph();
+}
+
+void MeasurementSession::NewTest() {
+    m_test.NewTest();
+    m_test.SetLogSetup(m_params.fDist, m_params.wTimeStep);
+}
+
+void MeasurementSession::ResetLog() {
+    StartJournalLog(true);
+    ShowElapsed(session_text::kTimeZero);
+    m_log.SetCount(0);
+    m_silentCopies = 0;
+    NewTest();
+    m_host.ClearRows();
+    m_host.RedrawGraph();
+    ReArmWatchdog();
+}
+
+void MeasurementSession::ShowElapsed(std::string_view text) {
+    if (m_host.TableVisible())
+        m_host.SetTableTime(text);
+    if (m_host.GraphVisible())
+        m_host.SetGraphTime(text);
+    m_timeText.assign(text);
+}
+
+// The log cannot take another record: recording pauses, so nothing is overwritten and the
+// user can save the log and resume with a new one.
+void MeasurementSession::StopAtLimit() {
+    Pause();
+    m_host.NotifyLogFull(session_text::kLogFull);
+}
+
+// ---------------------------------------------------------------- recording switch
+
+void MeasurementSession::miLinkClick() {
+    if (m_recording.state == RecordingState::On)
+        Pause();
+    else if (m_recording.state == RecordingState::Paused)
+        Resume();
+}
+
+void MeasurementSession::bbEnRecClick(bool down) {
+    if (down && m_recording.state == RecordingState::On)
+        Pause();
+    else if (!down && m_recording.state == RecordingState::Paused)
+        Resume();
+}
+
+void MeasurementSession::Pause() {
+    m_recording.miLinkCaption.assign(session_text::kEnableRecording);
+    m_recording.bbEnRecHint.assign(session_text::kEnableRecording);
+    m_recording.state = RecordingState::Paused;
+    m_recording.bbEnRecDown = true;
+    StopTimer(m_timer1);
+}
+
+void MeasurementSession::Resume() {
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn) {
+        m_recording.bbEnRecDown = true;
+        return;
+    }
+    EndJournal(true);
+    ResetLog();
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecDown = false;
+    m_recording.state = RecordingState::On;
+    m_log.SetIdle();
+}
+
+void MeasurementSession::bbRestartClick() {
+    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
+        return;
+    EndJournal(true);
+    ResetLog();
+    m_host.SendFrame(kRestartFrame);
+    StopTimer(m_timer1);
+}
+
+// ---------------------------------------------------------------- port
+
+void MeasurementSession::PortOpened() {
+    m_view.bbRestart = false;
+    ReArmWatchdog();
+    m_recording.state = RecordingState::On;
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.enabled = true;
+    // The button follows the state: left down from an earlier pause it would claim that
+    // recording is paused while it is on.
+    m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
+    m_recording.bbEnRecDown = false;
+    ResetLog();
+}
+
+void MeasurementSession::PortClosed() {
+    m_view.bbRestart = false;
+    StopTimer(m_timer1);
+    StopTimer(m_timer2);
+    m_recording.state = RecordingState::Unavailable;
+    m_recording.miLinkCaption.assign(session_text::kDisableRecording);
+    m_recording.enabled = false;
+    m_host.TechLinkLost();
+}
+
+void MeasurementSession::PortOpenFailed() {
+    m_view.bbRestart = false;
+    StopTimer(m_timer1);
+    StopTimer(m_timer2);
+    m_host.TechLinkLost();
+}
+
+// ---------------------------------------------------------------- fire test
+
+std::span<const MeasurementRecord> MeasurementSession::Records() const {
+    return {&m_log[0], static_cast<std::size_t>(m_log.Count())};
+}
+
+bool MeasurementSession::CanMark() const {
+    return m_recording.state != RecordingState::Unavailable && m_log.NSamples() >= 0;
+}
+
+double MeasurementSession::LogSecondsNow() const {
+    return LogSecondsAt(m_log, m_clock.Read());
+}
+
+bool MeasurementSession::StartFire() {
+    if (!CanMark())
+        return false;
+    m_test.StartFire(LogSecondsNow());
+    UpdateTest();
+    return true;
+}
+
+bool MeasurementSession::MarkAlarm(int index) {
+    if (!CanMark())
+        return false;
+    const float m = static_cast<float>(static_cast<double>(m_status.Di()) /
+                                       static_cast<double>(m_params.fDist));
+    if (!m_test.MarkAlarm(index, LogSecondsNow(), m))
+        return false;
+    UpdateTest();
+    return true;
+}
+
+void MeasurementSession::UpdateTest() {
+    m_test.Update(Records());
+    WriteJournalMarks();
+}
+
+void MeasurementSession::LogLoaded(const TestMarks* marks) {
+    // The log that was replaced without a question keeps an unfinished journal.
+    StartJournalLog(false);
+    if (marks)
+        m_test.Load(*marks);
+    else
+        m_test.NewTest();
+    UpdateTest();
+}
+
+// ---------------------------------------------------------------- timers
+
+void MeasurementSession::StartTimer1() {
+    if (!m_timer1.running) {
+        m_timer1.running = true;
+        ++m_timer1.starts;
+    }
+}
+
+void MeasurementSession::StopTimer(TimerCommand& timer) {
+    timer.running = false;
+    // No tick comes to sync what waits: it goes to the disk now.
+    if (m_journal && m_journal->Pending()) {
+        const FileWriteResult synced = m_journal->Sync();
+        if (!synced)
+            JournalFailed(synced);
+    }
+}
+
+void MeasurementSession::ReArmWatchdog() {
+    m_timer2.running = true;
+    ++m_timer2.starts;
+}
+
+} // namespace core

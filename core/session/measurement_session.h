@@ -1,0 +1,319 @@
+// The main window's measurement state without the widgets: status area and receiver, mode
+// panels, record log, recording switch, timers and the restart command.
+#pragma once
+
+#include "core/common/clock.h"
+#include "core/files/save_offer.h"
+#include "core/fire/fire_test.h"
+#include "core/journal/journal_writer.h"
+#include "core/link/link_receiver.h"
+#include "core/link/status_area.h"
+#include "core/log/record_log.h"
+#include "core/session/measurement_params.h"
+#include "core/session/mode_view.h"
+#include "core/session/panel_text.h"
+#include "core/table/table_view.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+/// Texts of the recording switch and the elapsed-time labels (UTF-8).
+namespace session_text {
+inline constexpr std::string_view kDisableRecording = "Запретить запись";
+inline constexpr std::string_view kEnableRecording = "Разрешить запись";
+inline constexpr std::string_view kTimeZero = kElapsedZero;
+inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
+/// First line of the notice of a journal that cannot be written.
+inline constexpr std::string_view kJournalFailed =
+    "Журнал испытания не записывается на диск, запись продолжается только в памяти. "
+    "Сохраните таблицу.";
+} // namespace session_text
+
+/// Recording state: the Tag of miLink.
+enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
+
+/// What the main window does for the session. Implemented by the main window, faked by tests.
+/// Every call happens on the GUI thread, from inside a MeasurementSession method.
+class IMeasurementHost {
+public:
+    virtual ~IMeasurementHost() = default;
+
+    virtual bool TechVisible() const = 0;
+    virtual bool TableVisible() const = 0;
+    virtual bool GraphVisible() const = 0;
+    /// The technical panel's UpdateTech; called only while TechVisible().
+    virtual void UpdateTech() = 0;
+    /// No frames come any more (the watchdog expired, the port was closed): the technical
+    /// panel drops its values until the next UpdateTech. Called whether it is visible or not.
+    virtual void TechLinkLost() = 0;
+    /// The table window's AddRecordRow(index); called only while TableVisible().
+    virtual void AddRecordRow(int index) = 0;
+    /// The table window's ClearRows; called whether the table is visible or not.
+    virtual void ClearRows() = 0;
+    /// The graph window's RedrawGraph; Timer1Timer calls it only while GraphVisible(),
+    /// ResetLog always.
+    virtual void RedrawGraph() = 0;
+    /// The "Ti=" label lTime of the table (graph) window; called only while it is visible.
+    virtual void SetTableTime(std::string_view text) = 0;
+    virtual void SetGraphTime(std::string_view text) = 0;
+    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0): the flow
+    /// of core/save_offer.h. Forced on entering adjustment, where Failed keeps the log and
+    /// anything else empties it.
+    virtual SaveAnswer OfferSaveLog(LogDiscard discard) = 0;
+    /// Writes a complete frame to the open port; a failure is ignored.
+    virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
+    /// The log reached its limit and recording stopped: show `text` to the user once.
+    virtual void NotifyLogFull(std::string_view text) = 0;
+    /// The delimiter and unit choice of the table window: the format of the journal's rows.
+    virtual TableView RowFormat() const = 0;
+    /// The journal of the current log cannot be written: show `text` to the user. Called at
+    /// most once per log; recording goes on in memory.
+    virtual void NotifyJournalFailure(std::string_view text) = 0;
+};
+
+/// A host that shows nothing, answers every save offer with go on and ignores what is sent:
+/// the base of the decoder's replay, the benchmarks and the fuzz target, which override only
+/// what they observe. The visibility answers are plain fields.
+class NullMeasurementHost : public IMeasurementHost {
+public:
+    bool techVisible = false;
+    bool tableVisible = false;
+    bool graphVisible = false;
+
+    bool TechVisible() const override { return techVisible; }
+    bool TableVisible() const override { return tableVisible; }
+    bool GraphVisible() const override { return graphVisible; }
+    void UpdateTech() override {}
+    void TechLinkLost() override {}
+    void AddRecordRow(int) override {}
+    void ClearRows() override {}
+    void RedrawGraph() override {}
+    void SetTableTime(std::string_view) override {}
+    void SetGraphTime(std::string_view) override {}
+    SaveAnswer OfferSaveLog(LogDiscard) override { return SaveAnswer::GoOn; }
+    void SendFrame(std::span<const std::uint8_t>) override {}
+    void NotifyLogFull(std::string_view) override {}
+    TableView RowFormat() const override { return {}; }
+    void NotifyJournalFailure(std::string_view) override {}
+};
+
+/// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
+/// (stop and start: a full interval from now); when `running` is false, stop it.
+struct TimerCommand {
+    bool running = false;
+    std::uint32_t starts = 0; ///< incremented by every start and re-arm
+    bool operator==(const TimerCommand&) const = default;
+};
+
+/// The recording switch as shown: miLink (Tag, caption, enabled) and bbEnRec (hint, down,
+/// enabled).
+struct RecordingView {
+    RecordingState state = RecordingState::Unavailable;
+    std::string miLinkCaption{session_text::kDisableRecording};
+    std::string bbEnRecHint{session_text::kDisableRecording};
+    bool bbEnRecDown = false;
+    bool enabled = false; ///< miLink and bbEnRec
+    bool operator==(const RecordingView&) const = default;
+};
+
+/// The main window's measurement logic. The window forwards its events to the handlers
+/// below (same names as its own) and then shows View(), Recording(), TimeText() and applies
+/// Timer1()/Timer2(). Owns the status area, the receiver and the record log; the host and the
+/// clock must outlive it. GUI thread only. Large (the log): allocate it once, with the window.
+class MeasurementSession final : private ILinkSink {
+public:
+    MeasurementSession(IMeasurementHost& host, const IClock& clock);
+    MeasurementSession(const MeasurementSession&) = delete;
+    MeasurementSession& operator=(const MeasurementSession&) = delete;
+
+    // --- Link (MyCOMRxChar, Timer2Timer)
+    /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
+    /// each status frame is copied into the status area and runs ProcessStatus.
+    /// Bytes that arrive while a frame is being processed (a modal save offer keeps the
+    /// serial events coming) are dropped and counted; the receiver picks up again at the
+    /// next frame start.
+    void ReceiveBytes(std::span<const std::uint8_t> bytes);
+    /// Bytes dropped because they arrived while a frame was being processed.
+    std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
+    /// Fault-free work frames left out of the log because Ui or Di / fDist is not a finite
+    /// value within the float range.
+    std::uint64_t BadValueFrames() const { return m_badValueFrames; }
+    /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0,
+    /// the technical panel is told (TechLinkLost).
+    /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
+    /// nothing. The link counts as lost (below).
+    void Timer2Timer();
+    /// The open device has vanished: the link counts as lost at once, Timer1 stops; the
+    /// watchdog still tells the user.
+    ///
+    /// While the link is lost no record is written. Records repeated since the last valid
+    /// frame (intervals without frames before the loss was known) are marked in the test as
+    /// copied. The next valid frame ends the loss: the grid moves to the present without a
+    /// record for the gap, so T jumps over it, as over a fault.
+    void DeviceLost();
+    /// No valid frame has come since the watchdog fired or the device vanished.
+    bool LinkLost() const { return m_linkLost; }
+
+    // --- Modes
+    /// Updates the view, timers and log from the status area (after each status frame).
+    void ProcessStatus();
+
+    // --- Record log
+    /// Adds the status area's Ui and Di / fDist to the accumulator.
+    void Accumulate();
+    /// The record timer's tick (every 300 ms while Timer1 runs). A tick while Timer1 is
+    /// stopped here does nothing: entering adjustment stops it before the save offer, whose
+    /// modal loop may still deliver a tick.
+    void Timer1Timer();
+    /// Empties the log: "Ti= 00:00:00" labels, Count 0, ClearRows, RedrawGraph, watchdog
+    /// re-armed. The accumulator is kept.
+    void ResetLog();
+
+    // --- Recording switch and restart
+    /// miLinkClick: pauses when on, resumes (after OfferSaveLog) when paused.
+    void miLinkClick();
+    /// bbEnRecClick with the button's new position: down pauses, up resumes. After a refused
+    /// resume the view says the button is down again.
+    void bbEnRecClick(bool down);
+    /// bbRestartClick (also after OK in the distance and period dialogs): OfferSaveLog; on
+    /// go on ResetLog, send the restart frame C0 22 00 EE, stop Timer1.
+    void bbRestartClick();
+
+    // --- Port transitions (TxClick)
+    /// A port was opened: recording on, watchdog started, ResetLog.
+    void PortOpened();
+    /// "Выкл" chosen: recording unavailable, both timers stopped, the technical panel told
+    /// (TechLinkLost).
+    void PortClosed();
+    /// Opening a port failed (the previous one is closed): both timers stopped, bbRestart
+    /// disabled, the technical panel told; the recording state is left as it was.
+    void PortOpenFailed();
+
+    // --- Fire test of the current log
+    /// The test: its marks, verdict and end. Edits made directly on it (fire, detectors,
+    /// undo, a moved fire start) take effect with the next UpdateTest. A reset of the log
+    /// (ResetLog, or a new log beginning at Accumulate) starts a new test, which takes the
+    /// distance and period the log is recorded with.
+    FireTest& Test() { return m_test; }
+    const FireTest& Test() const { return m_test; }
+    /// A fire start or an alarm can be marked now: a port is open and a log is being built.
+    bool CanMark() const;
+    /// The log time now, seconds to 0,1 (0 before the first record).
+    double LogSecondsNow() const;
+    /// "Пуск пожара": the fire starts now. False (nothing changes) when nothing can be marked.
+    bool StartFire();
+    /// "Сработал" of detector `index` now, its threshold m = Di / fDist of the latest status
+    /// frame. False when nothing can be marked or there is no such detector.
+    bool MarkAlarm(int index);
+    /// Re-evaluates the verdict and the end of the test against the log.
+    void UpdateTest();
+    /// A table file was loaded into the log: the marks read beside it replace the test, or,
+    /// with none, a new test begins.
+    void LogLoaded(const TestMarks* marks);
+    /// Changes whenever another log takes the place of the current one (a reset, a new log
+    /// begun by the meter, a table loaded): what a view keeps of a log (the graph's pan) goes
+    /// with it.
+    std::uint32_t LogNumber() const { return m_log.Generation(); }
+
+    // --- Journal of the current log (core/journal_writer.h)
+    /// Journals every log built from now on into `dir`: a new file at the first record of a
+    /// log, a row per record, the fire test's marks in its ".test.txt". "" (the default)
+    /// journals nothing. `io` replaces the system calls (tests). A loaded table file gets no
+    /// journal: it is on disk already.
+    void SetJournal(std::string dir, JournalIo io = {});
+    /// The journal file of the current log, "" when it has none.
+    std::string JournalPath() const;
+    /// The journal holds every record of the current log and its marks, so it can stand in
+    /// for a save.
+    bool JournalComplete() const;
+    /// The user saved the current log to the table file `path`: the journal notes it (a
+    /// journal that is closed, saved and old may be cleaned up). A record written after the
+    /// save takes the note back.
+    void LogSaved(const std::string& path);
+    /// The log ends normally (the program closes): its journal gets the closing marker.
+    void EndLog();
+
+    // --- State the window shows
+    const ModeView& View() const { return m_view; }
+    const RecordingView& Recording() const { return m_recording; }
+    /// The main window's "Ti=" label lTime.
+    const std::string& TimeText() const { return m_timeText; }
+    const TimerCommand& Timer1() const { return m_timer1; }
+    const TimerCommand& Timer2() const { return m_timer2; }
+
+    // --- Owned data
+    StatusArea& Status() { return m_status; }
+    const StatusArea& Status() const { return m_status; }
+    RecordLog& Log() { return m_log; }
+    const RecordLog& Log() const { return m_log; }
+    MeasurementParams& Params() { return m_params; }
+    const MeasurementParams& Params() const { return m_params; }
+    const LinkReceiver& Receiver() const { return m_receiver; }
+    std::uint8_t LastMode() const { return m_lastMode; }
+    std::uint16_t Blink() const { return m_blink; }
+
+private:
+    void OnValidFrame() override;
+    void OnStatusFrame() override;
+
+    void OnLinkLost();
+    void OnLinkBack();
+    void SkipGap();
+    void RecordWritten();
+    void ModeChange(std::uint8_t mode);
+    bool WorkView(std::uint8_t mode);
+    void AdjustmentView();
+    void StabilisationView();
+    void Pause();
+    void Resume();
+    void StopAtLimit();
+    void NewTest();
+    void ShowElapsed(std::string_view text);
+    void StartTimer1();
+    void StopTimer(TimerCommand& timer);
+    void ReArmWatchdog();
+    std::span<const MeasurementRecord> Records() const;
+    void JournalRecord(int index);
+    void StartJournalLog(bool journalled);
+    void EndJournal(bool normally);
+    void WriteJournalMarks();
+    void JournalFailed(const FileWriteResult& result);
+
+    IMeasurementHost& m_host;
+    const IClock& m_clock;
+    StatusArea m_status;
+    LinkReceiver m_receiver;
+    RecordLog m_log;
+    MeasurementParams m_params;
+    FireTest m_test;
+    ModeView m_view;
+    RecordingView m_recording;
+    std::string m_timeText{session_text::kTimeZero};
+    TimerCommand m_timer1;
+    TimerCommand m_timer2;
+    std::uint8_t m_lastMode = 0;
+    std::uint16_t m_blink = 0;
+    bool m_receiving = false;
+    std::uint64_t m_droppedWhileBusy = 0;
+    std::uint64_t m_badValueFrames = 0;
+    bool m_linkLost = false;
+    int m_silentCopies = 0; ///< records repeated since the last valid frame
+
+    std::string m_journalDir;
+    std::unique_ptr<JournalWriter> m_journal;
+    bool m_journalThisLog = true; ///< the current log is built here, so it is journalled
+    bool m_journalLive = false;   ///< m_journal's file belongs to the current log
+    bool m_journalClosed = false;
+    bool m_journalMarksFailed = false;
+    bool m_journalFailureTold = false;
+    std::string m_journalSavedTo;
+    std::optional<TestMarks> m_journalMarks; ///< as last written
+};
+
+} // namespace core
