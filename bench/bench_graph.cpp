@@ -5,7 +5,7 @@
 // Heap allocations per redraw are counted (operator new, and every malloc-family call).
 #include "core/fire/fire_test.h"
 #include "core/graph/graph_plot.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
 
 #include <QGuiApplication>
 #include <atomic>

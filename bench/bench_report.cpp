@@ -2,7 +2,7 @@
 // test (six pages) and a full log of 32 767 records (275 pages), with the band, three alarms
 // and a stretch outside the band. Reports the pages and the file size.
 #include "core/fire/fire_report.h"
-#include "ui/report/report_pdf.h"
+#include "ui/paint/report_pdf.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

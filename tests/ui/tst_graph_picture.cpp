@@ -5,7 +5,7 @@
 #include "tests/core/fake_measurement_host.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
 
 #include <QAction>
 #include <QFile>

@@ -10,7 +10,7 @@
 #include "test_main.h"
 #include "tests/core/fake_measurement_host.h"
 #include "ui/graph/form_graph.h"
-#include "ui/report/report_pdf.h"
+#include "ui/paint/report_pdf.h"
 
 #include <QAction>
 #include <QProcess>

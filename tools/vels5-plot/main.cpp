@@ -8,7 +8,7 @@
 #include "tools/common/tool_input.h"
 #include "tools/vels5-plot/paint_json.h"
 #include "tools/vels5-plot/plot_options.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 #include "core/fire/fire_report.h"
 #include "tools/common/tool_input.h"
 #include "tools/vels5-report/report_options.h"
-#include "ui/report/report_pdf.h"
+#include "ui/paint/report_pdf.h"
 
 #include <QFile>
 #include <QGuiApplication>

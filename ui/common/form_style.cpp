@@ -1,39 +1,14 @@
-// Fonts and label placement shared by every window.
+// Label placement and toolbar parts shared by every window.
 #include "ui/common/form_style.h"
 
 #include "core/session/panel_text.h"
+#include "ui/paint/glyphs.h"
 
 #include <QLabel>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace ui {
-
-namespace {
-
-// "MS Sans Serif" is rarely installed; Liberation Sans has the narrow metrics the fixed
-// layouts were made for (the usual fontconfig stand-in, DejaVu Sans, is about 15 % wider,
-// so the longest fault text would overflow the main window).
-QFont SansSerif() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    return font;
-}
-
-} // namespace
-
-QFont FormFont() {
-    QFont font = SansSerif();
-    font.setPointSize(8);
-    return font;
-}
-
-QFont PixelFont(int pixels, bool bold, bool italic) {
-    QFont font = SansSerif();
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
                   int x, int y) {
@@ -71,6 +46,20 @@ LabelPanel AddLabelPanel(QToolBar* bar, int y, int distX) {
 void ShowText(QLabel* label, std::string_view text) {
     label->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     label->adjustSize();
+}
+
+QToolButton* AddToolButton(QToolBar* bar, const QString& name, const QString& hint,
+                           const QIcon& icon, bool checkable) {
+    auto* button = new QToolButton(bar);
+    button->setObjectName(name);
+    button->setToolTip(hint);
+    button->setIcon(icon);
+    button->setIconSize(QSize(kGlyphSize, kGlyphSize));
+    button->setFixedSize(36, 38);
+    button->setAutoRaise(true);
+    button->setCheckable(checkable);
+    bar->addWidget(button);
+    return button;
 }
 
 } // namespace ui

@@ -1,14 +1,18 @@
-// Look shared by every window: the form font, bold pixel-sized label fonts, centred labels
-// and the frame that the windows' outer sizes include.
+// Look shared by every window: centred labels, toolbar buttons, the label panel and the frame
+// that the windows' outer sizes include (the fonts themselves are in ui/paint/paint_style.h).
 #pragma once
 
+#include "ui/paint/paint_style.h"
+
 #include <QFont>
+#include <QIcon>
 #include <QSize>
 #include <QString>
 #include <string_view>
 
 class QLabel;
 class QToolBar;
+class QToolButton;
 class QWidget;
 
 namespace ui {
@@ -22,11 +26,6 @@ inline QSize InnerSize(int outerWidth, int outerHeight) {
     return QSize(outerWidth, outerHeight) - kFrameExtra;
 }
 
-/// "MS Sans Serif" 8 pt, the font of every form.
-QFont FormFont();
-/// "MS Sans Serif" of `pixels` height, bold unless told otherwise.
-QFont PixelFont(int pixels, bool bold = true, bool italic = false);
-
 /// A label with objectName, text and font, placed at (x, y) with its text's natural size.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font,
                   int x, int y);
@@ -35,6 +34,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, con
 void SetCentred(QLabel* label, const QString& text, int centre);
 /// Re-centres the label with its current text.
 void Centre(QLabel* label, int centre);
+
+/// A 36 x 38 flat toolbar button with objectName, tooltip and icon, added to `bar`.
+QToolButton* AddToolButton(QToolBar* bar, const QString& name, const QString& hint,
+                           const QIcon& icon, bool checkable = false);
 
 /// The label panel "Panel1" at the end of a window's toolbar, with the elapsed-time label
 /// lTime at (4, y) and the distance label lDist at (distX, y), bold 16 px, as the main, table

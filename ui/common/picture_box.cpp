@@ -22,15 +22,4 @@ void PictureBox::paintEvent(QPaintEvent*) {
         painter.drawImage(0, 0, m_picture);
 }
 
-QColor ColourFromBgr(std::uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
-}
-
-std::uint32_t BgrFromColour(const QColor& colour) {
-    return static_cast<std::uint32_t>(colour.red()) |
-           static_cast<std::uint32_t>(colour.green()) << 8 |
-           static_cast<std::uint32_t>(colour.blue()) << 16;
-}
-
 } // namespace ui

@@ -4,7 +4,6 @@
 
 #include <QImage>
 #include <QWidget>
-#include <cstdint>
 
 namespace ui {
 
@@ -23,9 +22,5 @@ protected:
 private:
     QImage m_picture;
 };
-
-/// A 0x00BBGGRR colour value as a QColor, and back.
-QColor ColourFromBgr(std::uint32_t bgr);
-std::uint32_t BgrFromColour(const QColor& colour);
 
 } // namespace ui

@@ -6,10 +6,10 @@
 #include "core/session/measurement_session.h"
 #include "core/session/panel_text.h"
 #include "ui/common/form_style.h"
-#include "ui/common/glyphs.h"
 #include "ui/common/picture_box.h"
 #include "ui/common/screen_place.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/glyphs.h"
+#include "ui/paint/graph_painter.h"
 
 #include <QActionGroup>
 #include <QButtonGroup>

@@ -4,7 +4,8 @@
 #include "core/graph/graph_controls.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
+#include "ui/paint/paint_style.h"
 #include "ui/prompts/prompts.h"
 
 #include <QAction>

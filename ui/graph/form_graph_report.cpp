@@ -3,8 +3,8 @@
 #include "core/fire/fire_report.h"
 #include "core/session/measurement_session.h"
 #include "ui/graph/form_graph.h"
+#include "ui/paint/report_pdf.h"
 #include "ui/prompts/prompts.h"
-#include "ui/report/report_pdf.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

@@ -2,11 +2,11 @@
 #include "comm/va_comm.h"
 #include "core/journal/journal.h"
 #include "ui/common/form_style.h"
-#include "ui/common/glyphs.h"
 #include "ui/main/cursors.h"
 #include "ui/main/form1.h"
 #include "ui/main/indicators.h"
 #include "ui/main/qt_main_thread.h"
+#include "ui/paint/glyphs.h"
 #include "vels5_version.h"
 
 #include <QActionGroup>

@@ -6,8 +6,8 @@
 #include "core/session/panel_text.h"
 #include "core/table/table_row.h"
 #include "ui/common/form_style.h"
-#include "ui/common/glyphs.h"
 #include "ui/common/screen_place.h"
+#include "ui/paint/glyphs.h"
 
 #include <QAction>
 #include <QItemSelectionModel>

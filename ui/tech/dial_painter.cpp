@@ -3,8 +3,7 @@
 #include "ui/tech/dial_painter.h"
 
 #include "core/tech/dial_geometry.h"
-#include "ui/common/form_style.h"
-#include "ui/common/picture_box.h"
+#include "ui/paint/paint_style.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,8 +1,7 @@
 // QPainter replay of paint lists, the picture font and BMP encoding.
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
 
-#include "ui/common/form_style.h"
-#include "ui/common/picture_box.h"
+#include "ui/paint/paint_style.h"
 
 #include <QBuffer>
 #include <QImageWriter>

@@ -1,19 +1,15 @@
 // Toolbar pictures drawn with QPainter.
-#include "ui/common/glyphs.h"
+#include "ui/paint/glyphs.h"
 
-#include "ui/common/form_style.h"
+#include "ui/paint/paint_style.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <QToolBar>
-#include <QToolButton>
 #include <cmath>
 
 namespace ui {
 namespace {
-
-constexpr int kSize = 24;
 
 void Diskette(QPainter& p) {
     p.setPen(QPen(Qt::black, 1.5));
@@ -126,7 +122,7 @@ void DrawGlyph(QPainter& p, Glyph glyph) {
 } // namespace
 
 QIcon GlyphIcon(Glyph glyph) {
-    QPixmap pixmap(kSize, kSize);
+    QPixmap pixmap(kGlyphSize, kGlyphSize);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -136,28 +132,14 @@ QIcon GlyphIcon(Glyph glyph) {
 }
 
 QIcon TextIcon(const QString& text) {
-    QPixmap pixmap(kSize, kSize);
+    QPixmap pixmap(kGlyphSize, kGlyphSize);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setFont(PixelFont(text.size() > 3 ? 8 : 10));
     p.setPen(Qt::black);
-    p.drawText(QRect(0, 0, kSize, kSize), Qt::AlignCenter, text);
+    p.drawText(QRect(0, 0, kGlyphSize, kGlyphSize), Qt::AlignCenter, text);
     p.end();
     return QIcon(pixmap);
-}
-
-QToolButton* AddToolButton(QToolBar* bar, const QString& name, const QString& hint,
-                           const QIcon& icon, bool checkable) {
-    auto* button = new QToolButton(bar);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->setIcon(icon);
-    button->setIconSize(QSize(kSize, kSize));
-    button->setFixedSize(36, 38);
-    button->setAutoRaise(true);
-    button->setCheckable(checkable);
-    bar->addWidget(button);
-    return button;
 }
 
 } // namespace ui

@@ -1,10 +1,10 @@
 // Laying out and writing the test report's PDF pages.
-#include "ui/report/report_pdf.h"
+#include "ui/paint/report_pdf.h"
 
 #include "core/common/format.h"
 #include "core/fire/fire_test.h"
 #include "core/graph/graph_fire_marks.h"
-#include "ui/graph/graph_painter.h"
+#include "ui/paint/graph_painter.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>

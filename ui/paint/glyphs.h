@@ -5,11 +5,10 @@
 #include <QIcon>
 #include <QString>
 
-class QToolBar;
-class QToolButton;
-class QWidget;
-
 namespace ui {
+
+/// The side of every glyph's square, in pixels.
+inline constexpr int kGlyphSize = 24;
 
 enum class Glyph {
     Record,    ///< red dot: recording switch
@@ -32,9 +31,5 @@ enum class Glyph {
 QIcon GlyphIcon(Glyph glyph);
 /// A glyph made of a short text (scale units, overlay names).
 QIcon TextIcon(const QString& text);
-
-/// A 36 x 38 flat toolbar button with objectName, tooltip and icon, added to `bar`.
-QToolButton* AddToolButton(QToolBar* bar, const QString& name, const QString& hint,
-                           const QIcon& icon, bool checkable = false);
 
 } // namespace ui
