@@ -11,7 +11,7 @@
 #include <vector>
 
 // Every allocation of the program is counted, so the figure covers the receiver, the status
-// copy and the sink, whatever they might call.
+// copy and the reader, whatever they might call.
 namespace {
 std::atomic<std::uint64_t> g_allocations{0};
 }
@@ -69,46 +69,50 @@ std::vector<std::uint8_t> MakeStream() {
 }
 
 // Stands for ProcessStatus: reads the fields the measurement logic reads.
-class ReadingSink final : public core::ILinkSink {
-public:
-    explicit ReadingSink(const core::StatusArea& area) : m_area(area) {}
-    void OnValidFrame() override { ++valid; }
-    void OnStatusFrame() override {
-        float ui = m_area.Ui();
-        std::uint8_t mode = m_area.Mode();
+struct Reader {
+    const core::StatusArea& area;
+    std::uint64_t valid = 0;
+    std::uint64_t status = 0;
+
+    void Note(core::Reception what) {
+        if (core::IsValidFrame(what))
+            ++valid;
+        if (what != core::Reception::Status)
+            return;
+        float ui = area.Ui();
+        std::uint8_t mode = area.Mode();
         benchmark::DoNotOptimize(ui);
         benchmark::DoNotOptimize(mode);
         ++status;
     }
-    std::uint64_t valid = 0;
-    std::uint64_t status = 0;
-
-private:
-    const core::StatusArea& m_area;
 };
 
 template <bool kPerByte>
 void RunReceiver(benchmark::State& state) {
     const std::vector<std::uint8_t> stream = MakeStream();
     core::StatusArea area;
-    ReadingSink sink(area);
-    core::LinkReceiver receiver(area, &sink);
+    Reader reader{area};
+    core::LinkReceiver receiver(area);
 
     const std::uint64_t allocationsBefore = g_allocations.load();
     for (auto _ : state) {
         if constexpr (kPerByte) {
             // The way the received-characters handler feeds it: one byte per call.
             for (const std::uint8_t b : stream)
-                receiver.Push(b);
+                reader.Note(receiver.Push(b));
         } else {
-            receiver.Push(stream);
+            for (std::span<const std::uint8_t> rest(stream); !rest.empty();) {
+                const core::Received r = receiver.Push(rest);
+                rest = rest.subspan(r.consumed);
+                reader.Note(r.what);
+            }
         }
         benchmark::ClobberMemory();
     }
     const std::uint64_t allocations = g_allocations.load() - allocationsBefore;
 
     const auto frames = static_cast<double>(state.iterations()) * kFrames;
-    if (sink.status != static_cast<std::uint64_t>(frames) || receiver.Dropped().Total() != 0)
+    if (reader.status != static_cast<std::uint64_t>(frames) || receiver.Dropped().Total() != 0)
         state.SkipWithError("not every frame was accepted");
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(stream.size()));
     state.counters["frames_per_s"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);

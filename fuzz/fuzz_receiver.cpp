@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <vector>
 
 namespace {
 
@@ -15,71 +16,78 @@ void Require(bool condition) {
         std::abort();
 }
 
-// Re-checks every frame the receiver accepts and the status copy that follows it.
-class CheckingSink final : public core::ILinkSink {
-public:
-    CheckingSink(const core::LinkReceiver& rx, const core::StatusArea& area)
-        : m_rx(rx), m_area(area) {}
-
-    void OnValidFrame() override {
-        Require(!m_statusPending);
-        const std::span<const std::uint8_t> frame(m_rx.LastFrame(), m_rx.LastFrameLength());
-        Require(frame.size() <= core::kMaxFrameLength);
-        Require(core::CheckFrame(frame));
-        const auto header = core::ReadFrameHeader(frame);
-        Require(header.has_value());
-        m_header = *header;
-        m_statusPending = header->command == core::kCmdStatus;
-        ++valid;
-    }
-    void OnStatusFrame() override {
-        Require(m_statusPending);
-        m_statusPending = false;
-        Require(std::memcmp(m_area.Bytes().data(), m_rx.LastFrame() + m_header.payloadAt,
-                            m_header.length) == 0);
-        ++status;
-    }
-    // Between bytes no status copy may be owed.
-    void AfterByte() const { Require(!m_statusPending); }
-
-    std::uint64_t valid = 0;
-    std::uint64_t status = 0;
-
-private:
-    const core::LinkReceiver& m_rx;
-    const core::StatusArea& m_area;
-    core::FrameHeader m_header;
-    bool m_statusPending = false;
-};
-
 bool BetweenBytes(core::ReceiverState s) {
     using core::ReceiverState;
     return s == ReceiverState::Idle || s == ReceiverState::Data || s == ReceiverState::Literal ||
            s == ReceiverState::Escape;
 }
 
-// Arbitrary bytes: every accepted frame re-checks, every started frame is accounted for.
+// Re-checks a frame the receiver accepted and, for a status frame, the copy it made.
+void CheckAccepted(const core::LinkReceiver& rx, const core::StatusArea& area,
+                   core::Reception what) {
+    const std::span<const std::uint8_t> frame = rx.Frame();
+    Require(frame.size() <= core::kMaxFrameLength);
+    Require(core::CheckFrame(frame));
+    const auto header = core::ReadFrameHeader(frame);
+    Require(header.has_value());
+    Require((header->command == core::kCmdStatus) == (what == core::Reception::Status));
+    if (what == core::Reception::Status)
+        Require(std::memcmp(area.Bytes().data(), frame.data() + header->payloadAt,
+                            header->length) == 0);
+}
+
+// Arbitrary bytes: every accepted frame re-checks, every started frame is accounted for by
+// exactly one result, and each result's wire bytes run back to the 0xC0 that started it.
 void FeedRawBytes(std::span<const std::uint8_t> data) {
     core::StatusArea area;
     core::LinkReceiver rx(area);
-    CheckingSink sink(rx, area);
-    rx.SetSink(&sink);
-    std::uint64_t started = 0;
-    for (const std::uint8_t b : data) {
-        if (b == core::kFrameStart && rx.State() == core::ReceiverState::Idle)
+    std::uint64_t started = 0, valid = 0, dropped = 0;
+    std::size_t frameStart = 0;
+    std::vector<core::Reception> results;
+    std::vector<std::size_t> ends;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const std::uint8_t b = data[i];
+        if (b == core::kFrameStart && rx.State() == core::ReceiverState::Idle) {
             ++started;
-        rx.Push(b);
-        sink.AfterByte();
+            frameStart = i;
+        }
+        const core::Reception what = rx.Push(b);
         Require(BetweenBytes(rx.State()));
+        if (what == core::Reception::None)
+            continue;
+        Require(rx.State() == core::ReceiverState::Idle);
+        Require(rx.WireLength() == i + 1 - frameStart);
+        results.push_back(what);
+        ends.push_back(i + 1);
+        if (core::IsValidFrame(what)) {
+            ++valid;
+            CheckAccepted(rx, area, what);
+        } else {
+            ++dropped;
+        }
     }
-    Require(sink.valid == rx.Accepted());
+    Require(valid == rx.Accepted());
+    Require(dropped == rx.Dropped().Total());
     const std::uint64_t open = rx.State() == core::ReceiverState::Idle ? 0 : 1;
     Require(started == rx.Accepted() + rx.Dropped().Total() + open);
 
     // The block entry point must behave exactly like the byte one.
     core::StatusArea areaB;
     core::LinkReceiver rxB(areaB);
-    rxB.Push(data);
+    std::size_t k = 0;
+    for (std::span<const std::uint8_t> rest = data; !rest.empty();) {
+        const core::Received r = rxB.Push(rest);
+        Require(r.consumed > 0 && r.consumed <= rest.size());
+        rest = rest.subspan(r.consumed);
+        if (r.what == core::Reception::None) {
+            Require(rest.empty());
+            break;
+        }
+        Require(k < results.size() && r.what == results[k]);
+        Require(data.size() - rest.size() == ends[k]);
+        ++k;
+    }
+    Require(k == results.size());
     Require(rxB.Accepted() == rx.Accepted());
     Require(rxB.Dropped().Total() == rx.Dropped().Total());
     Require(rxB.State() == rx.State());
@@ -99,14 +107,15 @@ void RoundTrip(std::span<const std::uint8_t> data) {
         return;
     core::StatusArea area;
     core::LinkReceiver rx(area);
-    rx.Push(std::span<const std::uint8_t>(wire.data(), n));
+    const core::Received r = rx.Push(std::span<const std::uint8_t>(wire.data(), n));
+    Require(core::IsValidFrame(r.what) && r.consumed == n && rx.WireLength() == n);
     Require(rx.Accepted() == 1 && rx.Dropped().Total() == 0);
-    const auto header =
-        core::ReadFrameHeader(std::span<const std::uint8_t>(rx.LastFrame(), rx.LastFrameLength()));
+    const auto header = core::ReadFrameHeader(rx.Frame());
     Require(header && header->command == command && header->length == payload.size());
     Require(header->hasAddress == (address < core::kNoAddress));
     Require(!header->hasAddress || header->address == address);
-    Require(std::memcmp(rx.LastFrame() + header->payloadAt, payload.data(), payload.size()) == 0);
+    Require(std::memcmp(rx.Frame().data() + header->payloadAt, payload.data(), payload.size()) ==
+            0);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Byte-at-a-time receiver of the meter's link: unstuffs, assembles and checks frames,
-// and copies status payloads into the status area.
+// Byte-at-a-time receiver of the meter's link: unstuffs, assembles and checks frames, copies
+// status payloads into the status area and returns what each byte ended.
 #pragma once
 
 #include "core/link/link_protocol.h"
@@ -12,8 +12,8 @@
 
 namespace core {
 
-/// Receiver states. Complete and Error last only until the end of the byte that caused
-/// them; between bytes the state is Idle, Data, Literal or Escape.
+/// Receiver states. Complete and Error last only within the byte that caused them; between
+/// bytes the state is Idle, Data, Literal or Escape.
 enum class ReceiverState : std::uint8_t { Idle, Data, Literal, Escape, Complete, Error };
 
 /// Frames dropped, by cause.
@@ -26,19 +26,36 @@ struct DropCounters {
     std::uint64_t Total() const { return badCrc + badEscape + interrupted + overlong; }
 };
 
-/// Where the receiver reports what it accepted. Calls happen inside Push(), on the thread
-/// that feeds the receiver; a sink must not call Push() itself.
-class ILinkSink {
-public:
-    virtual ~ILinkSink() = default;
-    /// A frame with a valid checksum arrived (any command): re-arm the watchdog.
-    virtual void OnValidFrame() = 0;
-    /// A status frame's payload was copied into the status area: run ProcessStatus.
-    /// Follows the OnValidFrame() of the same frame.
-    virtual void OnStatusFrame() = 0;
+/// What a pushed byte ended: nothing, a frame with a valid checksum, or a dropped frame with
+/// its cause.
+enum class Reception : std::uint8_t {
+    None,        ///< the byte is inside a frame, or outside any and ignored
+    Frame,       ///< a valid frame of any command but status
+    Status,      ///< a valid status frame; its payload is in the status area already
+    BadCrc,      ///< dropped: the checksum does not match
+    BadEscape,   ///< dropped: 0xDB followed by anything but 0xDC or 0xDD
+    Interrupted, ///< dropped: a 0xC0 inside the frame (it is dropped with it)
+    Overlong,    ///< dropped at its length byte: beyond the 255-byte frame limit
 };
 
-/// The receiver state machine.
+/// A frame with a valid checksum ended: re-arm the watchdog.
+inline bool IsValidFrame(Reception r) {
+    return r == Reception::Frame || r == Reception::Status;
+}
+/// A frame was dropped.
+inline bool IsDropped(Reception r) {
+    return r >= Reception::BadCrc;
+}
+
+/// What a block of pushed bytes ended first, and how many of its bytes that took.
+struct Received {
+    Reception what = Reception::None;
+    /// Bytes taken up to and including the one that ended `what`; the whole block for None.
+    std::size_t consumed = 0;
+};
+
+/// The receiver state machine. Push returns what each byte ended; the caller acts on it
+/// (re-arms the watchdog, runs ProcessStatus) and then pushes on.
 ///
 /// A 0xC0 starts a frame only in Idle; inside a frame it drops that frame and is itself
 /// dropped, so the frame it introduced is lost too. The receiver unstuffs every byte after
@@ -48,29 +65,34 @@ public:
 /// frame at once as an error; nothing is ever written outside the 256-byte buffer.
 ///
 /// A status frame (command 0x20) with a valid checksum overwrites the start of the status area
-/// with its N payload bytes; the rest of the area keeps its values.
+/// with its N payload bytes before Push returns Status; the rest of the area keeps its values.
 ///
-/// Owns no memory beyond its fixed 256-byte buffer and never allocates. Keeps `status` and
-/// `sink` by reference; both must outlive it. Not thread-safe: fed on one thread.
+/// Owns no memory beyond its fixed 256-byte buffer and never allocates. Keeps `status` by
+/// reference; it must outlive the receiver. Not thread-safe: fed on one thread. Frame() is
+/// the receiver's own buffer: a caller that pushes more bytes while it still reads a frame
+/// (or the status area it filled) reads bytes of the next one.
 class LinkReceiver {
 public:
-    explicit LinkReceiver(StatusArea& status, ILinkSink* sink = nullptr)
-        : m_status(status), m_sink(sink) {}
+    explicit LinkReceiver(StatusArea& status) : m_status(status) {}
 
-    void SetSink(ILinkSink* sink) { m_sink = sink; }
     /// Feeds one received byte.
-    void Push(std::uint8_t byte);
-    /// Feeds received bytes in order; the same as Push() for each byte.
-    void Push(std::span<const std::uint8_t> bytes);
+    Reception Push(std::uint8_t byte);
+    /// Feeds received bytes in order until one of them ends a frame (valid or dropped) or the
+    /// block is used up: the same as Push() for each byte, stopping at the first result
+    /// other than None. A caller loops on the rest of the block.
+    Received Push(std::span<const std::uint8_t> bytes);
 
     ReceiverState State() const { return m_regs.state; }
     const DropCounters& Dropped() const { return m_dropped; }
     /// Frames that passed CheckFrame, any command.
     std::uint64_t Accepted() const { return m_accepted; }
-    /// The last frame that passed CheckFrame (unstuffed, without the 0xC0), valid until the
-    /// next Push. Meant to be read from inside the sink's calls.
-    const std::uint8_t* LastFrame() const { return m_buffer.data(); }
-    std::size_t LastFrameLength() const { return m_lastLength; }
+    /// The frame of the Push that returned Frame or Status (unstuffed, without the 0xC0);
+    /// valid only until the next Push.
+    std::span<const std::uint8_t> Frame() const { return {m_buffer.data(), m_lastLength}; }
+    /// The bytes on the wire of the frame that the last result other than None ended, valid
+    /// or dropped: from its 0xC0 to the byte that ended it (an interrupting 0xC0 included),
+    /// stuffing included.
+    std::size_t WireLength() const { return m_lastWire; }
 
 private:
     // The state machine's registers. While bytes are fed they live in a local copy: a store
@@ -82,16 +104,18 @@ private:
         std::uint8_t count = 0;
         std::uint8_t expected = 0;
         std::uint8_t lengthPos = 0; ///< 1-based position of the length byte
+        std::uint16_t wire = 0;     ///< bytes of the frame so far on the wire, the 0xC0 first
     };
 
-    void Step(Registers& r, std::uint8_t byte);
-    void Store(Registers& r, std::uint8_t byte);
-    void Complete(std::size_t count, std::size_t lengthPos);
+    Reception Step(Registers& r, std::uint8_t byte);
+    Reception Store(Registers& r, std::uint8_t byte);
+    Reception Complete(std::size_t count, std::size_t lengthPos);
+    Reception Drop(Registers& r, std::uint64_t& counter, Reception why);
 
     StatusArea& m_status;
-    ILinkSink* m_sink;
     Registers m_regs;
     std::size_t m_lastLength = 0;
+    std::size_t m_lastWire = 0;
     std::uint64_t m_accepted = 0;
     std::array<std::uint8_t, kFrameBufferSize> m_buffer{};
     DropCounters m_dropped;

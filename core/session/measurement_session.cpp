@@ -6,22 +6,51 @@
 namespace core {
 
 MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
-    : m_host(host), m_clock(clock), m_receiver(m_status, this) {}
+    : m_host(host), m_clock(clock), m_receiver(m_status) {}
 
 // ---------------------------------------------------------------- link
 
 void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
-    // The receiver must not be fed from inside its own sink calls: its frame buffer is in use.
-    if (m_receiving) {
-        m_droppedWhileBusy += bytes.size();
+    // Processing a frame may run a modal question whose loop delivers more bytes here. Fed to
+    // the receiver now, they would change the status area under the frame being processed
+    // and be taken before the rest of the block that frame came in.
+    if (m_processing) {
+        Hold(bytes);
         return;
     }
-    struct Busy {
+    struct Processing {
         bool& flag;
-        explicit Busy(bool& f) : flag(f) { flag = true; }
-        ~Busy() { flag = false; }
-    } busy(m_receiving);
-    m_receiver.Push(bytes);
+        explicit Processing(bool& f) : flag(f) { flag = true; }
+        ~Processing() { flag = false; }
+    } processing(m_processing);
+    Take(bytes);
+    while (!m_held.empty()) {
+        // Bytes that arrive while the held ones are taken are held anew.
+        m_draining.clear();
+        m_draining.swap(m_held);
+        Take(m_draining);
+    }
+}
+
+void MeasurementSession::Take(std::span<const std::uint8_t> bytes) {
+    while (!bytes.empty()) {
+        const Received r = m_receiver.Push(bytes);
+        bytes = bytes.subspan(r.consumed);
+        if (IsValidFrame(r.what))
+            OnValidFrame();
+        if (r.what == Reception::Status)
+            ProcessStatus();
+    }
+}
+
+void MeasurementSession::Hold(std::span<const std::uint8_t> bytes) {
+    // Reserved once, so a frame's processing does not allocate per arrival.
+    if (m_held.capacity() < kHeldBytesLimit)
+        m_held.reserve(kHeldBytesLimit);
+    const std::size_t room = kHeldBytesLimit - m_held.size();
+    const std::size_t n = bytes.size() < room ? bytes.size() : room;
+    m_held.insert(m_held.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    m_droppedWhileBusy += bytes.size() - n;
 }
 
 void MeasurementSession::OnValidFrame() {
@@ -29,10 +58,6 @@ void MeasurementSession::OnValidFrame() {
     m_silentCopies = 0;
     if (m_linkLost)
         OnLinkBack();
-}
-
-void MeasurementSession::OnStatusFrame() {
-    ProcessStatus();
 }
 
 void MeasurementSession::Timer2Timer() {

@@ -20,6 +20,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace core {
 
@@ -126,7 +127,7 @@ struct RecordingView {
 /// below (same names as its own) and then shows View(), Recording(), TimeText() and applies
 /// Timer1()/Timer2(). Owns the status area, the receiver and the record log; the host and the
 /// clock must outlive it. GUI thread only. Large (the log): allocate it once, with the window.
-class MeasurementSession final : private ILinkSink {
+class MeasurementSession final {
 public:
     MeasurementSession(IMeasurementHost& host, const IClock& clock);
     MeasurementSession(const MeasurementSession&) = delete;
@@ -135,11 +136,15 @@ public:
     // --- Link (MyCOMRxChar, Timer2Timer)
     /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
     /// each status frame is copied into the status area and runs ProcessStatus.
-    /// Bytes that arrive while a frame is being processed (a modal save offer keeps the
-    /// serial events coming) are dropped and counted; the receiver picks up again at the
-    /// next frame start.
+    /// Bytes that arrive while a frame is being processed (a modal question keeps the serial
+    /// events coming) are held and taken in order once it is done, so the status area never
+    /// changes under ProcessStatus; beyond kHeldBytesLimit held bytes the rest are dropped
+    /// and counted, and the receiver picks up again at a later frame start.
     void ReceiveBytes(std::span<const std::uint8_t> bytes);
-    /// Bytes dropped because they arrived while a frame was being processed.
+    /// Bytes held at most while a frame is being processed: about 17 s of a saturated line.
+    static constexpr std::size_t kHeldBytesLimit = 65536;
+    /// Bytes dropped because they arrived while a frame was being processed and the held
+    /// bytes had reached their limit.
     std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
     /// Fault-free work frames left out of the log because Ui or Di / fDist is not a finite
     /// value within the float range.
@@ -259,8 +264,9 @@ public:
     std::uint16_t Blink() const { return m_blink; }
 
 private:
-    void OnValidFrame() override;
-    void OnStatusFrame() override;
+    void Take(std::span<const std::uint8_t> bytes);
+    void Hold(std::span<const std::uint8_t> bytes);
+    void OnValidFrame();
 
     void OnLinkLost();
     void OnLinkBack();
@@ -299,7 +305,9 @@ private:
     TimerCommand m_timer2;
     std::uint8_t m_lastMode = 0;
     std::uint16_t m_blink = 0;
-    bool m_receiving = false;
+    bool m_processing = false;            ///< a frame is being processed
+    std::vector<std::uint8_t> m_held;     ///< bytes that arrived meanwhile
+    std::vector<std::uint8_t> m_draining; ///< held bytes being taken
     std::uint64_t m_droppedWhileBusy = 0;
     std::uint64_t m_badValueFrames = 0;
     bool m_linkLost = false;

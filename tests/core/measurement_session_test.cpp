@@ -219,11 +219,38 @@ TEST(ReceivedBytes, AnyValidFrameReArmsTheWatchdog) {
     EXPECT_EQ(rig.session.View().Front(), core::Panel::Start);
 }
 
-TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferAreDroppedSafely) {
+// The question's modal loop delivers the bytes that come meanwhile into ReceiveBytes again.
+TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferAreTakenAfterItInOrder) {
     SessionRig rig;
     rig.session.PortOpened();
+    std::vector<std::uint8_t> block = StatusFrame(0x02, 2.0f); // entering adjustment offers
+    const std::vector<std::uint8_t> later = StatusFrame(0x04, 4.0f);
+    block.insert(block.end(), later.begin(), later.end());
     const std::vector<std::uint8_t> nested = StatusFrame(0x04, 3.0f);
-    rig.host.duringOffer = [&] { rig.session.ReceiveBytes(nested); };
+    rig.host.duringOffer = [&] {
+        rig.session.ReceiveBytes(nested);
+        // The frame being processed keeps its status area.
+        EXPECT_EQ(rig.session.Status().Mode(), 0x02);
+        EXPECT_EQ(rig.session.Status().Ui(), 2.0f);
+    };
+    rig.session.ReceiveBytes(block);
+    EXPECT_EQ(rig.host.offers, 1);
+    EXPECT_EQ(rig.session.BytesDroppedWhileBusy(), 0u);
+    EXPECT_EQ(rig.session.Receiver().Accepted(), 3u);
+    // The rest of the block first, then what came during the question.
+    EXPECT_EQ(rig.session.View().Front(), core::Panel::Work);
+    EXPECT_EQ(rig.session.View().lUi.text, "Ui=3,000В");
+}
+
+TEST(ReceivedBytes, BytesArrivingDuringTheSaveOfferBeyondTheLimitAreDroppedSafely) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    const std::vector<std::uint8_t> noise(core::MeasurementSession::kHeldBytesLimit, 0x55);
+    const std::vector<std::uint8_t> nested = StatusFrame(0x04, 3.0f);
+    rig.host.duringOffer = [&] {
+        rig.session.ReceiveBytes(noise);
+        rig.session.ReceiveBytes(nested);
+    };
     rig.session.ReceiveBytes(StatusFrame(0x02, 2.0f)); // entering adjustment offers to save
     EXPECT_EQ(rig.host.offers, 1);
     EXPECT_EQ(rig.session.BytesDroppedWhileBusy(), nested.size());

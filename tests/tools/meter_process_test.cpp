@@ -134,17 +134,20 @@ private:
 };
 
 // Reads frames from a port the way the monitor does and keeps what it saw.
-class FakeMonitor : public core::ILinkSink {
+class FakeMonitor {
 public:
-    explicit FakeMonitor(const std::string& path) : m_rx(m_status, this) {
+    explicit FakeMonitor(const std::string& path) : m_rx(m_status) {
         m_fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         EXPECT_GE(m_fd, 0) << path;
         EXPECT_EQ(flock(m_fd, LOCK_EX | LOCK_NB), 0);
         ioctl(m_fd, TIOCEXCL);
     }
-    ~FakeMonitor() override { close(m_fd); }
-    void OnValidFrame() override { m_firstByte.push_back(m_rx.LastFrame()[0]); }
-    void OnStatusFrame() override {
+    ~FakeMonitor() { close(m_fd); }
+    void Take(core::Reception what) {
+        if (core::IsValidFrame(what))
+            m_firstByte.push_back(m_rx.Frame()[0]);
+        if (what != core::Reception::Status)
+            return;
         const std::uint8_t mode = m_status.Mode();
         if (m_modes.empty() || m_modes.back() != mode)
             m_modes.push_back(mode);
@@ -161,7 +164,7 @@ public:
                 if (n > 0)
                     m_readSizes.push_back(n);
                 for (ssize_t i = 0; i < n; ++i)
-                    m_rx.Push(buf[i]);
+                    Take(m_rx.Push(buf[i]));
             }
             if (until())
                 return true;

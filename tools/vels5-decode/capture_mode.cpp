@@ -35,54 +35,24 @@ void AppendStatus(JsonLine& line, const core::StatusArea& area) {
     AppendBlock(line, "em", area.Emitter());
 }
 
-// Prints every accepted frame. A status frame is printed from OnStatusFrame, once its payload
-// is in the status area; any other frame at once.
-class CaptureSink final : public core::ILinkSink {
-public:
-    CaptureSink(const core::LinkReceiver& receiver, const core::StatusArea& area, std::FILE* out)
-        : m_receiver(receiver), m_area(area), m_out(out) {}
-
-    void SetFrameOffset(std::uint64_t offset) { m_frameOffset = offset; }
-    std::uint64_t StatusFrames() const { return m_statusFrames; }
-
-    void OnValidFrame() override {
-        if (Header().command != core::kCmdStatus)
-            Emit(false);
-    }
-    void OnStatusFrame() override {
-        ++m_statusFrames;
-        Emit(true);
-    }
-
-private:
-    std::span<const std::uint8_t> Frame() const {
-        return {m_receiver.LastFrame(), m_receiver.LastFrameLength()};
-    }
-    core::FrameHeader Header() const { return core::ReadFrameHeader(Frame()).value(); }
-
-    void Emit(bool status) {
-        const core::FrameHeader h = Header();
-        JsonLine line;
-        line.UInt("cmd", h.command);
-        if (h.hasAddress)
-            line.UInt("addr", h.address);
-        else
-            line.Null("addr");
-        line.UInt("len", h.length).UInt("offset", m_frameOffset);
-        if (status)
-            AppendStatus(line, m_area);
-        else
-            line.Hex("payload", Frame().data() + h.payloadAt, h.length);
-        const std::string text = line.Finish();
-        std::fwrite(text.data(), 1, text.size(), m_out);
-    }
-
-    const core::LinkReceiver& m_receiver;
-    const core::StatusArea& m_area;
-    std::FILE* m_out;
-    std::uint64_t m_frameOffset = 0;
-    std::uint64_t m_statusFrames = 0;
-};
+// One accepted frame; a status frame with the status area as it stands after it.
+void PrintFrame(std::FILE* out, std::span<const std::uint8_t> frame, const core::StatusArea& area,
+                std::uint64_t offset) {
+    const core::FrameHeader h = core::ReadFrameHeader(frame).value();
+    JsonLine line;
+    line.UInt("cmd", h.command);
+    if (h.hasAddress)
+        line.UInt("addr", h.address);
+    else
+        line.Null("addr");
+    line.UInt("len", h.length).UInt("offset", offset);
+    if (h.command == core::kCmdStatus)
+        AppendStatus(line, area);
+    else
+        line.Hex("payload", frame.data() + h.payloadAt, h.length);
+    const std::string text = line.Finish();
+    std::fwrite(text.data(), 1, text.size(), out);
+}
 
 void PrintSummary(std::FILE* out, const core::LinkReceiver& receiver, std::uint64_t status) {
     const core::DropCounters& d = receiver.Dropped();
@@ -117,19 +87,19 @@ int RunCapture(const ModeContext& ctx) {
 
     core::StatusArea area;
     core::LinkReceiver receiver(area);
-    CaptureSink sink(receiver, area, ctx.out);
-    receiver.SetSink(&sink);
-
+    std::uint64_t statusFrames = 0;
     std::array<std::uint8_t, 65536> chunk;
-    std::uint64_t offset = 0;
+    std::uint64_t offset = 0; // of the first byte of the rest of the chunk
     std::size_t n = 0;
     while ((n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
-        for (std::size_t i = 0; i < n; ++i, ++offset) {
-            // A frame's only raw 0xC0 is its first byte, so the last one seen starts the
-            // frame that completes.
-            if (chunk[i] == core::kFrameStart)
-                sink.SetFrameOffset(offset);
-            receiver.Push(chunk[i]);
+        for (std::span<const std::uint8_t> rest(chunk.data(), n); !rest.empty();) {
+            const core::Received r = receiver.Push(rest);
+            rest = rest.subspan(r.consumed);
+            offset += r.consumed;
+            if (!core::IsValidFrame(r.what))
+                continue;
+            statusFrames += r.what == core::Reception::Status;
+            PrintFrame(ctx.out, receiver.Frame(), area, offset - receiver.WireLength());
         }
     }
     const bool readFailed = std::ferror(in) != 0;
@@ -140,7 +110,7 @@ int RunCapture(const ModeContext& ctx) {
                           "': " + std::strerror(readErrno));
         return kExitBadInput;
     }
-    PrintSummary(ctx.out, receiver, sink.StatusFrames());
+    PrintSummary(ctx.out, receiver, statusFrames);
     if (std::fflush(ctx.out) != 0 || std::ferror(ctx.out)) {
         Complain(ctx, std::string("cannot write the output: ") + std::strerror(errno));
         return kExitWriteFailed;

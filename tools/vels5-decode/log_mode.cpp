@@ -14,6 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -115,11 +116,11 @@ std::string ViewLine(const core::ModeView& v) {
 
 // Status frame k arrives at k * frameMs; the record timer ticks at every multiple of 300 ms
 // after the start while it runs, after a frame of the same instant.
-class Replay final : public core::ILinkSink {
+class Replay final {
 public:
     Replay(const LogOptions& options, std::FILE* out)
         : m_options(options), m_out(out), m_clock(core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})),
-          m_session(m_host, m_clock), m_receiver(m_area, this) {
+          m_session(m_host, m_clock), m_receiver(m_area) {
         m_host.session = &m_session;
         m_session.Params().wTimeStep = static_cast<std::uint16_t>(options.periodSec);
         m_session.Params().fDist = options.distMetres;
@@ -127,7 +128,15 @@ public:
         Flush();
     }
 
-    void Push(std::uint8_t byte) { m_receiver.Push(byte); }
+    /// Capture bytes in order; each status frame is replayed at its instant.
+    void Push(std::span<const std::uint8_t> bytes) {
+        while (!bytes.empty()) {
+            const core::Received r = m_receiver.Push(bytes);
+            bytes = bytes.subspan(r.consumed);
+            if (r.what == core::Reception::Status)
+                StatusFrame();
+        }
+    }
     /// Runs the ticks due at the instant of the last frame. Returns false on a write error.
     bool Finish() {
         if (m_frames > 0)
@@ -138,8 +147,8 @@ public:
     bool LogFull() const { return m_host.logFull; }
     int Records() const { return m_session.Log().Count(); }
 
-    void OnValidFrame() override {}
-    void OnStatusFrame() override {
+private:
+    void StatusFrame() {
         const long long at = m_frames * m_options.frameMs;
         // Ticks before this instant see the previous frame's status.
         TicksUpTo(at, false);
@@ -150,7 +159,6 @@ public:
         Flush();
     }
 
-private:
     void SetTime(long long ms) { m_clock.AdvanceMs(ms - m_clock.ElapsedMs()); }
 
     void TicksUpTo(long long ms, bool inclusive) {
@@ -251,8 +259,7 @@ int RunLog(const ModeContext& ctx) {
     std::array<std::uint8_t, 65536> chunk;
     std::size_t n = 0;
     while (!replay->WriteFailed() && (n = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
-        for (std::size_t i = 0; i < n; ++i)
-            replay->Push(chunk[i]);
+        replay->Push(std::span<const std::uint8_t>(chunk.data(), n));
     }
     const bool readFailed = std::ferror(in) != 0;
     const int readErrno = errno;

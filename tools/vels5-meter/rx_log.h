@@ -21,7 +21,7 @@ struct RxEvent {
 
 /// Feeds received bytes to the link receiver and reports each frame's end. The receiver's
 /// status area is a scratch area of its own. Not thread-safe; allocates per frame (a tool).
-class RxLog : private core::ILinkSink {
+class RxLog {
 public:
     RxLog();
 
@@ -32,15 +32,11 @@ public:
     static std::string Hex(const std::vector<std::uint8_t>& bytes);
 
 private:
-    void OnValidFrame() override;
-    void OnStatusFrame() override {}
-    std::string DropReason(const core::DropCounters& before) const;
+    static std::string Verdict(core::Reception what, int command);
 
     core::StatusArea m_scratch;
     core::LinkReceiver m_receiver;
     std::vector<std::uint8_t> m_wire;
-    bool m_validSeen = false;
-    int m_command = -1;
 };
 
 } // namespace meter
