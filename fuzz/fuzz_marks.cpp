@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -14,8 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     // What was accepted is written back in the file's form and must read back the same.
-    const core::MarksLoad again = core::ParseMarksFile(core::FormatMarksFile(*load.marks));
-    if (!again || !(core::FormatMarksFile(*again.marks) == core::FormatMarksFile(*load.marks)))
+    const std::string written = core::FormatMarksFile(*load.marks, load.journal);
+    const core::MarksLoad again = core::ParseMarksFile(written);
+    if (!again || !(core::FormatMarksFile(*again.marks, again.journal) == written))
         std::abort();
     return 0;
 }

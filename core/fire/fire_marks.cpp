@@ -89,7 +89,8 @@ std::optional<CopiedRecords> ParseCopied(std::string_view value) {
 }
 
 // Applies one "key=value" line; false when the line is damaged.
-bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
+bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks,
+               JournalMarks& journal) {
     if (key == kFireKey) {
         const TestFireEnvelope* fire = FindTestFire(value);
         if (!fire)
@@ -109,7 +110,7 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
             return false;
         marks.periodSec = static_cast<int>(*seconds.value);
     } else if (key == kSavedKey) {
-        marks.savedTo = value;
+        journal.savedTo = value;
     } else if (key == kCopiedKey) {
         const std::optional<CopiedRecords> run = ParseCopied(value);
         if (!run)
@@ -119,7 +120,7 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks) {
         const Conversion<long long> record = ParseInteger(value);
         if (!record || *record.value < 1 || *record.value > 1'000'000)
             return false;
-        marks.missingFrom = static_cast<int>(*record.value);
+        journal.missingFrom = static_cast<int>(*record.value);
     } else if (key == kDetectorKey) {
         std::optional<DetectorMark> mark = ParseDetector(value);
         if (!mark)
@@ -178,7 +179,7 @@ std::string MarksPathFor(const std::string& tablePath) {
     return tablePath + ".test.txt";
 }
 
-std::string FormatMarksFile(const TestMarks& marks) {
+std::string FormatMarksFile(const TestMarks& marks, const JournalMarks& journal) {
     std::string text{kHeader};
     text += "\r\n";
     if (const TestFireEnvelope* fire = FindTestFire(marks.fireId))
@@ -198,13 +199,13 @@ std::string FormatMarksFile(const TestMarks& marks) {
     for (const CopiedRecords& run : marks.copied)
         text += std::string(kCopiedKey) + "=" + std::to_string(run.firstT) + ";" +
                 std::to_string(run.lastT) + "\r\n";
-    if (!marks.savedTo.empty())
-        text += std::string(kSavedKey) + "=" + WithoutControls(marks.savedTo) + "\r\n";
-    if (marks.missingFrom)
-        text += std::string(kMissingKey) + "=" + std::to_string(*marks.missingFrom) + "\r\n";
-    if (marks.offered)
+    if (!journal.savedTo.empty())
+        text += std::string(kSavedKey) + "=" + WithoutControls(journal.savedTo) + "\r\n";
+    if (journal.missingFrom)
+        text += std::string(kMissingKey) + "=" + std::to_string(*journal.missingFrom) + "\r\n";
+    if (journal.offered)
         text += std::string(kOfferedLine) + "\r\n";
-    if (marks.closed)
+    if (journal.closed)
         text += std::string(kClosedLine) + "\r\n";
     return Utf8ToCp1251(text);
 }
@@ -247,22 +248,24 @@ MarksLoad ParseMarksFile(std::string_view bytes) {
         return load;
     }
     TestMarks marks;
+    JournalMarks journal;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::string_view line = lines[i];
         if (line == kClosedLine || line == kOfferedLine) {
-            (line == kClosedLine ? marks.closed : marks.offered) = true;
+            (line == kClosedLine ? journal.closed : journal.offered) = true;
             continue;
         }
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
             continue;
-        if (!ApplyLine(line.substr(0, eq), line.substr(eq + 1), marks)) {
+        if (!ApplyLine(line.substr(0, eq), line.substr(eq + 1), marks, journal)) {
             load.line = static_cast<int>(i) + 1;
             load.error = kDamaged;
             return load;
         }
     }
     load.marks = std::move(marks);
+    load.journal = std::move(journal);
     return load;
 }
 

@@ -35,27 +35,35 @@ struct TestMarks {
     std::vector<DetectorMark> detectors;
     /// Runs of copied records, in the order of T.
     std::vector<CopiedRecords> copied;
-    /// The log ended normally (the journal's closing marker); files written by the user carry
-    /// no such line.
-    bool closed = false;
     /// The distance between the blocks (metres) and the recording period (seconds) of the
     /// log, when known: a table file does not carry them, its report needs them.
     std::optional<float> distanceM;
     std::optional<int> periodSec;
-    /// The journal's log was saved by the user to this table file (with every row the journal
-    /// holds); empty when it was not. Journal files only.
-    std::string savedTo;
-    /// The unfinished journal has been offered for recovery once. Journal files only.
-    bool offered = false;
-    /// The journal could not be written from this record (1-based) on: the disk holds the
-    /// rows before it only, the log in memory had more. Journal files only.
-    std::optional<int> missingFrom;
     bool operator==(const TestMarks&) const = default;
 
     /// The latest alarm among the detectors, if any has alarmed.
     std::optional<double> LastAlarmT() const;
     /// Every listed detector has alarmed (false for an empty list).
     bool AllAlarmed() const;
+};
+
+/// The state of a journal, kept in the marks file beside it after the test's lines. Files
+/// written by the user carry none of it.
+struct JournalMarks {
+    /// The log ended normally (the journal's closing marker).
+    bool closed = false;
+    /// The journal's log was saved by the user to this table file (with every row the journal
+    /// holds); empty when it was not.
+    std::string savedTo;
+    /// The unfinished journal has been offered for recovery once.
+    bool offered = false;
+    /// The journal could not be written from this record (1-based) on: the disk holds the
+    /// rows before it only, the log in memory had more.
+    std::optional<int> missingFrom;
+    bool operator==(const JournalMarks&) const = default;
+
+    /// No state line to write.
+    bool Empty() const { return *this == JournalMarks{}; }
 };
 
 /// The largest threshold divided by the smallest among the alarmed detectors: the
@@ -70,7 +78,8 @@ std::string CleanDetectorName(std::string_view name);
 /// "<tablePath>.test.txt".
 std::string MarksPathFor(const std::string& tablePath);
 
-/// The marks file (Windows-1251, CR LF after every line):
+/// The marks file (Windows-1251, CR LF after every line), the test's lines first, then the
+/// journal's:
 ///   ВЕЛС-5 испытание
 ///   Пожар=ТП2                      (absent when no fire is chosen)
 ///   Пуск=12,3                      (fire start, log seconds; absent when not set)
@@ -84,15 +93,17 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   Предложен                      (journal: offered for recovery once)
 ///   Завершён                       (closing marker of a journal)
 /// Numbers use a decimal comma and no digit grouping.
-std::string FormatMarksFile(const TestMarks& marks);
+std::string FormatMarksFile(const TestMarks& marks, const JournalMarks& journal = {});
 
 /// Whether a test has anything to keep: a fire chosen, a fire start, a detector or copied
-/// records (the journal's state lines do not count).
+/// records.
 bool HasMarks(const TestMarks& marks);
 
-/// Reading result: the marks, or the 1-based line and the reason of a refusal.
+/// Reading result: the marks and the journal's state lines, or the 1-based line and the
+/// reason of a refusal.
 struct MarksLoad {
     std::optional<TestMarks> marks;
+    JournalMarks journal; ///< as the file has them; none in a file written by the user
     int line = 0;
     std::string error; ///< UTF-8, e.g. "Файл испытания повреждён"
     explicit operator bool() const { return marks.has_value(); }

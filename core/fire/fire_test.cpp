@@ -92,7 +92,6 @@ bool FireTest::Undo() {
 void FireTest::NewTest() {
     m_marks.fireStartT.reset();
     m_marks.copied.clear();
-    m_marks.closed = false;
     m_marks.distanceM.reset(); // a new log takes the parameters it is recorded with
     m_marks.periodSec.reset();
     for (DetectorMark& d : m_marks.detectors) {
@@ -107,11 +106,6 @@ void FireTest::NewTest() {
 
 void FireTest::Load(const TestMarks& marks) {
     m_marks = marks;
-    // The state of a journal file belongs to that file, not to the test: a save of the
-    // loaded log must not carry it into another file.
-    m_marks.closed = false;
-    m_marks.offered = false;
-    m_marks.savedTo.clear();
     m_ids.clear();
     for (std::size_t i = 0; i < m_marks.detectors.size(); ++i)
         m_ids.push_back(m_nextId++);

@@ -64,8 +64,6 @@ public:
     }
     /// Records with T from `firstT` to `lastT` are copies made while the link was failing.
     void MarkCopied(int firstT, int lastT) { m_marks.copied.push_back({firstT, lastT}); }
-    /// Closing marker of the journal.
-    void SetClosed(bool closed) { m_marks.closed = closed; }
 
     /// Re-evaluates after a record was written, the log was loaded or a mark changed.
     void Update(std::span<const MeasurementRecord> records);

@@ -128,8 +128,10 @@ JournalEntry ReadJournal(const std::string& path) {
     entry.name = slash == std::string::npos ? path : path.substr(slash + 1);
     entry.startTime = JournalStartTime(entry.name).value_or(0);
     const MarksBeside beside = LoadMarksBeside(path);
-    if (beside.status == MarksBeside::Status::Loaded)
+    if (beside.status == MarksBeside::Status::Loaded) {
         entry.marks = *beside.load.marks;
+        entry.journal = beside.load.journal;
+    }
     entry.marksDamaged = beside.status == MarksBeside::Status::Unreadable ||
                          beside.status == MarksBeside::Status::Damaged;
     entry.inUse = FileInUse(path);
@@ -167,7 +169,7 @@ std::vector<JournalEntry> ListJournals(const std::string& dir) {
 std::vector<JournalEntry> JournalsToOffer(const std::vector<JournalEntry>& journals) {
     std::vector<JournalEntry> offer;
     for (const JournalEntry& j : journals)
-        if (j.Unfinished() && !j.marks.offered && !j.marksDamaged && j.readable && !j.inUse)
+        if (j.Unfinished() && !j.journal.offered && !j.marksDamaged && j.readable && !j.inUse)
             offer.push_back(j);
     return offer;
 }
@@ -182,10 +184,13 @@ FileWriteResult MarkJournalOffered(const std::string& journalPath) {
         beside.status == MarksBeside::Status::Damaged)
         return {false, 0, "Cannot read file " + beside.path, beside.load.error};
     TestMarks marks;
-    if (beside.status == MarksBeside::Status::Loaded)
+    JournalMarks journal;
+    if (beside.status == MarksBeside::Status::Loaded) {
         marks = *beside.load.marks;
-    marks.offered = true;
-    return WriteFileAtomically(beside.path, FormatMarksFile(marks));
+        journal = beside.load.journal;
+    }
+    journal.offered = true;
+    return WriteFileAtomically(beside.path, FormatMarksFile(marks, journal));
 }
 
 std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double now) {
@@ -196,9 +201,9 @@ std::vector<std::string> RemoveExpiredJournals(const std::string& dir, double no
             continue;
         const std::string path = dir + "/" + name;
         const MarksBeside beside = LoadMarksBeside(path);
-        if (beside.status != MarksBeside::Status::Loaded || !beside.load.marks->closed ||
-            beside.load.marks->savedTo.empty() ||
-            !SavedFileHoldsJournal(path, beside.load.marks->savedTo))
+        if (beside.status != MarksBeside::Status::Loaded || !beside.load.journal.closed ||
+            beside.load.journal.savedTo.empty() ||
+            !SavedFileHoldsJournal(path, beside.load.journal.savedTo))
             continue;
         if (DeleteJournal(path))
             removed.push_back(path);
@@ -218,10 +223,10 @@ FileWriteResult DeleteJournal(const std::string& journalPath) {
     return RemoveFileIfPresent(journalPath + std::string(kMarksSuffix));
 }
 
-std::string MissingText(const TestMarks& marks) {
-    if (!marks.missingFrom)
+std::string MissingText(const JournalMarks& journal) {
+    if (!journal.missingFrom)
         return {};
-    return "; с " + FormatDecimal(*marks.missingFrom, 18, 0) + "-й записи журнал не дописан";
+    return "; с " + FormatDecimal(*journal.missingFrom, 18, 0) + "-й записи журнал не дописан";
 }
 
 std::string JournalStartText(double startTime) {
@@ -232,7 +237,7 @@ std::string RecoveryQuestion(const JournalEntry& journal) {
     return "Найден журнал незавершённого испытания от " + JournalStartText(journal.startTime) +
            " (" + FormatDecimal(journal.records, 18, 0) + " " + RecordsNoun(journal.records) +
            (journal.skippedLines > 0 ? "; " + SkippedLinesText(journal) : "") +
-           MissingText(journal.marks) + "). Открыть?";
+           MissingText(journal.journal) + "). Открыть?";
 }
 
 std::string SkippedLinesText(const JournalEntry& journal) {

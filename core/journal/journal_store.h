@@ -25,7 +25,8 @@ struct JournalEntry {
     int records = 0;
     int skippedLines = 0;      ///< lines of the table file that do not read and are left out
     int durationSec = 0;       ///< T of the last record
-    TestMarks marks;           ///< its .test.txt, with the journal's state lines
+    TestMarks marks;           ///< the test's marks of its .test.txt
+    JournalMarks journal;      ///< the journal's state lines of its .test.txt
     bool marksDamaged = false; ///< a .test.txt is there but cannot be read
     std::string fire;          ///< the fire's name, or ""
     std::string verdict;       ///< the fire test's verdict line; "" without a fire
@@ -33,7 +34,7 @@ struct JournalEntry {
     /// nor deleted.
     bool inUse = false;
     /// No closing marker: the program ended without closing the log.
-    bool Unfinished() const { return !marks.closed; }
+    bool Unfinished() const { return !journal.closed; }
 };
 
 /// The start date-time of a journal named "YYYY-MM-DD_hh-mm-ss.txt" or
@@ -72,7 +73,7 @@ FileWriteResult DeleteJournal(const std::string& journalPath);
 
 /// "; с 96-й записи журнал не дописан" for a journal whose rows from record 96 on did not reach
 /// the disk, "" for a whole one.
-std::string MissingText(const TestMarks& marks);
+std::string MissingText(const JournalMarks& journal);
 /// "31.01.2026 14:05:09": the date and time a journal started.
 std::string JournalStartText(double startTime);
 /// "Найден журнал незавершённого испытания от 31.01.2026 14:05:09 (12 записей). Открыть?"

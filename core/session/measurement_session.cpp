@@ -6,7 +6,8 @@
 namespace core {
 
 MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
-    : m_host(host), m_clock(clock), m_receiver(m_status) {}
+    : m_host(host), m_clock(clock), m_receiver(m_status),
+      m_journal(m_log, [this](const FileWriteResult& failed) { JournalFailed(failed); }) {}
 
 // ---------------------------------------------------------------- link
 
@@ -87,7 +88,7 @@ void MeasurementSession::OnLinkLost() {
     if (m_silentCopies > 0 && m_silentCopies <= m_log.Count()) {
         const int first = m_log.Count() - m_silentCopies;
         m_test.MarkCopied(m_log[first].T, m_log[m_log.Count() - 1].T);
-        WriteJournalMarks();
+        m_journal.MarksChanged(m_test.Marks());
     }
     m_silentCopies = 0;
     if (m_timer1.running)
@@ -158,7 +159,7 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         // Entering adjustment ends the measurement: the log is saved or journalled unless the
         // user said No; only when even that failed does it stay for another try.
         if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed) {
-            EndJournal(true);
+            m_journal.End(true, m_test.Marks());
             ResetLog();
         }
         m_view.pError = true; // the adjustment view decides between pAdjust and pError
@@ -193,7 +194,7 @@ void MeasurementSession::Accumulate() {
         // A new log begins with this frame; the old one was dropped without a question, so
         // its journal stays unfinished and is offered at the next start.
         NewTest();
-        StartJournalLog(true);
+        m_journal.LogStarted(true, m_test.Marks());
         m_silentCopies = 0;
     }
     m_log.Accumulate(m_clock.Read(), m_status.Ui(), density);
@@ -210,11 +211,7 @@ void MeasurementSession::Timer1Timer() {
     if (m_log.Count() > 0) {
         ShowElapsed(ElapsedText(m_log.ElapsedSeconds()));
     }
-    if (m_journal && m_journal->Pending()) {
-        const FileWriteResult synced = m_journal->Tick(m_clock.SteadyMs());
-        if (!synced)
-            JournalFailed(synced);
-    }
+    m_journal.Tick(m_clock.SteadyMs());
     if (result.limitReached)
         StopAtLimit();
 }
@@ -222,7 +219,7 @@ void MeasurementSession::Timer1Timer() {
 // The newest record reaches the journal, the test, the table and the graph.
 void MeasurementSession::RecordWritten() {
     const int index = m_log.Count() - 1;
-    JournalRecord(index);
+    m_journal.RecordWritten(index, m_host.RowFormat(), m_test.Marks(), m_clock.SteadyMs());
     UpdateTest();
     if (m_host.TableVisible())
         m_host.AddRecordRow(index);
@@ -236,7 +233,7 @@ void MeasurementSession::NewTest() {
 }
 
 void MeasurementSession::ResetLog() {
-    StartJournalLog(true);
+    m_journal.LogStarted(true, m_test.Marks());
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
     m_silentCopies = 0;
@@ -290,7 +287,7 @@ void MeasurementSession::Resume() {
         m_recording.bbEnRecDown = true;
         return;
     }
-    EndJournal(true);
+    m_journal.End(true, m_test.Marks());
     ResetLog();
     m_recording.miLinkCaption.assign(session_text::kDisableRecording);
     m_recording.bbEnRecHint.assign(session_text::kDisableRecording);
@@ -302,7 +299,7 @@ void MeasurementSession::Resume() {
 void MeasurementSession::bbRestartClick() {
     if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
         return;
-    EndJournal(true);
+    m_journal.End(true, m_test.Marks());
     ResetLog();
     m_host.SendFrame(kRestartFrame);
     StopTimer(m_timer1);
@@ -375,12 +372,12 @@ bool MeasurementSession::MarkAlarm(int index) {
 
 void MeasurementSession::UpdateTest() {
     m_test.Update(Records());
-    WriteJournalMarks();
+    m_journal.MarksChanged(m_test.Marks());
 }
 
 void MeasurementSession::LogLoaded(const TestMarks* marks) {
     // The log that was replaced without a question keeps an unfinished journal.
-    StartJournalLog(false);
+    m_journal.LogStarted(false, m_test.Marks());
     if (marks)
         m_test.Load(*marks);
     else
@@ -400,16 +397,40 @@ void MeasurementSession::StartTimer1() {
 void MeasurementSession::StopTimer(TimerCommand& timer) {
     timer.running = false;
     // No tick comes to sync what waits: it goes to the disk now.
-    if (m_journal && m_journal->Pending()) {
-        const FileWriteResult synced = m_journal->Sync();
-        if (!synced)
-            JournalFailed(synced);
-    }
+    m_journal.Sync();
 }
 
 void MeasurementSession::ReArmWatchdog() {
     m_timer2.running = true;
     ++m_timer2.starts;
+}
+
+// ---------------------------------------------------------------- journal
+
+void MeasurementSession::SetJournal(std::string dir, JournalIo io) {
+    m_journal.SetDir(std::move(dir), m_test.Marks(), std::move(io));
+}
+
+std::string MeasurementSession::JournalPath() const {
+    return m_journal.Path();
+}
+
+bool MeasurementSession::JournalComplete() const {
+    return m_journal.Complete();
+}
+
+void MeasurementSession::LogSaved(const std::string& path) {
+    m_journal.SavedTo(path, m_test.Marks());
+}
+
+void MeasurementSession::EndLog() {
+    m_journal.End(true, m_test.Marks());
+}
+
+void MeasurementSession::JournalFailed(const FileWriteResult& result) {
+    std::string text{session_text::kJournalFailed};
+    text += "\n" + result.Message();
+    m_host.NotifyJournalFailure(text);
 }
 
 } // namespace core

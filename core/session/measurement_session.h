@@ -5,7 +5,7 @@
 #include "core/common/clock.h"
 #include "core/files/save_offer.h"
 #include "core/fire/fire_test.h"
-#include "core/journal/journal_writer.h"
+#include "core/journal/session_journal.h"
 #include "core/link/link_receiver.h"
 #include "core/link/status_area.h"
 #include "core/log/record_log.h"
@@ -226,7 +226,7 @@ public:
     /// with it.
     std::uint32_t LogNumber() const { return m_log.Generation(); }
 
-    // --- Journal of the current log (core/journal_writer.h)
+    // --- Journal of the current log (core/journal/session_journal.h)
     /// Journals every log built from now on into `dir`: a new file at the first record of a
     /// log, a row per record, the fire test's marks in its ".test.txt". "" (the default)
     /// journals nothing. `io` replaces the system calls (tests). A loaded table file gets no
@@ -285,10 +285,6 @@ private:
     void StopTimer(TimerCommand& timer);
     void ReArmWatchdog();
     std::span<const MeasurementRecord> Records() const;
-    void JournalRecord(int index);
-    void StartJournalLog(bool journalled);
-    void EndJournal(bool normally);
-    void WriteJournalMarks();
     void JournalFailed(const FileWriteResult& result);
 
     IMeasurementHost& m_host;
@@ -312,16 +308,7 @@ private:
     std::uint64_t m_badValueFrames = 0;
     bool m_linkLost = false;
     int m_silentCopies = 0; ///< records repeated since the last valid frame
-
-    std::string m_journalDir;
-    std::unique_ptr<JournalWriter> m_journal;
-    bool m_journalThisLog = true; ///< the current log is built here, so it is journalled
-    bool m_journalLive = false;   ///< m_journal's file belongs to the current log
-    bool m_journalClosed = false;
-    bool m_journalMarksFailed = false;
-    bool m_journalFailureTold = false;
-    std::string m_journalSavedTo;
-    std::optional<TestMarks> m_journalMarks; ///< as last written
+    SessionJournal m_journal;
 };
 
 } // namespace core

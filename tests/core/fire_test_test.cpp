@@ -238,8 +238,11 @@ TEST(MarksFile, RoundTripsEveryField) {
     const MarksLoad load = ParseMarksFile(bytes);
     ASSERT_TRUE(load) << load.error;
     EXPECT_EQ(*load.marks, marks);
-    marks.closed = true;
-    EXPECT_EQ(*ParseMarksFile(FormatMarksFile(marks)).marks, marks);
+    core::JournalMarks journal;
+    journal.closed = true;
+    const MarksLoad closed = ParseMarksFile(FormatMarksFile(marks, journal));
+    EXPECT_EQ(*closed.marks, marks);
+    EXPECT_EQ(closed.journal, journal);
     marks.copied = {{21, 25}, {4000, 4000}};
     EXPECT_NE(Cp1251ToUtf8(FormatMarksFile(marks)).find("Повтор=21;25\r\nПовтор=4000;4000\r\n"),
               std::string::npos);

@@ -36,24 +36,34 @@ core::RecordLog MakeLog(double start, int records) {
 
 class JournalStore : public ::testing::Test {
 protected:
-    // A journal of `records` rows started at `start`, with `marks` beside it when given.
+    // A journal of `records` rows started at `start`, with `marks` (or the journal's state
+    // lines `journal`) beside it when given.
     std::string Make(double start, int records, const core::TestMarks* marks = nullptr) {
+        return Make(start, records, marks, nullptr);
+    }
+    std::string Make(double start, int records, const core::JournalMarks* journal) {
+        return Make(start, records, nullptr, journal);
+    }
+    std::string Make(double start, int records, const core::TestMarks* marks,
+                     const core::JournalMarks* journal) {
         EXPECT_TRUE(core::MakeFolders(Dir()));
         const std::string path = Dir() + "/" + core::JournalFileName(start);
         const core::RecordLog log = MakeLog(start, records);
         EXPECT_TRUE(core::WriteFileAtomically(path, core::FormatLogFile(log, ";", false)));
-        if (marks) {
-            EXPECT_TRUE(
-                core::WriteFileAtomically(core::MarksPathFor(path), core::FormatMarksFile(*marks)));
+        if (marks || journal) {
+            EXPECT_TRUE(core::WriteFileAtomically(
+                core::MarksPathFor(path),
+                core::FormatMarksFile(marks ? *marks : core::TestMarks{},
+                                      journal ? *journal : core::JournalMarks{})));
         }
         return path;
     }
     std::string Dir() const { return dir.File("journal"); }
-    static core::TestMarks Closed(std::string savedTo = {}) {
-        core::TestMarks marks;
-        marks.closed = true;
-        marks.savedTo = std::move(savedTo);
-        return marks;
+    static core::JournalMarks Closed(std::string savedTo = {}) {
+        core::JournalMarks journal;
+        journal.closed = true;
+        journal.savedTo = std::move(savedTo);
+        return journal;
     }
     test::TempDir dir;
 };
@@ -113,11 +123,11 @@ TEST_F(JournalStore, AJournalCutShortByAPowerCutStillLists) {
 }
 
 TEST_F(JournalStore, OnlyUnfinishedJournalsNotYetOfferedAreOffered) {
-    const core::TestMarks closed = Closed();
+    const core::JournalMarks closed = Closed();
     Make(kStart, 2, &closed);
     const std::string unfinished = Make(kStart + 1, 2);
     const std::string newest = Make(kStart + 2, 2);
-    core::TestMarks offered;
+    core::JournalMarks offered;
     offered.offered = true;
     Make(kStart + 3, 2, &offered);
     ASSERT_TRUE(core::MakeFolders(Dir()));
@@ -139,7 +149,7 @@ TEST_F(JournalStore, OnlyUnfinishedJournalsNotYetOfferedAreOffered) {
         core::WriteFileAtomically(core::MarksPathFor(unfinished), core::FormatMarksFile(fire)));
     ASSERT_TRUE(core::MarkJournalOffered(unfinished));
     const core::JournalEntry entry = core::ReadJournal(unfinished);
-    EXPECT_TRUE(entry.marks.offered);
+    EXPECT_TRUE(entry.journal.offered);
     EXPECT_EQ(entry.marks.fireId, 3);
     EXPECT_TRUE(entry.Unfinished()) << "offered is not closed";
     EXPECT_EQ(entry.records, 2);
@@ -161,9 +171,9 @@ TEST_F(JournalStore, CleanUpRemovesOnlyClosedSavedJournalsOlderThan90Days) {
     const std::string savedFile = dir.File("t1.txt");
     ASSERT_TRUE(core::WriteFileAtomically(savedFile,
                                           core::FormatLogFile(MakeLog(now - 91, 2), "\t", true)));
-    const core::TestMarks saved = Closed(savedFile);
-    const core::TestMarks unsaved = Closed();
-    core::TestMarks savedUnfinished = saved;
+    const core::JournalMarks saved = Closed(savedFile);
+    const core::JournalMarks unsaved = Closed();
+    core::JournalMarks savedUnfinished = saved;
     savedUnfinished.closed = false;
     const std::string oldSaved = Make(now - 91, 2, &saved);
     const std::string oldUnsaved = Make(now - 150, 2, &unsaved);
@@ -185,9 +195,9 @@ TEST_F(JournalStore, CleanUpKeepsAJournalWhoseSavedFileIsGoneOrHoldsAnotherLog) 
     const std::string deleted = dir.File("deleted.txt");
     const std::string reused = dir.File("reused.txt");
     const std::string shorter = dir.File("shorter.txt");
-    const core::TestMarks savedDeleted = Closed(deleted);
-    const core::TestMarks savedReused = Closed(reused);
-    const core::TestMarks savedShorter = Closed(shorter);
+    const core::JournalMarks savedDeleted = Closed(deleted);
+    const core::JournalMarks savedReused = Closed(reused);
+    const core::JournalMarks savedShorter = Closed(shorter);
     const std::string first = Make(now - 120, 54, &savedDeleted);
     const std::string second = Make(now - 110, 54, &savedReused);
     const std::string third = Make(now - 100, 54, &savedShorter);
@@ -210,7 +220,7 @@ TEST_F(JournalStore, CleanUpKeepsAJournalWhoseSavedFileIsGoneOrHoldsAnotherLog) 
 }
 
 TEST_F(JournalStore, DeleteRemovesTheJournalAndItsMarks) {
-    const core::TestMarks marks = Closed();
+    const core::JournalMarks marks = Closed();
     const std::string path = Make(kStart, 2, &marks);
     ASSERT_TRUE(core::DeleteJournal(path));
     EXPECT_FALSE(fs::exists(path));
@@ -261,7 +271,7 @@ TEST_F(JournalStore, CleanUpLeavesAJournalThatIsBeingWritten) {
     const std::string savedFile = dir.File("t1.txt");
     ASSERT_TRUE(core::WriteFileAtomically(savedFile,
                                           core::FormatLogFile(MakeLog(now - 91, 2), ";", false)));
-    const core::TestMarks saved = Closed(savedFile);
+    const core::JournalMarks saved = Closed(savedFile);
     const std::string path = Make(now - 91, 2, &saved);
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     ASSERT_GE(fd, 0);
@@ -276,7 +286,7 @@ TEST(RecoveryQuestion, TellsFromWhichRecordTheJournalIsMissing) {
     core::JournalEntry j;
     j.startTime = kStart;
     j.records = 95;
-    j.marks.missingFrom = 96;
+    j.journal.missingFrom = 96;
     EXPECT_EQ(core::RecoveryQuestion(j), "Найден журнал незавершённого испытания от 31.01.2026 "
                                          "14:05:09 (95 записей; с 96-й записи журнал не "
                                          "дописан). Открыть?");
@@ -307,17 +317,18 @@ TEST(RecoveryQuestion, NamesTheStartAndTheRecordsInRussian) {
 }
 
 TEST(MarksFile, KeepsTheJournalStateLines) {
-    core::TestMarks marks;
+    core::JournalMarks marks;
     marks.savedTo = "/home/lab/испытание 1.txt";
     marks.offered = true;
     marks.closed = true;
     marks.missingFrom = 96;
-    const std::string bytes = core::FormatMarksFile(marks);
+    const std::string bytes = core::FormatMarksFile({}, marks);
     EXPECT_EQ(core::Cp1251ToUtf8(bytes), "ВЕЛС-5 испытание\r\nСохранён=/home/lab/испытание "
                                          "1.txt\r\nНедописан=96\r\nПредложен\r\nЗавершён\r\n");
-    EXPECT_EQ(*core::ParseMarksFile(bytes).marks, marks);
+    EXPECT_EQ(core::ParseMarksFile(bytes).journal, marks);
+    EXPECT_EQ(*core::ParseMarksFile(bytes).marks, core::TestMarks{});
     marks.savedTo = "/a\r\nЗавершён";
-    EXPECT_EQ(core::ParseMarksFile(core::FormatMarksFile(marks)).marks->savedTo, "/aЗавершён")
+    EXPECT_EQ(core::ParseMarksFile(core::FormatMarksFile({}, marks)).journal.savedTo, "/aЗавершён")
         << "a path cannot add lines";
 }
 

@@ -122,7 +122,7 @@ TEST_F(SessionJournal, ANormalEndClosesTheJournalAndTheNextLogGetsItsOwn) {
     EXPECT_EQ(rig.session.JournalPath(), "");
     core::MarksBeside beside = core::LoadMarksBeside(first);
     ASSERT_EQ(beside.status, core::MarksBeside::Status::Loaded);
-    EXPECT_TRUE(beside.load.marks->closed);
+    EXPECT_TRUE(beside.load.journal.closed);
     rig.clock.AdvanceMs(5'000);
     Work(3'000);
     const std::string second = rig.session.JournalPath();
@@ -131,7 +131,7 @@ TEST_F(SessionJournal, ANormalEndClosesTheJournalAndTheNextLogGetsItsOwn) {
     rig.session.EndLog(); // the program closes
     beside = core::LoadMarksBeside(second);
     ASSERT_EQ(beside.status, core::MarksBeside::Status::Loaded);
-    EXPECT_TRUE(beside.load.marks->closed);
+    EXPECT_TRUE(beside.load.journal.closed);
 }
 
 TEST_F(SessionJournal, ALogDroppedWithoutAQuestionStaysUnfinished) {
@@ -183,14 +183,14 @@ TEST_F(SessionJournal, MarksAndTheSaveNoteGoBesideTheJournal) {
     EXPECT_TRUE(core::ParseMarksFile(Read(marksPath)).marks->detectors[0].alarmT);
 
     rig.session.LogSaved("/home/lab/t1.txt");
-    EXPECT_EQ(core::ParseMarksFile(Read(marksPath)).marks->savedTo, "/home/lab/t1.txt");
+    EXPECT_EQ(core::ParseMarksFile(Read(marksPath)).journal.savedTo, "/home/lab/t1.txt");
     Work(1'500); // records the saved file does not have
-    EXPECT_EQ(core::ParseMarksFile(Read(marksPath)).marks->savedTo, "");
+    EXPECT_EQ(core::ParseMarksFile(Read(marksPath)).journal.savedTo, "");
     rig.session.LogSaved("/home/lab/t2.txt");
     rig.session.EndLog();
     marks = core::ParseMarksFile(Read(marksPath));
-    EXPECT_TRUE(marks.marks->closed);
-    EXPECT_EQ(marks.marks->savedTo, "/home/lab/t2.txt");
+    EXPECT_TRUE(marks.journal.closed);
+    EXPECT_EQ(marks.journal.savedTo, "/home/lab/t2.txt");
     EXPECT_EQ(marks.marks->fireId, 2);
 }
 
@@ -236,8 +236,8 @@ TEST_F(SessionJournal, AfterAFailedWriteTheNextRecordCatchesUpAndTheMarksSayWhat
     ASSERT_LT(onDisk, rig.session.Log().Count());
     // Killed now, the journal tells a later start from which record on it lacks rows.
     const core::JournalEntry behind = core::ReadJournal(path);
-    ASSERT_TRUE(behind.marks.missingFrom);
-    EXPECT_EQ(*behind.marks.missingFrom, onDisk + 1);
+    ASSERT_TRUE(behind.journal.missingFrom);
+    EXPECT_EQ(*behind.journal.missingFrom, onDisk + 1);
     EXPECT_NE(core::RecoveryQuestion(behind).find("; с " + std::to_string(onDisk + 1) +
                                                   "-й записи журнал не дописан). Открыть?"),
               std::string::npos)
@@ -248,16 +248,16 @@ TEST_F(SessionJournal, AfterAFailedWriteTheNextRecordCatchesUpAndTheMarksSayWhat
     Work(1'200);
     EXPECT_EQ(Read(path), core::FormatLogFile(rig.session.Log(), ";", false));
     EXPECT_TRUE(rig.session.JournalComplete());
-    EXPECT_FALSE(core::ReadJournal(path).marks.missingFrom);
+    EXPECT_FALSE(core::ReadJournal(path).journal.missingFrom);
     EXPECT_EQ(rig.host.journalFailures.size(), 1u);
     // Behind at a normal end: the closed journal keeps the note.
     failWrites = true;
     Work(3'000);
     rig.session.EndLog();
     const core::JournalEntry closed = core::ReadJournal(path);
-    EXPECT_TRUE(closed.marks.closed);
-    ASSERT_TRUE(closed.marks.missingFrom);
-    EXPECT_EQ(*closed.marks.missingFrom, closed.records + 1);
+    EXPECT_TRUE(closed.journal.closed);
+    ASSERT_TRUE(closed.journal.missingFrom);
+    EXPECT_EQ(*closed.journal.missingFrom, closed.records + 1);
 }
 
 TEST_F(SessionJournal, AJournalFolderThatCannotBeMadeIsToldOnce) {

@@ -34,9 +34,11 @@ namespace {
 
 const double kNow = core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0}); // the rig's clock
 
-// A journal of `records` one-second records started at `start`, with `marks` when given.
+// A journal of `records` one-second records started at `start`, with `marks` and the
+// journal's state lines `journal` beside it when given.
 QString MakeJournal(const ConfigHome& home, double start, int records,
-                    const core::TestMarks* marks = nullptr) {
+                    const core::TestMarks* marks = nullptr,
+                    const core::JournalMarks* journal = nullptr) {
     const std::string dir = home.JournalDir().toStdString();
     core::MakeFolders(dir);
     core::RecordLog log;
@@ -49,15 +51,23 @@ QString MakeJournal(const ConfigHome& home, double start, int records,
     }
     const std::string path = dir + "/" + core::JournalFileName(start);
     core::WriteFileAtomically(path, core::FormatLogFile(log, ";", false));
-    if (marks)
-        core::WriteFileAtomically(core::MarksPathFor(path), core::FormatMarksFile(*marks));
+    if (marks || journal)
+        core::WriteFileAtomically(core::MarksPathFor(path),
+                                  core::FormatMarksFile(marks ? *marks : core::TestMarks{},
+                                                        journal ? *journal : core::JournalMarks{}));
     return QString::fromStdString(path);
 }
 
-core::TestMarks ReadMarks(const QString& journal) {
+// The marks beside a journal: the test's and the journal's own; none when it has none.
+struct MarksRead {
+    core::TestMarks marks;
+    core::JournalMarks journal;
+};
+MarksRead ReadMarks(const QString& journal) {
     const core::MarksBeside beside = core::LoadMarksBeside(journal.toStdString());
-    return beside.status == core::MarksBeside::Status::Loaded ? *beside.load.marks
-                                                              : core::TestMarks{};
+    if (beside.status != core::MarksBeside::Status::Loaded)
+        return {};
+    return {*beside.load.marks, beside.load.journal};
 }
 
 } // namespace
@@ -98,12 +108,12 @@ private slots:
     }
 
     void recoveryIsOfferedOnceAndOnlyForUnfinishedJournals() {
-        core::TestMarks closed;
+        core::JournalMarks closed;
         closed.closed = true;
-        MakeJournal(*m_home, kNow - 3, 4, &closed);
-        core::TestMarks offered;
+        MakeJournal(*m_home, kNow - 3, 4, nullptr, &closed);
+        core::JournalMarks offered;
         offered.offered = true;
-        MakeJournal(*m_home, kNow - 2, 4, &offered);
+        MakeJournal(*m_home, kNow - 2, 4, nullptr, &offered);
         const QString older = MakeJournal(*m_home, kNow - 1.5, 2);
         core::TestMarks fire;
         fire.fireId = 2;
@@ -123,10 +133,10 @@ private slots:
         QCOMPARE(m_rig->form1->Session().Log().Count(), 2);
         QVERIFY(m_rig->tabl->isVisible());
         QCOMPARE(m_rig->tabl->ListBox1->count(), 2);
-        QVERIFY(ReadMarks(newest).offered);
-        QCOMPARE(ReadMarks(newest).fireId, 2);
-        QVERIFY(ReadMarks(older).offered);
-        QVERIFY2(!ReadMarks(older).closed, "an offered journal is not closed");
+        QVERIFY(ReadMarks(newest).journal.offered);
+        QCOMPARE(ReadMarks(newest).marks.fireId, 2);
+        QVERIFY(ReadMarks(older).journal.offered);
+        QVERIFY2(!ReadMarks(older).journal.closed, "an offered journal is not closed");
 
         // The next start offers nothing: each was offered once.
         m_rig.reset();
@@ -147,7 +157,7 @@ private slots:
         const core::TestMarks& marks = m_rig->form1->Session().Test().Marks();
         QCOMPARE(marks.fireId, 2);
         QCOMPARE(marks.detectors.size(), std::size_t{1});
-        QVERIFY2(!marks.offered, "the journal's state stays with the journal");
+        QVERIFY2(marks == fire, "the journal's state stays with the journal");
         QCOMPARE(m_rig->form1->Session().Log().Count(), 5);
     }
 
@@ -186,16 +196,16 @@ private slots:
     }
 
     void oldSavedJournalsAreCleanedUpAtStart() {
-        core::TestMarks saved;
+        core::JournalMarks saved;
         saved.closed = true;
         const QString savedFile = m_home->dir.path() + QStringLiteral("/t1.txt");
         saved.savedTo = savedFile.toStdString();
-        core::TestMarks unsaved;
+        core::JournalMarks unsaved;
         unsaved.closed = true;
-        const QString gone = MakeJournal(*m_home, kNow - 120, 2, &saved);
+        const QString gone = MakeJournal(*m_home, kNow - 120, 2, nullptr, &saved);
         QVERIFY(QFile::copy(gone, savedFile)); // the saved copy of the same records
-        const QString kept = MakeJournal(*m_home, kNow - 121, 2, &unsaved);
-        const QString young = MakeJournal(*m_home, kNow - 30, 2, &saved);
+        const QString kept = MakeJournal(*m_home, kNow - 121, 2, nullptr, &unsaved);
+        const QString young = MakeJournal(*m_home, kNow - 30, 2, nullptr, &saved);
         Start();
         QVERIFY(!QFile::exists(gone));
         QVERIFY(!QFile::exists(gone + QStringLiteral(".test.txt")));
@@ -292,14 +302,14 @@ private slots:
         m_rig->prompts.fileNames.enqueue(saved);
         m_rig->tabl->bbSaveAs->click();
         QVERIFY(QFile::exists(saved));
-        QVERIFY(ReadMarks(live).savedTo == saved.toStdString());
-        QVERIFY(!ReadMarks(live).closed);
+        QVERIFY(ReadMarks(live).journal.savedTo == saved.toStdString());
+        QVERIFY(!ReadMarks(live).journal.closed);
 
         // Closing the program ends the log normally.
         m_rig->prompts.answers << PromptAnswer::No; // "Сохранить данные?"
         QVERIFY(f.close());
-        QVERIFY(ReadMarks(live).closed);
-        QVERIFY(ReadMarks(live).savedTo == saved.toStdString());
+        QVERIFY(ReadMarks(live).journal.closed);
+        QVERIFY(ReadMarks(live).journal.savedTo == saved.toStdString());
     }
 
     void aStartPortIsOpenBeforeTheJournalsAreOffered() {
@@ -314,7 +324,7 @@ private slots:
         m_rig->form1->show();
         QCOMPARE(m_rig->form1->StatusPanel0->text(), QStringLiteral("COM12"));
         QCOMPARE(Questions(), QStringList{});
-        QVERIFY(!ReadMarks(unfinished).offered);
+        QVERIFY(!ReadMarks(unfinished).journal.offered);
         // Without the port (it is closed now) the next start offers it.
         m_rig.reset();
         Start();
@@ -358,7 +368,7 @@ private slots:
             second.prompts.answers << PromptAnswer::Yes;
             second.form1->show();
             QCOMPARE(second.prompts.Texts(), QStringList{notice});
-            QVERIFY(!ReadMarks(live).offered);
+            QVERIFY(!ReadMarks(live).journal.offered);
             second.tabl->show();
             ui::TFormJournals dialog(second.prompts, *second.tabl, second.form1->Session(),
                                      second.tabl.get());

@@ -68,12 +68,12 @@ std::string FormatJournals(const std::vector<core::JournalEntry>& journals) {
             .Int("duration", j.durationSec)
             .String("fire", j.fire)
             .String("verdict", j.verdict)
-            .Bool("closed", j.marks.closed)
-            .Bool("offered", j.marks.offered);
-        if (j.marks.savedTo.empty())
+            .Bool("closed", j.journal.closed)
+            .Bool("offered", j.journal.offered);
+        if (j.journal.savedTo.empty())
             json.Null("saved");
         else
-            json.String("saved", j.marks.savedTo);
+            json.String("saved", j.journal.savedTo);
         out += json.Finish();
     }
     return out;

@@ -26,12 +26,12 @@ QString StateText(const core::JournalEntry& j) {
     QString text = j.inUse          ? QStringLiteral("записывается")
                    : j.Unfinished() ? QStringLiteral("не завершён")
                                     : QStringLiteral("завершён");
-    if (!j.marks.savedTo.empty())
+    if (!j.journal.savedTo.empty())
         text += QStringLiteral(", сохранён");
     if (j.skippedLines > 0)
         text += QStringLiteral(", ") + QString::fromStdString(core::SkippedLinesText(j));
-    if (j.marks.missingFrom)
-        text += QString::fromStdString(core::MissingText(j.marks));
+    if (j.journal.missingFrom)
+        text += QString::fromStdString(core::MissingText(j.journal));
     return text;
 }
 
