@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Takes the README's screenshots of the main window in each mode.
 
-Runs inside an X server (scripts/screenshots starts Xvfb). A pseudo-terminal plays the
+Runs inside an X server (scripts/docs/screenshots starts Xvfb). A pseudo-terminal plays the
 meter: it is registered in the port map as COM1, the monitor opens it from its status-bar
 popup, and status frames put the window into each mode in turn; `import` grabs the real
 window after each.
