@@ -2,12 +2,16 @@
 #include "core/link/link_receiver.h"
 #include "core/link/status_area.h"
 #include "tools/common/json_line.h"
+#include "tools/common/option_parser.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace decode {
 namespace {
@@ -70,16 +74,19 @@ void PrintSummary(std::FILE* out, const core::LinkReceiver& receiver, std::uint6
 
 int RunCapture(const ModeContext& ctx) {
     std::string name;
-    for (const std::string& arg : ctx.args) {
-        if (arg.size() > 1 && arg[0] == '-') {
-            Complain(ctx, "unknown option '" + arg + "' (try --help)");
+    const std::vector<std::string_view> args(ctx.args.begin(), ctx.args.end());
+    tool_args::OptionParser parser({}, args);
+    for (tool_args::Step step = parser.Next(); step.kind != tool_args::StepKind::End;
+         step = parser.Next()) {
+        if (step.kind != tool_args::StepKind::Operand) {
+            Complain(ctx, "unknown option '" + std::string(step.arg) + "' (try --help)");
             return kExitBadInput;
         }
         if (!name.empty()) {
             Complain(ctx, "one capture file at a time (try --help)");
             return kExitBadInput;
         }
-        name = arg;
+        name = step.value;
     }
     std::FILE* in = OpenInput(name, ctx);
     if (!in)

@@ -6,6 +6,7 @@
 #include "core/link/status_area.h"
 #include "core/session/measurement_session.h"
 #include "tools/common/json_line.h"
+#include "tools/common/option_parser.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <array>
@@ -16,6 +17,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -214,33 +216,41 @@ std::optional<LogOptions> Refuse(const ModeContext& ctx, const std::string& mess
     return std::nullopt;
 }
 
+constexpr tool_args::Option kPeriod{"--period", 0, true};
+constexpr tool_args::Option kDist{"--dist", 0, true};
+constexpr tool_args::Option kFrameMs{"--frame-ms", 0, true};
+constexpr tool_args::Option kLogOptions[] = {kPeriod, kDist, kFrameMs};
+
 // Reads the options; on a mistake complains and returns nullopt.
 std::optional<LogOptions> ParseOptions(const ModeContext& ctx) {
     LogOptions o;
-    const std::vector<std::string>& a = ctx.args;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const bool hasValue = i + 1 < a.size();
-        if (a[i] == "--period" && hasValue) {
-            const auto v = ParseNumber<int>(a[++i]);
+    const std::vector<std::string_view> args(ctx.args.begin(), ctx.args.end());
+    tool_args::OptionParser parser(kLogOptions, args);
+    for (tool_args::Step step = parser.Next(); step.kind != tool_args::StepKind::End;
+         step = parser.Next()) {
+        const std::string value(step.value);
+        if (step.kind == tool_args::StepKind::Operand) {
+            if (!o.file.empty())
+                return Refuse(ctx, "one capture file at a time (try --help)");
+            o.file = value;
+        } else if (step.kind != tool_args::StepKind::Option) {
+            return Refuse(ctx, "unknown or incomplete option '" + std::string(step.arg) +
+                                   "' (try --help)");
+        } else if (step.option->name == kPeriod.name) {
+            const auto v = ParseNumber<int>(value);
             if (!v || !core::PeriodInRange(*v))
                 return Refuse(ctx, "--period takes whole seconds from 1 to 30");
             o.periodSec = *v;
-        } else if (a[i] == "--dist" && hasValue) {
-            const auto v = ParseNumber<float>(a[++i]);
+        } else if (step.option->name == kDist.name) {
+            const auto v = ParseNumber<float>(value);
             if (!v || !core::DistInRange(*v))
                 return Refuse(ctx, "--dist takes metres from 0.3 to 10");
             o.distMetres = *v;
-        } else if (a[i] == "--frame-ms" && hasValue) {
-            const auto v = ParseNumber<long long>(a[++i]);
+        } else {
+            const auto v = ParseNumber<long long>(value);
             if (!v || *v < 1 || *v > 3'600'000)
                 return Refuse(ctx, "--frame-ms takes milliseconds from 1 to 3600000");
             o.frameMs = *v;
-        } else if (a[i].size() > 1 && a[i][0] == '-') {
-            return Refuse(ctx, "unknown or incomplete option '" + a[i] + "' (try --help)");
-        } else if (!o.file.empty()) {
-            return Refuse(ctx, "one capture file at a time (try --help)");
-        } else {
-            o.file = a[i];
         }
     }
     return o;

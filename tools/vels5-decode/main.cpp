@@ -1,10 +1,13 @@
 // vels5-decode: picks the mode from the arguments and runs it.
+#include "tools/common/option_parser.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <cstdio>
 #include <cstring>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -36,11 +39,10 @@ void PrintHelp(std::FILE* out) {
 
 int main(int argc, char** argv) {
     const std::span<char*> args(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
-    for (const char* arg : args) {
-        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
-            PrintHelp(stdout);
-            return decode::kExitOk;
-        }
+    const std::vector<std::string_view> views(args.begin(), args.end());
+    if (tool_args::AsksForHelp(views)) {
+        PrintHelp(stdout);
+        return decode::kExitOk;
     }
     const decode::Mode* chosen = nullptr;
     std::size_t first = 0;

@@ -3,7 +3,9 @@
 
 #include "core/link/link_protocol.h"
 #include "core/session/measurement_params.h"
+#include "tools/common/option_parser.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -233,12 +235,16 @@ constexpr ValueOption kValueOptions[] = {
     {"--addr", SetAddress},        {"--split", SetSplit},
 };
 
-const ValueOption* FindOption(std::string_view name) {
-    for (const ValueOption& o : kValueOptions)
-        if (o.name == name)
-            return &o;
-    return nullptr;
-}
+constexpr tool_args::Option kHelpOption{"--help", 'h'};
+constexpr tool_args::Option kVerbose{"--verbose", 'v'};
+
+// Every option for the parser: the two flags, then the value options in their order.
+constexpr auto kOptions = [] {
+    std::array<tool_args::Option, 2 + std::size(kValueOptions)> all{kHelpOption, kVerbose};
+    for (std::size_t i = 0; i < std::size(kValueOptions); ++i)
+        all[2 + i] = {kValueOptions[i].name, 0, true};
+    return all;
+}();
 
 } // namespace
 
@@ -316,39 +322,33 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     ParsedOptions result;
     Options o;
     bool thresholdGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view name = args[i];
-        if (name == "--help" || name == "-h") {
+    tool_args::OptionParser parser(kOptions, args);
+    for (tool_args::Step step = parser.Next(); step.kind != tool_args::StepKind::End;
+         step = parser.Next()) {
+        if (step.kind == tool_args::StepKind::Operand ||
+            step.kind == tool_args::StepKind::Unknown) {
+            result.error = "unknown option " + Quote(step.name.empty() ? step.arg : step.name) +
+                           " (see --help)";
+            return result;
+        }
+        if (step.kind == tool_args::StepKind::MissingValue) {
+            result.error = std::string(step.name) + ": missing value";
+            return result;
+        }
+        const std::ptrdiff_t index = step.option - kOptions.data();
+        if (index == 0) {
             result.help = true;
             return result;
         }
-        if (name == "--verbose" || name == "-v") {
+        if (index == 1) {
             o.verbose = true;
             continue;
         }
-        std::optional<std::string_view> value;
-        if (const auto eq = name.find('=');
-            name.starts_with("--") && eq != std::string_view::npos) {
-            value = name.substr(eq + 1);
-            name = name.substr(0, eq);
-        }
-        const ValueOption* option = FindOption(name);
-        if (!option) {
-            result.error = "unknown option " + Quote(name) + " (see --help)";
-            return result;
-        }
-        if (!value) {
-            if (i + 1 >= args.size()) {
-                result.error = std::string(name) + ": missing value";
-                return result;
-            }
-            value = args[++i];
-        }
-        if (std::string error = option->set(o, *value); !error.empty()) {
+        if (std::string error = kValueOptions[index - 2].set(o, step.value); !error.empty()) {
             result.error = std::move(error);
             return result;
         }
-        thresholdGiven |= name == "--threshold";
+        thresholdGiven |= step.option->name == "--threshold";
     }
     if (!thresholdGiven)
         o.scenario.thresholdDbPerM = DefaultThreshold(*o.scenario.fire);

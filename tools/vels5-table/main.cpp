@@ -4,6 +4,7 @@
 #include "core/files/template_file.h"
 #include "core/fire/fire_marks.h"
 #include "core/journal/journal_store.h"
+#include "tools/common/option_parser.h"
 #include "tools/common/tool_input.h"
 #include "tools/vels5-table/check_output.h"
 #include "tools/vels5-table/table_output.h"
@@ -12,9 +13,11 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -125,43 +128,56 @@ int Usage(const std::string& problem) {
     return kExitInput;
 }
 
+constexpr tool_args::Option kHelpOption{"--help", 'h'};
+constexpr tool_args::Option kTemplate{"--template"};
+constexpr tool_args::Option kCsv{"--csv"};
+constexpr tool_args::Option kDelim{"--delim", 0, true};
+constexpr tool_args::Option kCheck{"--check", 0, true};
+constexpr tool_args::Option kStart{"--start", 0, true};
+constexpr tool_args::Option kEnd{"--end", 0, true};
+constexpr tool_args::Option kMarks{"--marks", 0, true};
+constexpr tool_args::Option kUnits{"--units", 0, true};
+constexpr tool_args::Option kOptions[] = {kHelpOption, kTemplate, kCsv,   kDelim, kCheck,
+                                          kStart,      kEnd,      kMarks, kUnits};
+
 // Parses the arguments; returns -1 to go on, otherwise the exit status.
-int Parse(int argc, char** argv, Options& options) {
+int Parse(std::span<const std::string_view> args, Options& options) {
     bool havePath = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--help" || arg == "-h") {
+    tool_args::OptionParser parser(kOptions, args);
+    for (tool_args::Step step = parser.Next(); step.kind != tool_args::StepKind::End;
+         step = parser.Next()) {
+        const std::string_view name = step.option ? step.option->name : std::string_view();
+        const std::string value(step.value);
+        if (step.kind == tool_args::StepKind::Operand && !havePath) {
+            options.path = value;
+            havePath = true;
+        } else if (step.kind != tool_args::StepKind::Option) {
+            return Usage("unexpected argument '" + std::string(step.arg) + "'");
+        } else if (name == kHelpOption.name) {
             std::fputs(kHelp, stdout);
             return kExitOk;
-        } else if (arg == "--template") {
+        } else if (name == kTemplate.name) {
             options.isTemplate = true;
-        } else if (arg == "--csv") {
+        } else if (name == kCsv.name) {
             options.format = table_tool::Format::Csv;
-        } else if (arg == "--delim" && hasValue) {
-            options.delim = core::DelimiterFromSetting(argv[++i]);
-        } else if (arg == "--check" && hasValue) {
-            options.checkFire = core::FindTestFire(argv[++i]);
+        } else if (name == kDelim.name) {
+            options.delim = core::DelimiterFromSetting(value);
+        } else if (name == kCheck.name) {
+            options.checkFire = core::FindTestFire(value);
             if (!options.checkFire)
-                return Usage("--check: no test fire '" + std::string(argv[i]) +
+                return Usage("--check: no test fire '" + value +
                              "' (ТП1 ... ТП5Б or TP1 ... TP5B)");
-        } else if ((arg == "--start" || arg == "--end") && hasValue) {
-            const std::optional<double> t = table_tool::ParseLogSeconds(argv[++i]);
+        } else if (name == kStart.name || name == kEnd.name) {
+            const std::optional<double> t = table_tool::ParseLogSeconds(value);
             if (!t)
-                return Usage(std::string(arg) + " takes seconds 0 to 65535, not '" + argv[i] + "'");
-            (arg == "--start" ? options.startT : options.endT) = t;
-        } else if (arg == "--marks" && hasValue) {
-            options.marksPath = argv[++i];
-        } else if (arg == "--units" && hasValue) {
-            const std::string_view value = argv[++i];
-            if (value != "on" && value != "off")
-                return Usage("--units takes on or off, not '" + std::string(value) + "'");
-            options.isUnit = value == "on";
-        } else if ((arg.size() > 1 && arg[0] == '-') || havePath) {
-            return Usage("unexpected argument '" + std::string(arg) + "'");
+                return Usage(std::string(name) + " takes seconds 0 to 65535, not '" + value + "'");
+            (name == kStart.name ? options.startT : options.endT) = t;
+        } else if (name == kMarks.name) {
+            options.marksPath = value;
         } else {
-            options.path = arg;
-            havePath = true;
+            if (value != "on" && value != "off")
+                return Usage("--units takes on or off, not '" + value + "'");
+            options.isUnit = value == "on";
         }
     }
     if (!havePath)
@@ -233,7 +249,8 @@ int main(int argc, char** argv) {
         return Print(table_tool::FormatJournals(core::ListJournals(argv[2])), kExitOk);
     }
     Options options;
-    if (const int status = Parse(argc, argv, options); status >= 0)
+    const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (const int status = Parse(args, options); status >= 0)
         return status;
     std::string bytes;
     if (!Read(options.path, bytes))
