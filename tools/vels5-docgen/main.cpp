@@ -3,6 +3,7 @@
 #include "tools/vels5-docgen/manual_pdf.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -48,11 +49,18 @@ int RenderIcon(const QString& source, const QString& outDir, const QStringList& 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QStringList args = QApplication::arguments().mid(1);
-    if (args.size() >= 3 && args[0] == QLatin1String("--manual"))
-        return docgen::RenderManual(args[1], args[2], args.value(3, QStringLiteral("ВЕЛС-5")));
-    if (args.size() >= 4 && args[0] == QLatin1String("--icon"))
-        return RenderIcon(args[1], args[2], args.mid(3));
-    std::fputs(kUsage, args.value(0) == QLatin1String("--help") ? stdout : stderr);
-    return args.value(0) == QLatin1String("--help") ? 0 : 2;
+    QCommandLineParser parser;
+    const QCommandLineOption manual(QStringLiteral("manual"));
+    const QCommandLineOption icon(QStringLiteral("icon"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({manual, icon, help});
+    const bool ok = parser.parse(QApplication::arguments());
+    const QStringList files = parser.positionalArguments();
+    if (ok && parser.isSet(manual) && !parser.isSet(icon) && files.size() >= 2)
+        return docgen::RenderManual(files[0], files[1], files.value(2, QStringLiteral("ВЕЛС-5")));
+    if (ok && parser.isSet(icon) && !parser.isSet(manual) && files.size() >= 3)
+        return RenderIcon(files[0], files[1], files.mid(2));
+    const bool asked = ok && parser.isSet(help);
+    std::fputs(kUsage, asked ? stdout : stderr);
+    return asked ? 0 : 2;
 }

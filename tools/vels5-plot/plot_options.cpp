@@ -4,6 +4,7 @@
 #include "core/fire/fire_envelopes.h"
 #include "core/graph/graph_controls.h"
 #include "core/graph/graph_scale.h"
+#include "tools/common/qt_options.h"
 
 #include <charconv>
 #include <cstdint>
@@ -230,29 +231,33 @@ std::string Finish(PlotOptions& o, const Pending& p) {
 } // namespace
 
 ParseResult ParsePlotOptions(const std::vector<std::string>& args) {
+    const qt_options::Parsed parsed = qt_options::Parse(
+        args,
+        {"unit", "scale-row", "numpoint", "time-divisions", "period", "pan", "overlay", "template",
+         "shift", "marks", "size", "margins", "back-colour", "margin-colour", "grid-colour",
+         "font-colour", "curve-colour", "o"},
+        {"json"});
+    if (parsed.help) {
+        ParseResult r;
+        r.out = kHelp;
+        return r;
+    }
+    if (!parsed.error.empty())
+        return Mistake(parsed.error);
     PlotOptions options;
     Pending pending;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            ParseResult r;
-            r.out = kHelp;
-            return r;
-        }
-        if (arg == "--json") {
+    for (const auto& [name, value] : parsed.options) {
+        std::string problem;
+        if (name == "--json")
             options.json = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            if (i + 1 >= args.size())
-                return Mistake(arg + " needs a value");
-            std::string problem;
-            if (!Apply(arg, args[++i], options, pending, problem))
-                return Mistake(problem);
-        } else if (pending.haveTable) {
-            return Mistake("unexpected argument '" + arg + "'");
-        } else {
-            options.tablePath = arg;
-            pending.haveTable = true;
-        }
+        else if (!Apply(name, value, options, pending, problem))
+            return Mistake(problem);
+    }
+    if (parsed.operands.size() > 1)
+        return Mistake("unexpected argument '" + parsed.operands[1] + "'");
+    if (!parsed.operands.empty()) {
+        options.tablePath = parsed.operands.front();
+        pending.haveTable = true;
     }
     if (const std::string problem = Finish(options, pending); !problem.empty())
         return Mistake(problem);

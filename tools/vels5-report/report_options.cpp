@@ -3,6 +3,7 @@
 
 #include "core/common/format.h"
 #include "core/session/measurement_params.h"
+#include "tools/common/qt_options.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,29 +96,24 @@ std::string Apply(const std::string& name, const std::string& value, ReportOptio
 } // namespace
 
 ParseResult ParseReportOptions(const std::vector<std::string>& args) {
-    ReportOptions options;
-    bool haveTable = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            ParseResult r;
-            r.out = kHelp;
-            return r;
-        }
-        if (arg.size() > 1 && arg[0] == '-') {
-            if (i + 1 >= args.size())
-                return Mistake(arg + " needs a value");
-            if (const std::string problem = Apply(arg, args[++i], options); !problem.empty())
-                return Mistake(problem);
-        } else if (haveTable) {
-            return Mistake("unexpected argument '" + arg + "'");
-        } else {
-            options.tablePath = arg;
-            haveTable = true;
-        }
+    const qt_options::Parsed parsed =
+        qt_options::Parse(args, {"o", "marks", "fire", "start", "distance", "period"});
+    if (parsed.help) {
+        ParseResult r;
+        r.out = kHelp;
+        return r;
     }
-    if (!haveTable)
+    if (!parsed.error.empty())
+        return Mistake(parsed.error);
+    ReportOptions options;
+    for (const auto& [name, value] : parsed.options)
+        if (const std::string problem = Apply(name, value, options); !problem.empty())
+            return Mistake(problem);
+    if (parsed.operands.size() > 1)
+        return Mistake("unexpected argument '" + parsed.operands[1] + "'");
+    if (parsed.operands.empty())
         return Mistake("no table file given");
+    options.tablePath = parsed.operands.front();
     if (options.outputPath.empty())
         return Mistake("no output: give -o REPORT.pdf");
     ParseResult r;
