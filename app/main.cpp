@@ -9,6 +9,7 @@
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
+#include "ui/main/session_signals.h"
 #include "ui/main/wall_clock.h"
 #include "ui/prompts/qt_prompts.h"
 #include "ui/table/form_tabl.h"
@@ -91,6 +92,11 @@ int main(int argc, char** argv) {
         prompts, [&form1](std::uint16_t seconds) { form1.StoreTimeStep(seconds); }, &form1);
     ui::TFormTech formTech(session.Status());
     ui::TFormTest formTest(form1.Session());
+    // The windows follow the session in the order they were made.
+    formTabl.Follow(form1.Signals());
+    formGraph.Follow(form1.Signals());
+    formTech.Follow(form1.Signals());
+    formTest.Follow(form1.Signals());
     form1.SetWindows(
         {&formTabl, &formGraph, &formDist, &formAbout, &formTime, &formTech, &formTest});
 

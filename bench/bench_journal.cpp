@@ -68,9 +68,8 @@ BENCHMARK(AppendRowWithoutSync)->Unit(benchmark::kMicrosecond);
 // each tick writes a record, appends it and syncs it; the log restarts before it is full.
 void SessionRecordWithJournal(benchmark::State& state) {
     BenchDir dir;
-    core::NullMeasurementHost host;
     core::ManualClock clock(kStart);
-    auto owned = std::make_unique<core::MeasurementSession>(host, clock);
+    auto owned = std::make_unique<core::MeasurementSession>(clock);
     core::MeasurementSession& session = *owned;
     session.SetJournal(dir.Path());
     session.PortOpened();

@@ -6,22 +6,19 @@
 
 namespace {
 
-// Records are reported to a visible table and graph, as in the program.
-class NullHost final : public core::NullMeasurementHost {
+// Records are reported to an observer, as to the windows in the program.
+class RecordObserver final : public core::ISessionObserver {
 public:
-    NullHost() {
-        tableVisible = true;
-        graphVisible = true;
-    }
-    void AddRecordRow(int index) override { benchmark::DoNotOptimize(index); }
+    void RecordAdded(int index) override { benchmark::DoNotOptimize(index); }
 };
 
 // One fault-free work frame: the mode step is skipped, the values are formatted and
 // accumulated.
 void ProcessWorkFrame(benchmark::State& state) {
-    NullHost host;
+    RecordObserver observer;
     core::ManualClock clock(46023.5);
-    core::MeasurementSession session(host, clock);
+    core::MeasurementSession session(clock);
+    session.AddObserver(observer);
     session.PortOpened();
     session.Status().SetMode(0x04);
     session.Status().SetUi(2.345f);
@@ -35,9 +32,10 @@ BENCHMARK(ProcessWorkFrame);
 
 // An adjustment frame with the voltage shown (blinking arrow).
 void ProcessAdjustmentFrame(benchmark::State& state) {
-    NullHost host;
+    RecordObserver observer;
     core::ManualClock clock(46023.5);
-    core::MeasurementSession session(host, clock);
+    core::MeasurementSession session(clock);
+    session.AddObserver(observer);
     session.Status().SetMode(0x02);
     session.Status().SetUi(0.5f);
     session.ProcessStatus();
@@ -50,9 +48,10 @@ BENCHMARK(ProcessAdjustmentFrame);
 
 // Writes the whole log: 32,767 records, one per tick, with a frame before each.
 void FillTheLog(benchmark::State& state) {
-    NullHost host;
+    RecordObserver observer;
     core::ManualClock clock(46023.5);
-    core::MeasurementSession session(host, clock);
+    core::MeasurementSession session(clock);
+    session.AddObserver(observer);
     session.Status().SetMode(0x04);
     session.Status().SetUi(2.0f);
     for (auto _ : state) {

@@ -18,9 +18,8 @@ namespace {
 
 // A shown table window over a full log.
 struct Rig {
-    core::NullMeasurementHost host;
     core::ManualClock clock{46023.5};
-    core::MeasurementSession session{host, clock};
+    core::MeasurementSession session{clock};
     test::FakePrompts prompts;
     ui::TFormTabl window{prompts, session};
 

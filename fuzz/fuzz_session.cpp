@@ -9,14 +9,18 @@
 
 namespace {
 
-class Host final : public core::NullMeasurementHost {
+// The save question answered Cancel or No by the input; the save dialog is cancelled, so no
+// file is written (a forced discard falls back to the journal folder, which is not set).
+class Prompts final : public core::IPrompts {
 public:
     std::uint8_t flags = 0;
-    bool TechVisible() const override { return flags & 1; }
-    bool TableVisible() const override { return flags & 2; }
-    bool GraphVisible() const override { return flags & 4; }
-    core::SaveAnswer OfferSaveLog(core::LogDiscard) override {
-        return (flags & 8) ? core::SaveAnswer::Stop : core::SaveAnswer::GoOn;
+    void Information(std::string_view, std::string_view) override {}
+    void Error(std::string_view, std::string_view) override {}
+    core::PromptAnswer Question(std::string_view, std::string_view, core::PromptButtons) override {
+        return (flags & 8) ? core::PromptAnswer::Cancel : core::PromptAnswer::No;
+    }
+    std::optional<std::string> SaveFileName(const core::SaveDialogOptions&) override {
+        return std::nullopt;
     }
 };
 
@@ -43,10 +47,11 @@ void CheckInvariants(const core::MeasurementSession& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Every input starts from the same state, so a finding reproduces from its input alone:
     // a fresh session (cheap: its log takes over the zeroed slots of the previous one), the
-    // host's windows hidden and the clock at the same start.
-    Host host;
+    // the same answers and the clock at the same start.
+    Prompts prompts;
     core::ManualClock clock(46023.5);
-    core::MeasurementSession session(host, clock);
+    core::MeasurementSession session(clock);
+    session.SetPrompts(&prompts);
     std::size_t i = 0;
     auto next = [&]() -> std::uint8_t { return i < size ? data[i++] : 0; };
     while (i < size) {
@@ -109,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             session.Params().fDist = static_cast<float>(next()) / 16.0f;
             break;
         default:
-            host.flags = next();
+            prompts.flags = next();
             break;
         }
         CheckInvariants(session);

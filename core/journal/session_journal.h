@@ -56,6 +56,8 @@ public:
     void Tick(std::int64_t nowMs);
     void Sync();
 
+    /// The folder the logs are journalled into ("" for none).
+    const std::string& Dir() const { return m_dir; }
     /// The journal file of the current log, "" when it has none.
     std::string Path() const;
     /// The journal holds every record of the current log and its marks, so it can stand in

@@ -3,15 +3,43 @@
 
 #include "core/link/link_protocol.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace core {
 
-MeasurementSession::MeasurementSession(IMeasurementHost& host, const IClock& clock)
-    : m_host(host), m_clock(clock), m_receiver(m_status),
+// A public method under way: when the outermost one ends, the observers show the state.
+class MeasurementSession::Call {
+public:
+    explicit Call(MeasurementSession& session) : m_session(session) { ++m_session.m_calls; }
+    ~Call() {
+        if (--m_session.m_calls == 0)
+            m_session.Publish(&ISessionObserver::StateChanged);
+    }
+    Call(const Call&) = delete;
+    Call& operator=(const Call&) = delete;
+
+private:
+    MeasurementSession& m_session;
+};
+
+MeasurementSession::MeasurementSession(const IClock& clock)
+    : m_clock(clock), m_receiver(m_status),
       m_journal(m_log, [this](const FileWriteResult& failed) { JournalFailed(failed); }) {}
 
 // ---------------------------------------------------------------- link
 
+void MeasurementSession::AddObserver(ISessionObserver& observer) {
+    m_observers.push_back(&observer);
+}
+
+void MeasurementSession::RemoveObserver(ISessionObserver& observer) {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), &observer),
+                      m_observers.end());
+}
+
 void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
+    const Call call(*this);
     // Processing a frame may run a modal question whose loop delivers more bytes here. Fed to
     // the receiver now, they would change the status area under the frame being processed
     // and be taken before the rest of the block that frame came in.
@@ -64,6 +92,7 @@ void MeasurementSession::OnValidFrame() {
 void MeasurementSession::Timer2Timer() {
     if (!m_timer2.running)
         return;
+    const Call call(*this);
     OnLinkLost();
     // pStart lies in front of the other panels, so showing it hides whatever they show.
     m_view.pStart = true;
@@ -71,10 +100,11 @@ void MeasurementSession::Timer2Timer() {
     StopTimer(m_timer2);
     StopTimer(m_timer1);
     m_lastMode = 0;
-    m_host.TechLinkLost();
+    Publish(&ISessionObserver::LinkLost);
 }
 
 void MeasurementSession::DeviceLost() {
+    const Call call(*this);
     OnLinkLost();
     StopTimer(m_timer1);
 }
@@ -116,8 +146,8 @@ void MeasurementSession::SkipGap() {
 // ---------------------------------------------------------------- modes
 
 void MeasurementSession::ProcessStatus() {
-    if (m_host.TechVisible())
-        m_host.UpdateTech();
+    const Call call(*this);
+    Publish(&ISessionObserver::StatusReceived);
     const std::uint8_t mode = m_status.Mode();
     if (m_lastMode != (mode & 0x0F))
         ModeChange(mode & 0x0F);
@@ -158,7 +188,7 @@ void MeasurementSession::ModeChange(std::uint8_t mode) {
         m_view.bbRestart = false;
         // Entering adjustment ends the measurement: the log is saved or journalled unless the
         // user said No; only when even that failed does it stay for another try.
-        if (m_host.OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed) {
+        if (OfferSaveLog(LogDiscard::Forced) != SaveAnswer::Failed) {
             m_journal.End(true, m_test.Marks());
             ResetLog();
         }
@@ -183,6 +213,7 @@ bool MeasurementSession::WorkView(std::uint8_t mode) {
 // ---------------------------------------------------------------- record log
 
 void MeasurementSession::Accumulate() {
+    const Call call(*this);
     const double density = static_cast<double>(m_status.Di()) / static_cast<double>(m_params.fDist);
     // A NaN or an infinity (or a density beyond the float range) would make the record and
     // its journal line unreadable: such a frame is left out and counted.
@@ -203,6 +234,7 @@ void MeasurementSession::Accumulate() {
 void MeasurementSession::Timer1Timer() {
     if (!m_timer1.running || m_recording.state != RecordingState::On || m_linkLost)
         return;
+    const Call call(*this);
     const TickResult result = m_log.Tick(m_clock.Read(), m_params.wTimeStep, m_status.AnyFault());
     if (result.outcome == TickOutcome::Written) {
         m_silentCopies = result.copied ? m_silentCopies + 1 : 0;
@@ -219,12 +251,9 @@ void MeasurementSession::Timer1Timer() {
 // The newest record reaches the journal, the test, the table and the graph.
 void MeasurementSession::RecordWritten() {
     const int index = m_log.Count() - 1;
-    m_journal.RecordWritten(index, m_host.RowFormat(), m_test.Marks(), m_clock.SteadyMs());
-    UpdateTest();
-    if (m_host.TableVisible())
-        m_host.AddRecordRow(index);
-    if (m_host.GraphVisible())
-        m_host.RedrawGraph();
+    m_journal.RecordWritten(index, m_rowFormat, m_test.Marks(), m_clock.SteadyMs());
+    UpdateTestOfLog();
+    Publish(&ISessionObserver::RecordAdded, index);
 }
 
 void MeasurementSession::NewTest() {
@@ -233,34 +262,59 @@ void MeasurementSession::NewTest() {
 }
 
 void MeasurementSession::ResetLog() {
+    const Call call(*this);
     m_journal.LogStarted(true, m_test.Marks());
     ShowElapsed(session_text::kTimeZero);
     m_log.SetCount(0);
     m_silentCopies = 0;
     NewTest();
-    m_host.ClearRows();
-    m_host.RedrawGraph();
+    Publish(&ISessionObserver::LogReset);
     ReArmWatchdog();
 }
 
 void MeasurementSession::ShowElapsed(std::string_view text) {
-    if (m_host.TableVisible())
-        m_host.SetTableTime(text);
-    if (m_host.GraphVisible())
-        m_host.SetGraphTime(text);
     m_timeText.assign(text);
+    Publish(&ISessionObserver::ElapsedTimeChanged, text);
+}
+
+SaveAnswer MeasurementSession::OfferSaveLog(LogDiscard discard) {
+    const Call call(*this);
+    Publish(&ISessionObserver::SaveOffered, discard);
+    if (!m_prompts)
+        return SaveAnswer::GoOn;
+    const int before = m_log.Count();
+    // A journal that holds the whole log stands in for the copy written on a forced discard.
+    const std::string live = JournalComplete() ? JournalPath() : std::string();
+    std::string savedTo;
+    SaveAnswer answer;
+    {
+        // What the question's modal loop delivers (serial events, ticks) is shown as it comes.
+        struct Restore {
+            int& calls;
+            int value;
+            ~Restore() { calls = value; }
+        } restore{m_calls, std::exchange(m_calls, 0)};
+        answer = core::OfferSaveLog(m_log, m_rowFormat, discard, *m_prompts, m_journal.Dir(),
+                                    &m_test.Marks(), live, &savedTo);
+    }
+    if (!savedTo.empty())
+        LogSaved(savedTo);
+    if (before > 0 && m_log.Count() == 0)
+        Publish(&ISessionObserver::LogReset);
+    return answer;
 }
 
 // The log cannot take another record: recording pauses, so nothing is overwritten and the
 // user can save the log and resume with a new one.
 void MeasurementSession::StopAtLimit() {
     Pause();
-    m_host.NotifyLogFull(session_text::kLogFull);
+    Publish(&ISessionObserver::Notice, SessionNotice::LogFull, session_text::kLogFull);
 }
 
 // ---------------------------------------------------------------- recording switch
 
 void MeasurementSession::miLinkClick() {
+    const Call call(*this);
     if (m_recording.state == RecordingState::On)
         Pause();
     else if (m_recording.state == RecordingState::Paused)
@@ -268,6 +322,7 @@ void MeasurementSession::miLinkClick() {
 }
 
 void MeasurementSession::bbEnRecClick(bool down) {
+    const Call call(*this);
     if (down && m_recording.state == RecordingState::On)
         Pause();
     else if (!down && m_recording.state == RecordingState::Paused)
@@ -283,7 +338,7 @@ void MeasurementSession::Pause() {
 }
 
 void MeasurementSession::Resume() {
-    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn) {
+    if (OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn) {
         m_recording.bbEnRecDown = true;
         return;
     }
@@ -297,17 +352,20 @@ void MeasurementSession::Resume() {
 }
 
 void MeasurementSession::bbRestartClick() {
-    if (m_host.OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
+    const Call call(*this);
+    if (OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
         return;
     m_journal.End(true, m_test.Marks());
     ResetLog();
-    m_host.SendFrame(kRestartFrame);
+    Publish(&ISessionObserver::SendFrame, kRestartFrame);
     StopTimer(m_timer1);
 }
 
 // ---------------------------------------------------------------- port
 
 void MeasurementSession::PortOpened() {
+    const Call call(*this);
+    m_portOpen = true;
     m_view.bbRestart = false;
     ReArmWatchdog();
     m_recording.state = RecordingState::On;
@@ -321,20 +379,24 @@ void MeasurementSession::PortOpened() {
 }
 
 void MeasurementSession::PortClosed() {
+    const Call call(*this);
+    m_portOpen = false;
     m_view.bbRestart = false;
     StopTimer(m_timer1);
     StopTimer(m_timer2);
     m_recording.state = RecordingState::Unavailable;
     m_recording.miLinkCaption.assign(session_text::kDisableRecording);
     m_recording.enabled = false;
-    m_host.TechLinkLost();
+    Publish(&ISessionObserver::LinkLost);
 }
 
 void MeasurementSession::PortOpenFailed() {
+    const Call call(*this);
+    m_portOpen = false;
     m_view.bbRestart = false;
     StopTimer(m_timer1);
     StopTimer(m_timer2);
-    m_host.TechLinkLost();
+    Publish(&ISessionObserver::LinkLost);
 }
 
 // ---------------------------------------------------------------- fire test
@@ -354,6 +416,7 @@ double MeasurementSession::LogSecondsNow() const {
 bool MeasurementSession::StartFire() {
     if (!CanMark())
         return false;
+    const Call call(*this);
     m_test.StartFire(LogSecondsNow());
     UpdateTest();
     return true;
@@ -362,6 +425,7 @@ bool MeasurementSession::StartFire() {
 bool MeasurementSession::MarkAlarm(int index) {
     if (!CanMark())
         return false;
+    const Call call(*this);
     const float m = static_cast<float>(static_cast<double>(m_status.Di()) /
                                        static_cast<double>(m_params.fDist));
     if (!m_test.MarkAlarm(index, LogSecondsNow(), m))
@@ -371,18 +435,31 @@ bool MeasurementSession::MarkAlarm(int index) {
 }
 
 void MeasurementSession::UpdateTest() {
+    const Call call(*this);
+    UpdateTestOfLog();
+    Publish(&ISessionObserver::TestChanged);
+}
+
+void MeasurementSession::UpdateTestOfLog() {
     m_test.Update(Records());
     m_journal.MarksChanged(m_test.Marks());
 }
 
 void MeasurementSession::LogLoaded(const TestMarks* marks) {
+    const Call call(*this);
     // The log that was replaced without a question keeps an unfinished journal.
     m_journal.LogStarted(false, m_test.Marks());
     if (marks)
         m_test.Load(*marks);
     else
         m_test.NewTest();
-    UpdateTest();
+    UpdateTestOfLog();
+    Publish(&ISessionObserver::LogLoaded);
+}
+
+void MeasurementSession::PortDropped() {
+    const Call call(*this);
+    m_portOpen = false;
 }
 
 // ---------------------------------------------------------------- timers
@@ -430,7 +507,7 @@ void MeasurementSession::EndLog() {
 void MeasurementSession::JournalFailed(const FileWriteResult& result) {
     std::string text{session_text::kJournalFailed};
     text += "\n" + result.Message();
-    m_host.NotifyJournalFailure(text);
+    Publish(&ISessionObserver::Notice, SessionNotice::JournalFailed, text);
 }
 
 } // namespace core

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/common/clock.h"
+#include "core/common/prompts.h"
 #include "core/files/save_offer.h"
 #include "core/fire/fire_test.h"
 #include "core/journal/session_journal.h"
@@ -12,6 +13,7 @@
 #include "core/session/measurement_params.h"
 #include "core/session/mode_view.h"
 #include "core/session/panel_text.h"
+#include "core/session/session_observer.h"
 #include "core/table/table_view.h"
 
 #include <cstdint>
@@ -39,71 +41,6 @@ inline constexpr std::string_view kJournalFailed =
 /// Recording state: the Tag of miLink.
 enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
 
-/// What the main window does for the session. Implemented by the main window, faked by tests.
-/// Every call happens on the GUI thread, from inside a MeasurementSession method.
-class IMeasurementHost {
-public:
-    virtual ~IMeasurementHost() = default;
-
-    virtual bool TechVisible() const = 0;
-    virtual bool TableVisible() const = 0;
-    virtual bool GraphVisible() const = 0;
-    /// The technical panel's UpdateTech; called only while TechVisible().
-    virtual void UpdateTech() = 0;
-    /// No frames come any more (the watchdog expired, the port was closed): the technical
-    /// panel drops its values until the next UpdateTech. Called whether it is visible or not.
-    virtual void TechLinkLost() = 0;
-    /// The table window's AddRecordRow(index); called only while TableVisible().
-    virtual void AddRecordRow(int index) = 0;
-    /// The table window's ClearRows; called whether the table is visible or not.
-    virtual void ClearRows() = 0;
-    /// The graph window's RedrawGraph; Timer1Timer calls it only while GraphVisible(),
-    /// ResetLog always.
-    virtual void RedrawGraph() = 0;
-    /// The "Ti=" label lTime of the table (graph) window; called only while it is visible.
-    virtual void SetTableTime(std::string_view text) = 0;
-    virtual void SetGraphTime(std::string_view text) = 0;
-    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0): the flow
-    /// of core/save_offer.h. Forced on entering adjustment, where Failed keeps the log and
-    /// anything else empties it.
-    virtual SaveAnswer OfferSaveLog(LogDiscard discard) = 0;
-    /// Writes a complete frame to the open port; a failure is ignored.
-    virtual void SendFrame(std::span<const std::uint8_t> frame) = 0;
-    /// The log reached its limit and recording stopped: show `text` to the user once.
-    virtual void NotifyLogFull(std::string_view text) = 0;
-    /// The delimiter and unit choice of the table window: the format of the journal's rows.
-    virtual TableView RowFormat() const = 0;
-    /// The journal of the current log cannot be written: show `text` to the user. Called at
-    /// most once per log; recording goes on in memory.
-    virtual void NotifyJournalFailure(std::string_view text) = 0;
-};
-
-/// A host that shows nothing, answers every save offer with go on and ignores what is sent:
-/// the base of the decoder's replay, the benchmarks and the fuzz target, which override only
-/// what they observe. The visibility answers are plain fields.
-class NullMeasurementHost : public IMeasurementHost {
-public:
-    bool techVisible = false;
-    bool tableVisible = false;
-    bool graphVisible = false;
-
-    bool TechVisible() const override { return techVisible; }
-    bool TableVisible() const override { return tableVisible; }
-    bool GraphVisible() const override { return graphVisible; }
-    void UpdateTech() override {}
-    void TechLinkLost() override {}
-    void AddRecordRow(int) override {}
-    void ClearRows() override {}
-    void RedrawGraph() override {}
-    void SetTableTime(std::string_view) override {}
-    void SetGraphTime(std::string_view) override {}
-    SaveAnswer OfferSaveLog(LogDiscard) override { return SaveAnswer::GoOn; }
-    void SendFrame(std::span<const std::uint8_t>) override {}
-    void NotifyLogFull(std::string_view) override {}
-    TableView RowFormat() const override { return {}; }
-    void NotifyJournalFailure(std::string_view) override {}
-};
-
 /// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
 /// (stop and start: a full interval from now); when `running` is false, stop it.
 struct TimerCommand {
@@ -123,15 +60,29 @@ struct RecordingView {
     bool operator==(const RecordingView&) const = default;
 };
 
-/// The main window's measurement logic. The window forwards its events to the handlers
-/// below (same names as its own) and then shows View(), Recording(), TimeText() and applies
-/// Timer1()/Timer2(). Owns the status area, the receiver and the record log; the host and the
-/// clock must outlive it. GUI thread only. Large (the log): allocate it once, with the window.
+/// The measurement logic of the program. The main window forwards its events to the handlers
+/// below (same names as its own); what changes is announced to the observers
+/// (core/session/session_observer.h), which show View(), Recording(), TimeText(), the log and
+/// the test, and apply Timer1()/Timer2(). Owns the status area, the receiver and the record
+/// log; the clock, the prompts and the observers must outlive it. GUI thread only. Large (the
+/// log): allocate it once, for the whole run.
 class MeasurementSession final {
 public:
-    MeasurementSession(IMeasurementHost& host, const IClock& clock);
+    explicit MeasurementSession(const IClock& clock);
     MeasurementSession(const MeasurementSession&) = delete;
     MeasurementSession& operator=(const MeasurementSession&) = delete;
+
+    // --- Observers and what the session needs from outside
+    /// `observer` is told every change from now on, after the observers added before it.
+    void AddObserver(ISessionObserver& observer);
+    void RemoveObserver(ISessionObserver& observer);
+    /// The prompts the save offer asks with; without them (nullptr, the default) a log is
+    /// discarded unasked.
+    void SetPrompts(IPrompts* prompts) { m_prompts = prompts; }
+    /// The delimiter and unit choice of the table's rows: the format of the journal's rows
+    /// and of the log saved by the save offer. Set whenever it changes.
+    void SetRowFormat(const TableView& format) { m_rowFormat = format; }
+    const TableView& RowFormat() const { return m_rowFormat; }
 
     // --- Link (MyCOMRxChar, Timer2Timer)
     /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
@@ -150,7 +101,7 @@ public:
     /// value within the float range.
     std::uint64_t BadValueFrames() const { return m_badValueFrames; }
     /// The watchdog expired: pStart reads "Нет связи", Timer1 and Timer2 stop, LastMode 0,
-    /// the technical panel is told (TechLinkLost).
+    /// LinkLost is announced.
     /// A tick of a watchdog that is stopped here (one already queued when it stopped) does
     /// nothing. The link counts as lost (below).
     void Timer2Timer();
@@ -176,9 +127,14 @@ public:
     /// stopped here does nothing: entering adjustment stops it before the save offer, whose
     /// modal loop may still deliver a tick.
     void Timer1Timer();
-    /// Empties the log: "Ti= 00:00:00" labels, Count 0, ClearRows, RedrawGraph, watchdog
+    /// Empties the log: "Ti= 00:00:00", Count 0, a new test, LogReset announced, watchdog
     /// re-armed. The accumulator is kept.
     void ResetLog();
+    /// Asks "Сохранить данные?" and may save the log (which may set its Count to 0): the flow
+    /// of core/files/save_offer.h with the row format, the journal folder and the test's
+    /// marks. SaveOffered is announced first, even for an empty log. Forced on entering
+    /// adjustment, where Failed keeps the log and anything else empties it.
+    SaveAnswer OfferSaveLog(LogDiscard discard);
 
     // --- Recording switch and restart
     /// miLinkClick: pauses when on, resumes (after OfferSaveLog) when paused.
@@ -193,12 +149,16 @@ public:
     // --- Port transitions (TxClick)
     /// A port was opened: recording on, watchdog started, ResetLog.
     void PortOpened();
-    /// "Выкл" chosen: recording unavailable, both timers stopped, the technical panel told
-    /// (TechLinkLost).
+    /// "Выкл" chosen: recording unavailable, both timers stopped, LinkLost announced.
     void PortClosed();
     /// Opening a port failed (the previous one is closed): both timers stopped, bbRestart
-    /// disabled, the technical panel told; the recording state is left as it was.
+    /// disabled, LinkLost announced; the recording state is left as it was.
     void PortOpenFailed();
+    /// The port was closed with the port list refreshed ("Обновить"): the recording controls
+    /// and timers keep their state.
+    void PortDropped();
+    /// A port is open (opened and not closed since): no table file may be loaded.
+    bool PortOpen() const { return m_portOpen; }
 
     // --- Fire test of the current log
     /// The test: its marks, verdict and end. Edits made directly on it (fire, detectors,
@@ -264,6 +224,14 @@ public:
     std::uint16_t Blink() const { return m_blink; }
 
 private:
+    class Call;
+    /// Calls `event` with `args` on every observer, in the order they were added.
+    template <typename... Params, typename... Args>
+    void Publish(void (ISessionObserver::*event)(Params...), const Args&... args) {
+        for (ISessionObserver* observer : m_observers)
+            (observer->*event)(args...);
+    }
+
     void Take(std::span<const std::uint8_t> bytes);
     void Hold(std::span<const std::uint8_t> bytes);
     void OnValidFrame();
@@ -272,6 +240,8 @@ private:
     void OnLinkBack();
     void SkipGap();
     void RecordWritten();
+    /// The test's verdict and end against the log, its marks into the journal.
+    void UpdateTestOfLog();
     void ModeChange(std::uint8_t mode);
     bool WorkView(std::uint8_t mode);
     void AdjustmentView();
@@ -287,8 +257,12 @@ private:
     std::span<const MeasurementRecord> Records() const;
     void JournalFailed(const FileWriteResult& result);
 
-    IMeasurementHost& m_host;
     const IClock& m_clock;
+    std::vector<ISessionObserver*> m_observers;
+    IPrompts* m_prompts = nullptr;
+    TableView m_rowFormat;
+    int m_calls = 0; ///< session methods under way (StateChanged goes out when the last ends)
+    bool m_portOpen = false;
     StatusArea m_status;
     LinkReceiver m_receiver;
     RecordLog m_log;

@@ -1,6 +1,6 @@
 // The fire test as the measurement session runs it: marks at the log time, thresholds from
 // the latest frame, a new test with every new log, the verdict after every record.
-#include "fake_measurement_host.h"
+#include "fake_session_observer.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +91,7 @@ TEST_F(FireSession, EveryResetOfTheLogStartsANewTest) {
 TEST_F(FireSession, ACancelledRestartKeepsTheTest) {
     Work(1000, 0.0f);
     ASSERT_TRUE(rig.session.StartFire());
-    rig.host.answers = {core::SaveAnswer::Stop};
+    rig.answers.answers = {core::SaveAnswer::Stop};
     rig.session.bbRestartClick();
     EXPECT_TRUE(Test().Marks().fireStartT);
 }

@@ -1,6 +1,6 @@
 // Recording switch, restart, log reset and port transitions of the measurement session.
 #include "core/link/link_protocol.h"
-#include "fake_measurement_host.h"
+#include "fake_session_observer.h"
 
 #include <array>
 #include <cstddef>
@@ -56,14 +56,14 @@ TEST_F(Recording, ResumeAnsweredGoOnStartsANewLog) {
 
 TEST_F(Recording, ResumeAnsweredStopChangesNothing) {
     rig.session.miLinkClick();
-    rig.host.answers = {SaveAnswer::Stop};
-    const int clears = rig.host.clearRows;
+    rig.answers.answers = {SaveAnswer::Stop};
+    const int clears = rig.host.resets;
     rig.session.bbEnRecClick(false); // the user released the button
     EXPECT_EQ(Switch().state, RecordingState::Paused);
     EXPECT_TRUE(Switch().bbEnRecDown); // put down again
     EXPECT_EQ(Switch().miLinkCaption, "Разрешить запись");
     EXPECT_EQ(rig.session.Log().Count(), 2);
-    EXPECT_EQ(rig.host.clearRows, clears);
+    EXPECT_EQ(rig.host.resets, clears);
 }
 
 TEST_F(Recording, SwitchIsIgnoredWhileUnavailable) {
@@ -75,19 +75,18 @@ TEST_F(Recording, SwitchIsIgnoredWhileUnavailable) {
 }
 
 TEST_F(Recording, RestartAnsweredGoOnSendsTheRestartFrame) {
-    rig.host.graphVisible = false;
-    const int redraws = rig.host.redraws;
+    const int resets = rig.host.resets;
     rig.session.bbRestartClick();
     ASSERT_EQ(rig.host.sent.size(), 1u);
     EXPECT_EQ(rig.host.sent[0], (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
     EXPECT_EQ(rig.session.Log().Count(), 0);
-    EXPECT_EQ(rig.host.redraws, redraws + 1); // redrawn even while hidden
+    EXPECT_EQ(rig.host.resets, resets + 1);
     EXPECT_FALSE(rig.session.Timer1().running);
     EXPECT_EQ(Switch().state, RecordingState::On);
 }
 
 TEST_F(Recording, RestartAnsweredStopDoesNothing) {
-    rig.host.answers = {SaveAnswer::Stop};
+    rig.answers.answers = {SaveAnswer::Stop};
     rig.session.bbRestartClick();
     EXPECT_TRUE(rig.host.sent.empty());
     EXPECT_EQ(rig.session.Log().Count(), 2);
@@ -96,9 +95,8 @@ TEST_F(Recording, RestartAnsweredStopDoesNothing) {
 
 TEST_F(Recording, ResetLogKeepsTheAccumulatorForTheNextRecord) {
     rig.Frame(kWork, 3.0f);
-    rig.host.tableVisible = true;
     rig.session.ResetLog();
-    EXPECT_EQ(rig.host.tableTime, "Ti= 00:00:00");
+    EXPECT_EQ(rig.host.elapsed, "Ti= 00:00:00");
     EXPECT_EQ(rig.session.Log().NSamples(), 1);
     rig.TickAfter(1000);
     ASSERT_EQ(rig.session.Log().Count(), 1);
@@ -121,7 +119,7 @@ TEST(PortTransitions, OpeningTurnsRecordingOnAndEmptiesTheLog) {
     EXPECT_EQ(rig.session.Recording().state, RecordingState::On);
     EXPECT_TRUE(rig.session.Recording().enabled);
     EXPECT_TRUE(rig.session.Timer2().running);
-    EXPECT_EQ(rig.host.clearRows, 1);
+    EXPECT_EQ(rig.host.resets, 1);
     EXPECT_EQ(rig.host.offers, 0); // opening a port does not offer to save
 }
 
@@ -152,24 +150,22 @@ TEST(PortTransitions, FailedOpenStopsTheTimersOnly) {
 // Whether the panel is shown or not: shown later it must not bring back the last frame.
 TEST(PortTransitions, TheTechnicalPanelIsToldWhenNoMoreFramesCome) {
     SessionRig rig;
-    rig.host.techVisible = true;
     rig.session.PortOpened();
     rig.Frame(kWork);
-    EXPECT_EQ(rig.host.techUpdates, 1);
-    EXPECT_EQ(rig.host.techLinkLosses, 0);
-    rig.host.techVisible = false;
+    EXPECT_EQ(rig.host.statusFrames, 1);
+    EXPECT_EQ(rig.host.linkLosses, 0);
     rig.session.Timer2Timer();
-    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    EXPECT_EQ(rig.host.linkLosses, 1);
     rig.session.Timer2Timer(); // a late tick of the stopped watchdog
-    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    EXPECT_EQ(rig.host.linkLosses, 1);
     rig.session.PortOpened();
     rig.Frame(kWork);
-    EXPECT_EQ(rig.host.techLinkLosses, 1);
+    EXPECT_EQ(rig.host.linkLosses, 1);
     rig.session.PortClosed();
-    EXPECT_EQ(rig.host.techLinkLosses, 2);
+    EXPECT_EQ(rig.host.linkLosses, 2);
     rig.session.PortOpened();
     rig.session.PortOpenFailed();
-    EXPECT_EQ(rig.host.techLinkLosses, 3);
+    EXPECT_EQ(rig.host.linkLosses, 3);
 }
 
 TEST(PortTransitions, OpeningAfterAPauseShowsTheButtonUp) {
@@ -309,7 +305,7 @@ protected:
         rig.Frame(0x04);
         rig.TickAfter(1000);
         ASSERT_EQ(rig.session.Log().Count(), 1);
-        rig.host.answers = {core::SaveAnswer::Failed};
+        rig.answers.answers = {core::SaveAnswer::Failed};
     }
     SessionRig rig;
 };
@@ -325,7 +321,7 @@ TEST_F(FailedSave, RestartAndResumeAreCancelled) {
     EXPECT_TRUE(rig.host.sent.empty());
     EXPECT_EQ(rig.session.Log().Count(), 1);
     rig.session.miLinkClick(); // pause
-    rig.host.answers = {core::SaveAnswer::Failed};
+    rig.answers.answers = {core::SaveAnswer::Failed};
     rig.session.miLinkClick(); // resume refused
     EXPECT_EQ(rig.session.Recording().state, core::RecordingState::Paused);
     EXPECT_EQ(rig.session.Log().Count(), 1);

@@ -1,5 +1,5 @@
 // Mode panels decided by ProcessStatus: panels by mode, faults, adjustment arrows, 0x80.
-#include "fake_measurement_host.h"
+#include "fake_session_observer.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -79,14 +79,14 @@ TEST_F(ModePanels, EnteringAdjustmentEmptiesTheLogOnceItIsSavedOrRefused) {
     rig.TickAfter(1000);
     rig.TickAfter(1000);
     ASSERT_GT(rig.session.Log().Count(), 0);
-    rig.host.answers = {SaveAnswer::GoOn};
-    const int clears = rig.host.clearRows;
+    rig.answers.answers = {SaveAnswer::GoOn};
+    const int clears = rig.host.resets;
     rig.Frame(kAdjust, 2.0f);
     EXPECT_EQ(rig.host.offers, 1);
     // The offer cannot call the mode change off: it saves or journals, unless the user says No.
     EXPECT_EQ(rig.host.discards, std::vector<core::LogDiscard>{core::LogDiscard::Forced});
     EXPECT_EQ(rig.session.Log().Count(), 0);
-    EXPECT_EQ(rig.host.clearRows, clears + 1);
+    EXPECT_EQ(rig.host.resets, clears + 1);
     EXPECT_EQ(rig.session.TimeText(), "Ti= 00:00:00");
     EXPECT_FALSE(rig.session.Timer1().running);
     EXPECT_FALSE(View().bbRestart);
@@ -129,12 +129,11 @@ TEST_F(ModePanels, StartFrameAfterLinkLossReadsStartAgain) {
     EXPECT_EQ(View().lStart.text, "Старт");
 }
 
-TEST_F(ModePanels, TechnicalPanelIsUpdatedOnlyWhileVisible) {
+TEST_F(ModePanels, EachStatusFrameIsAnnouncedBeforeItsModeIsShown) {
     rig.Frame(kWork);
-    EXPECT_EQ(rig.host.techUpdates, 0);
-    rig.host.techVisible = true;
+    EXPECT_EQ(rig.host.statusFrames, 1);
     rig.Frame(kWork);
-    EXPECT_EQ(rig.host.techUpdates, 1);
+    EXPECT_EQ(rig.host.statusFrames, 2);
 }
 
 // ------------------------------------------------------------------ faults

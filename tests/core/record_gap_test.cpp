@@ -5,7 +5,7 @@
 #include "core/files/atomic_file.h"
 #include "core/fire/fire_marks.h"
 #include "core/session/panel_text.h"
-#include "fake_measurement_host.h"
+#include "fake_session_observer.h"
 #include "tests/common/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 #include "core/journal/journal.h"
 #include "core/journal/journal_store.h"
 #include "core/table/table_row.h"
-#include "fake_measurement_host.h"
+#include "fake_session_observer.h"
 #include "tests/common/temp_dir.h"
 
 #include <cerrno>
@@ -83,7 +83,7 @@ protected:
 };
 
 TEST_F(SessionJournal, HoldsTheRowsOfTheLogInTheTableWindowsFormat) {
-    rig.host.rowFormat = {false, "|", true};
+    rig.session.SetRowFormat({false, "|", true});
     Work(20'000);
     ASSERT_GE(rig.session.Log().Count(), 18);
     const std::string path = rig.session.JournalPath();

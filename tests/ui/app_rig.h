@@ -13,6 +13,7 @@
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
+#include "ui/main/session_signals.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
 
@@ -85,6 +86,10 @@ struct WindowsRig {
             prompts, [f](std::uint16_t seconds) { f->StoreTimeStep(seconds); }, f);
         tech = std::make_unique<ui::TFormTech>(session.Status());
         test = std::make_unique<ui::TFormTest>(form1->Session());
+        tabl->Follow(form1->Signals());
+        graph->Follow(form1->Signals());
+        tech->Follow(form1->Signals());
+        test->Follow(form1->Signals());
         form1->SetWindows(
             {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get(), test.get()});
     }

@@ -2,7 +2,7 @@
 // verdict, undo, the end-of-test notice with one beep, and the shortcuts from another window.
 #include "fake_prompts.h"
 #include "test_main.h"
-#include "tests/core/fake_measurement_host.h"
+#include "tests/core/fake_session_observer.h"
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 

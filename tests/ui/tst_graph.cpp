@@ -2,7 +2,7 @@
 // value zoom, scales, overlays, pan with Shift, overlay drag, hover cursor and cursor timer.
 #include "fake_prompts.h"
 #include "test_main.h"
-#include "tests/core/fake_measurement_host.h"
+#include "tests/core/fake_session_observer.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/cursors.h"

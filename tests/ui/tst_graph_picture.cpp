@@ -2,7 +2,7 @@
 // read back, the save dialog and its question, and the colour items.
 #include "fake_prompts.h"
 #include "test_main.h"
-#include "tests/core/fake_measurement_host.h"
+#include "tests/core/fake_session_observer.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
 #include "ui/paint/graph_painter.h"

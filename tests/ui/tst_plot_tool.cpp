@@ -5,7 +5,7 @@
 #include "core/fire/fire_marks.h"
 #include "fake_prompts.h"
 #include "test_main.h"
-#include "tests/core/fake_measurement_host.h"
+#include "tests/core/fake_session_observer.h"
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
 

@@ -8,7 +8,7 @@
 #include "core/table/table_row.h"
 #include "fake_prompts.h"
 #include "test_main.h"
-#include "tests/core/fake_measurement_host.h"
+#include "tests/core/fake_session_observer.h"
 #include "ui/graph/form_graph.h"
 #include "ui/paint/report_pdf.h"
 

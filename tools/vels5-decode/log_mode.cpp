@@ -33,16 +33,15 @@ struct LogOptions {
     std::string file;
 };
 
-// The main window as the replay sees it: the table is "visible" so that every record written
-// is reported, the save offer always answers go on, the watchdog never fires.
-class ReplayHost final : public core::NullMeasurementHost {
+// What the replay reports of the session: every record written and the log's end. The
+// session has no prompts, so a log is discarded unasked; the watchdog never fires.
+class ReplayObserver final : public core::ISessionObserver {
 public:
     const core::MeasurementSession* session = nullptr;
     std::string pending; // output lines not yet written
     bool logFull = false;
 
-    ReplayHost() { tableVisible = true; }
-    void AddRecordRow(int index) override {
+    void RecordAdded(int index) override {
         const core::MeasurementRecord& r = session->Log()[index];
         pending += JsonLine()
                        .Int("record", index)
@@ -52,7 +51,9 @@ public:
                        .String("time", core::FormatTimeOfDay(r.Time))
                        .Finish();
     }
-    void NotifyLogFull(std::string_view) override { logFull = true; }
+    void Notice(core::SessionNotice kind, std::string_view) override {
+        logFull |= kind == core::SessionNotice::LogFull;
+    }
 };
 
 void AddLabel(std::string& out, bool& first, const char* name, const core::LabelView& label) {
@@ -122,8 +123,9 @@ class Replay final {
 public:
     Replay(const LogOptions& options, std::FILE* out)
         : m_options(options), m_out(out), m_clock(core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})),
-          m_session(m_host, m_clock), m_receiver(m_area) {
-        m_host.session = &m_session;
+          m_session(m_clock), m_receiver(m_area) {
+        m_observer.session = &m_session;
+        m_session.AddObserver(m_observer);
         m_session.Params().wTimeStep = static_cast<std::uint16_t>(options.periodSec);
         m_session.Params().fDist = options.distMetres;
         m_session.PortOpened(); // a successful TxClick: recording on, ResetLog
@@ -146,7 +148,7 @@ public:
         return Flush();
     }
     bool WriteFailed() const { return m_writeFailed; }
-    bool LogFull() const { return m_host.logFull; }
+    bool LogFull() const { return m_observer.logFull; }
     int Records() const { return m_session.Log().Count(); }
 
 private:
@@ -176,7 +178,7 @@ private:
     // Writes the records collected so far, then the view if it changed.
     bool Flush() {
         std::string text;
-        text.swap(m_host.pending);
+        text.swap(m_observer.pending);
         std::string view = ViewLine(m_session.View());
         if (view != m_lastView) {
             text += view;
@@ -189,7 +191,7 @@ private:
 
     const LogOptions& m_options;
     std::FILE* m_out;
-    ReplayHost m_host;
+    ReplayObserver m_observer;
     core::ManualClock m_clock;
     core::MeasurementSession m_session;
     core::StatusArea m_area;

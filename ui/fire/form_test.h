@@ -22,6 +22,7 @@ class MeasurementSession;
 
 namespace ui {
 
+class SessionSignals;
 class TFormGraph;
 
 class TFormTest final : public QWidget {
@@ -33,6 +34,10 @@ public:
     /// Runs the test of `session` (owned by the main window, which outlives this window).
     /// GUI thread only.
     explicit TFormTest(core::MeasurementSession& session, QWidget* parent = nullptr);
+
+    /// Follows the session from now on: ShowTest after every change of the session, so the
+    /// test follows every record and reset and its end notice beeps even while hidden.
+    void Follow(const SessionSignals& events);
 
     /// The graph window. The test has one fire, the same there and here: a test fire chosen
     /// on the graph becomes the test's, one chosen here is shown on the graph, a test without
@@ -62,8 +67,8 @@ public:
     /// Sounds the end-of-test notice; QApplication::beep unless replaced.
     std::function<void()> Beep;
 
-    /// Shows the test as it stands and beeps once when it has just ended. Called by the owner
-    /// after every record and every change of the session; cheap when nothing changed.
+    /// Shows the test as it stands and beeps once when it has just ended. Called after every
+    /// change of the session (Follow); cheap when nothing changed.
     void ShowTest();
 
     // Handlers (form_test_handlers.cpp). Each changes the test, then shows it and emits
@@ -103,6 +108,8 @@ private:
     /// A test fire chosen on the graph.
     void GraphOverlayChosen(int id);
     void Changed();
+    /// The test was changed through the session: shown, and TestChanged emitted.
+    void Shown();
 
     core::MeasurementSession& m_session;
     TFormGraph* m_graph = nullptr;

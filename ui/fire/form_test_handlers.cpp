@@ -2,14 +2,23 @@
 #include "core/session/measurement_session.h"
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"
+#include "ui/main/session_signals.h"
 
 #include <QComboBox>
 #include <QTableWidget>
 
 namespace ui {
 
+void TFormTest::Follow(const SessionSignals& events) {
+    connect(&events, &SessionSignals::StateChanged, this, &TFormTest::ShowTest);
+}
+
 void TFormTest::Changed() {
     m_session.UpdateTest();
+    Shown();
+}
+
+void TFormTest::Shown() {
     ShowTest();
     emit TestChanged();
 }
@@ -60,12 +69,12 @@ void TFormTest::cbFireChange(int index) {
 void TFormTest::bbStartClick() {
     SyncFire();
     if (m_session.StartFire())
-        Changed();
+        Shown();
 }
 
 void TFormTest::bbAlarmClick(int row) {
     if (m_session.MarkAlarm(row))
-        Changed();
+        Shown();
 }
 
 void TFormTest::bbAddClick() {

@@ -8,6 +8,7 @@
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
 #include "ui/common/screen_place.h"
+#include "ui/main/session_signals.h"
 #include "ui/paint/glyphs.h"
 #include "ui/paint/graph_painter.h"
 
@@ -250,6 +251,29 @@ void TFormGraph::FormShow() {
 void TFormGraph::FormResize() {
     iImg = QImage(iDisplay->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     RedrawGraph();
+}
+
+void TFormGraph::Follow(const SessionSignals& events) {
+    connect(&events, &SessionSignals::RecordAdded, this, &TFormGraph::RedrawWhileVisible);
+    connect(&events, &SessionSignals::LogLoaded, this, &TFormGraph::RedrawWhileVisible);
+    connect(&events, &SessionSignals::TestChanged, this, [this] {
+        if (!m_dragging)
+            RedrawWhileVisible();
+    });
+    connect(&events, &SessionSignals::LogReset, this, &TFormGraph::RedrawGraph);
+    connect(&events, &SessionSignals::ElapsedTimeChanged, this, &TFormGraph::ShowElapsedTime);
+}
+
+void TFormGraph::RedrawWhileVisible() {
+    if (isVisible())
+        RedrawGraph();
+}
+
+void TFormGraph::ShowElapsedTime(const QString& text) {
+    if (isVisible()) {
+        lTime->setText(text);
+        lTime->adjustSize();
+    }
 }
 
 void TFormGraph::FollowLog() {

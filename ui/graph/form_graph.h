@@ -31,6 +31,7 @@ namespace ui {
 
 class IPrompts;
 class PictureBox;
+class SessionSignals;
 
 class TFormGraph final : public QMainWindow {
     Q_OBJECT
@@ -43,6 +44,11 @@ public:
     TFormGraph(IPrompts& prompts, const core::MeasurementSession& session,
                QWidget* parent = nullptr);
     ~TFormGraph() override;
+
+    /// Follows the session from now on: while visible, redrawn after each new record, a
+    /// loaded log and an edit of the test, and the "Ti=" label; redrawn whenever the log is
+    /// emptied, visible or not.
+    void Follow(const SessionSignals& events);
 
     /// Stored view state (scale, margins, overlay, colours), with the values a new window
     /// starts from; the settings file reads and writes it.
@@ -170,6 +176,8 @@ private:
     void ShowReadout();
     /// Another log took the place of the one shown: its pan goes with it.
     void FollowLog();
+    void RedrawWhileVisible();
+    void ShowElapsedTime(const QString& text);
 
     IPrompts& m_prompts;
     const core::MeasurementSession& m_session;
@@ -177,6 +185,7 @@ private:
     core::PaintList m_paint;
     QColor m_dialogColour{Qt::black};
     bool m_cursorSet = false;  ///< this window's override cursor is on the application's stack
+    bool m_dragging = false;   ///< a drag moves the fire start; the drag redraws by itself
     std::uint32_t m_logNumber; ///< the session's log the pan belongs to
     std::array<QAction*, kOverlayCount> m_overlayActions{};
     std::array<QToolButton*, kOverlayCount> m_overlayButtons{};

@@ -37,8 +37,11 @@ void TFormGraph::ApplyMouse(const core::MouseOutcome& outcome) {
         else if (!*outcome.timerEnabled)
             Timer1->stop();
     }
-    if (outcome.fireStartT && FireStartDragged)
+    if (outcome.fireStartT && FireStartDragged) {
+        m_dragging = true;
         FireStartDragged(*outcome.fireStartT);
+        m_dragging = false;
+    }
     if (outcome.redraw)
         RedrawGraph();
 }

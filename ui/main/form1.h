@@ -27,8 +27,10 @@ class TVaComm;
 
 namespace ui {
 
+class CorePrompts;
 class IPrompts;
 class QtMainThread;
+class SessionSignals;
 class TFormAbout;
 class TFormDist;
 class TFormGraph;
@@ -37,7 +39,7 @@ class TFormTech;
 class TFormTest;
 class TFormTime;
 
-class TForm1 final : public QMainWindow, private core::IMeasurementHost {
+class TForm1 final : public QMainWindow {
     Q_OBJECT
 public:
     /// The other six windows, created after this one in this order, and the fire test's
@@ -72,6 +74,8 @@ public:
     bool QuitAtStart() const { return m_quitAtStart; }
 
     core::MeasurementSession& Session() { return *m_session; }
+    /// The session's announcements, which the other windows follow.
+    SessionSignals& Signals() { return *m_signals; }
     /// The dialogs write accepted values back through these.
     void StoreDist(float metres) { m_session->Params().fDist = metres; }
     void StoreTimeStep(std::uint16_t seconds) { m_session->Params().wTimeStep = seconds; }
@@ -181,22 +185,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // IMeasurementHost
-    bool TechVisible() const override;
-    bool TableVisible() const override;
-    bool GraphVisible() const override;
-    void UpdateTech() override;
-    void TechLinkLost() override;
-    void AddRecordRow(int index) override;
-    void ClearRows() override;
-    void RedrawGraph() override;
-    void SetTableTime(std::string_view text) override;
-    void SetGraphTime(std::string_view text) override;
-    core::SaveAnswer OfferSaveLog(core::LogDiscard discard) override;
-    void SendFrame(std::span<const std::uint8_t> frame) override;
-    void NotifyLogFull(std::string_view text) override;
-    core::TableView RowFormat() const override;
-    void NotifyJournalFailure(std::string_view text) override;
+    // What the session announces for this window (form1_handlers.cpp, form1_port.cpp)
+    void ConnectSession();
+    void ShowNotice(core::SessionNotice kind, const QString& text);
+    void SendFrame(const QByteArray& frame);
 
     // Layout (form1_layout.cpp)
     void BuildToolBar();
@@ -237,6 +229,8 @@ private:
     const core::IClock& m_clock;
     comm::PortMap m_portMap;
     std::unique_ptr<core::MeasurementSession> m_session;
+    std::unique_ptr<CorePrompts> m_sessionPrompts;
+    std::unique_ptr<SessionSignals> m_signals;
     std::shared_ptr<QtMainThread> m_mainThread;
     std::unique_ptr<comm::TVaComm> MyCOM;
     std::string m_settingsPath;

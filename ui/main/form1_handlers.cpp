@@ -1,7 +1,6 @@
 // The main window's commands: recording switch, restart, window toggles, dialogs, help,
-// exit, the timers and the save offer before the log is discarded.
+// exit and the timers; the session's notices.
 #include "core/common/format.h"
-#include "core/files/save_offer.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/dialogs/form_about.h"
@@ -11,7 +10,7 @@
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
 #include "ui/main/help.h"
-#include "ui/prompts/core_prompts.h"
+#include "ui/main/session_signals.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
@@ -32,29 +31,33 @@ void Toggle(QWidget* window) {
 
 } // namespace
 
+void TForm1::ConnectSession() {
+    connect(m_signals.get(), &SessionSignals::StateChanged, this, &TForm1::Refresh);
+    // Timers the session has stopped (entering adjustment stops both) must be still before
+    // the question's modal loop could deliver their ticks.
+    connect(m_signals.get(), &SessionSignals::SaveOffered, this, &TForm1::ApplyTimers);
+    connect(m_signals.get(), &SessionSignals::Notice, this, &TForm1::ShowNotice);
+    connect(m_signals.get(), &SessionSignals::SendFrame, this, &TForm1::SendFrame);
+}
+
 void TForm1::bbEnRecClick(bool down) {
     m_session->bbEnRecClick(down);
-    Refresh();
 }
 
 void TForm1::miLinkClick() {
     m_session->miLinkClick();
-    Refresh();
 }
 
 void TForm1::bbRestartClick() {
     m_session->bbRestartClick();
-    Refresh();
 }
 
 void TForm1::Timer1Timer() {
     m_session->Timer1Timer();
-    Refresh();
 }
 
 void TForm1::Timer2Timer() {
     m_session->Timer2Timer();
-    Refresh();
 }
 
 void TForm1::bbTablhFormClick() {
@@ -118,48 +121,22 @@ void TForm1::N24Click() {
 }
 
 void TForm1::N10Click() {
-    if (OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn)
+    if (m_session->OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn)
         return;
     m_saveOffered = true;
     close();
     m_saveOffered = false;
 }
 
-core::SaveAnswer TForm1::OfferSaveLog(core::LogDiscard discard) {
-    // Timers the session has stopped (entering adjustment stops both) must be still before
-    // the question's modal loop could deliver their ticks.
-    ApplyTimers();
-    core::RecordLog& log = m_session->Log();
-    const int before = log.Count();
-    const core::TableView view = m_windows.tabl ? m_windows.tabl->View : core::TableView{};
-    CorePrompts prompts(m_prompts, this);
-    // A journal that holds the whole log stands in for the copy written on a forced discard.
-    const std::string live = m_session->JournalComplete() ? m_session->JournalPath() : "";
-    std::string savedTo;
-    const core::SaveAnswer answer = core::OfferSaveLog(log, view, discard, prompts, m_journalDir,
-                                                       &m_session->Test().Marks(), live, &savedTo);
-    if (!savedTo.empty())
-        m_session->LogSaved(savedTo);
-    if (before > 0 && log.Count() == 0)
-        ClearRows();
-    return answer;
-}
-
-void TForm1::NotifyLogFull(std::string_view text) {
-    // Told after the handler that filled the log has finished, not from inside it.
-    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QTimer::singleShot(0, this,
-                       [this, message] { m_prompts.Information(this, AppTitle(), message); });
-}
-
-core::TableView TForm1::RowFormat() const {
-    return m_windows.tabl ? m_windows.tabl->View : core::TableView{};
-}
-
-void TForm1::NotifyJournalFailure(std::string_view text) {
-    // Told after the handler that wrote the record has finished, not from inside it.
-    const QString message = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    QTimer::singleShot(0, this, [this, message] { m_prompts.Error(this, AppTitle(), message); });
+void TForm1::ShowNotice(core::SessionNotice kind, const QString& text) {
+    // Told after the handler that filled the log or wrote the record has finished, not from
+    // inside it.
+    QTimer::singleShot(0, this, [this, kind, text] {
+        if (kind == core::SessionNotice::LogFull)
+            m_prompts.Information(this, AppTitle(), text);
+        else
+            m_prompts.Error(this, AppTitle(), text);
+    });
 }
 
 } // namespace ui

@@ -28,7 +28,7 @@ void TForm1::TendJournals() {
     // opens it, and the older ones wait for the next start (opening two would replace one).
     for (const core::JournalEntry& journal :
          core::JournalsToOffer(core::ListJournals(m_journalDir))) {
-        if (!m_windows.tabl || !m_windows.tabl->LoadEnabled())
+        if (!m_windows.tabl || m_session->PortOpen())
             return; // a port is open: nothing may be loaded now
         const PromptAnswer answer = m_prompts.Question(
             this, AppTitle(), QString::fromStdString(core::RecoveryQuestion(journal)),

@@ -6,7 +6,6 @@
 #include "ui/main/help.h"
 #include "ui/main/qt_main_thread.h"
 #include "ui/prompts/prompts.h"
-#include "ui/table/form_tabl.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -143,8 +142,6 @@ void TForm1::OpenPort(int n) {
     // "\\.\COM12" shows as COM12.
     StatusPanel0->setText(QString::fromStdString(n <= 9 ? name : name.substr(4, 6)));
     TxOff->setEnabled(true);
-    if (m_windows.tabl)
-        m_windows.tabl->SetLoadEnabled(false);
     m_deviceLostShown = false;
     m_session->PortOpened();
 }
@@ -152,8 +149,6 @@ void TForm1::OpenPort(int n) {
 void TForm1::ShowPortClosed() {
     TxOff->setChecked(true);
     StatusPanel0->setText(QStringLiteral("Выкл"));
-    if (m_windows.tabl)
-        m_windows.tabl->SetLoadEnabled(true);
 }
 
 void TForm1::Update1Click() {
@@ -162,6 +157,7 @@ void TForm1::Update1Click() {
     MyCOM->Close();
     ShowPortClosed();
     TxOff->setEnabled(false);
+    m_session->PortDropped();
     for (QAction* a : pmTx->actions()) {
         if (a->data().toInt() > 0) {
             m_portGroup->removeAction(a);
@@ -181,13 +177,11 @@ void TForm1::MyCOMRxChar() {
             break;
         m_session->ReceiveBytes(std::span(buffer.data(), static_cast<std::size_t>(n)));
     }
-    Refresh();
 }
 
 void TForm1::MyCOMDeviceLost(const std::string& portName) {
     // No frame can come any more: recording stops now, not when the watchdog fires.
     m_session->DeviceLost();
-    Refresh();
     if (m_deviceLostShown)
         return;
     m_deviceLostShown = true;
@@ -199,9 +193,9 @@ void TForm1::MyCOMDeviceLost(const std::string& portName) {
                        [this, text] { m_prompts.Error(this, QStringLiteral("Error"), text); });
 }
 
-void TForm1::SendFrame(std::span<const std::uint8_t> frame) {
+void TForm1::SendFrame(const QByteArray& frame) {
     try {
-        MyCOM->WriteBuf(frame.data(), static_cast<int>(frame.size()));
+        MyCOM->WriteBuf(frame.constData(), static_cast<int>(frame.size()));
     } catch (const comm::EVaCommError& error) {
         // The frame could not be queued ("Output buffer is full"): told, and the restart
         // goes on without it.

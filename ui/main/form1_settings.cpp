@@ -70,7 +70,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
     // A test fire cannot be repeated: closing the window by any way, not only "Выход",
     // offers to save a log that has records, and the answer "Отмена" keeps the program.
-    if (!m_saveOffered && OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn) {
+    if (!m_saveOffered &&
+        m_session->OfferSaveLog(core::LogDiscard::Cancellable) != core::SaveAnswer::GoOn) {
         event->ignore();
         return;
     }
@@ -101,6 +102,9 @@ bool TForm1::LoadSettings() {
             break;
         ApplySettingsRow(row, load.values);
     }
+    // The journal and the save offer write rows as the table shows them.
+    if (m_windows.tabl)
+        m_session->SetRowFormat(m_windows.tabl->View);
     if (load.failedRow != 0) {
         m_prompts.Error(this, AppTitle(), QString::fromStdString(load.error));
         return false;

@@ -1,5 +1,5 @@
 // The main window shows the session's state: mode panels, recording switch, "Ti=" label and
-// timers; and the session's calls out to the other windows.
+// timers; and wires the fire test's window.
 #include "comm/va_comm.h"
 #include "core/common/format.h"
 #include "core/session/panel_text.h"
@@ -46,9 +46,8 @@ void ApplyTimer(QTimer* timer, const core::TimerCommand& command, std::uint32_t&
 void TForm1::SetWindows(const Windows& windows) {
     m_windows = windows;
     if (m_windows.tabl) {
-        m_windows.tabl->SetLoadEnabled(!MyCOM->Active());
-        m_windows.tabl->SetGraph(m_windows.graph);
         m_windows.tabl->SetJournalDir(QFile::decodeName(m_journalDir.c_str()));
+        m_session->SetRowFormat(m_windows.tabl->View);
     }
     // The panel's menu check follows the panel, also when it is closed by its own button.
     if (m_windows.tech)
@@ -64,18 +63,11 @@ void TForm1::ConnectTest() {
     // F2 and Ctrl+1 ... Ctrl+9 from every window: this window is shown for the whole run.
     addActions(test->ShortcutActions());
     if (TFormGraph* graph = m_windows.graph) {
-        connect(test, &TFormTest::TestChanged, graph, [graph] {
-            if (graph->isVisible())
-                graph->RedrawGraph();
-        });
-        graph->FireStartDragged = [this, test](double t) {
+        graph->FireStartDragged = [this](double t) {
             m_session->Test().MoveFireStart(t);
             m_session->UpdateTest();
-            test->ShowTest();
         };
     }
-    if (m_windows.tabl)
-        connect(m_windows.tabl, &TFormTabl::LogLoaded, test, &TFormTest::ShowTest);
 }
 
 void TForm1::Refresh() {
@@ -92,9 +84,6 @@ void TForm1::Refresh() {
 void TForm1::ApplyTimers() {
     ApplyTimer(Timer1, m_session->Timer1(), m_timer1Starts);
     ApplyTimer(Timer2, m_session->Timer2(), m_timer2Starts);
-    // The test follows every record and reset; its end notice beeps even while it is hidden.
-    if (m_windows.test)
-        m_windows.test->ShowTest();
 }
 
 void TForm1::ApplyView(const core::ModeView& v) {
@@ -151,51 +140,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
              (event->type() == QEvent::Show || event->type() == QEvent::Hide))
         miTechPan->setChecked(event->type() == QEvent::Show);
     return QMainWindow::eventFilter(watched, event);
-}
-
-bool TForm1::TechVisible() const {
-    return m_windows.tech && m_windows.tech->isVisible();
-}
-bool TForm1::TableVisible() const {
-    return m_windows.tabl && m_windows.tabl->isVisible();
-}
-bool TForm1::GraphVisible() const {
-    return m_windows.graph && m_windows.graph->isVisible();
-}
-
-void TForm1::UpdateTech() {
-    if (m_windows.tech)
-        m_windows.tech->UpdateTech();
-}
-
-void TForm1::TechLinkLost() {
-    if (m_windows.tech)
-        m_windows.tech->LinkLost();
-}
-
-void TForm1::AddRecordRow(int index) {
-    if (m_windows.tabl)
-        m_windows.tabl->AddRecordRow(index);
-}
-
-void TForm1::ClearRows() {
-    if (m_windows.tabl)
-        m_windows.tabl->ClearRows();
-}
-
-void TForm1::RedrawGraph() {
-    if (m_windows.graph)
-        m_windows.graph->RedrawGraph();
-}
-
-void TForm1::SetTableTime(std::string_view text) {
-    if (m_windows.tabl)
-        ShowText(m_windows.tabl->lTime, text);
-}
-
-void TForm1::SetGraphTime(std::string_view text) {
-    if (m_windows.graph)
-        ShowText(m_windows.graph->lTime, text);
 }
 
 } // namespace ui

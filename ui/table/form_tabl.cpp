@@ -7,6 +7,7 @@
 #include "core/table/table_row.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
+#include "ui/main/session_signals.h"
 #include "ui/paint/glyphs.h"
 
 #include <QAction>
@@ -65,6 +66,32 @@ TFormTabl::TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidg
     layout->addWidget(ListBox1);
     setCentralWidget(central);
     ConnectHandlers();
+    ShowPortState();
+}
+
+void TFormTabl::Follow(const SessionSignals& events) {
+    connect(&events, &SessionSignals::RecordAdded, this, &TFormTabl::ShowRecordAdded);
+    connect(&events, &SessionSignals::LogReset, this, &TFormTabl::ClearRows);
+    connect(&events, &SessionSignals::ElapsedTimeChanged, this, &TFormTabl::ShowElapsedTime);
+    connect(&events, &SessionSignals::StateChanged, this, &TFormTabl::ShowPortState);
+}
+
+// A hidden window adds no rows: it starts empty when shown, and "Все записи" brings back
+// the whole log.
+void TFormTabl::ShowRecordAdded(int index) {
+    if (isVisible())
+        AddRecordRow(index);
+}
+
+void TFormTabl::ShowElapsedTime(const QString& text) {
+    if (isVisible()) {
+        lTime->setText(text);
+        lTime->adjustSize();
+    }
+}
+
+void TFormTabl::ShowPortState() {
+    SetLoadEnabled(!m_session.PortOpen());
 }
 
 void TFormTabl::ConnectHandlers() {

@@ -1,4 +1,4 @@
-// The table window: the record log as fixed-layout text rows, fed live by the main window,
+// The table window: the record log as fixed-layout text rows, following the session live,
 // with the table file (save, load) and the template file (save).
 #pragma once
 
@@ -21,7 +21,7 @@ class MeasurementSession;
 namespace ui {
 
 class IPrompts;
-class TFormGraph;
+class SessionSignals;
 
 class TFormTabl final : public QMainWindow {
     Q_OBJECT
@@ -30,8 +30,10 @@ public:
     /// its record log (owned by the main window, which outlives this window). GUI thread only.
     TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidget* parent = nullptr);
 
-    /// The graph window, redrawn after a table file was loaded while it is visible.
-    void SetGraph(TFormGraph* graph) { m_graph = graph; }
+    /// Follows the session from now on: while visible, a row per new record and the "Ti="
+    /// label; visible or not, an emptied list when the log is emptied and the load controls
+    /// enabled exactly while no port is open.
+    void Follow(const SessionSignals& events);
 
     QToolBar* ToolBar1;
     QToolButton* bbLoadTab;
@@ -64,7 +66,7 @@ public:
     /// The records the rows show, row by row (the list's items are their texts).
     const core::TableRows& ShownRows() const { return m_rows; }
 
-    /// Appends the row of log record `index` (called while the window is visible).
+    /// Appends the row of log record `index`.
     void AddRecordRow(int index);
     /// Empties the list.
     void ClearRows();
@@ -74,7 +76,7 @@ public:
     void SetViewLastLine(bool on);
     void mViewLastLineClick();
     void sbLastLineClick() { mViewLastLineClick(); }
-    /// The file-load controls bbLoadTab and miLoadTab (enabled exactly while no port is open).
+    /// The file-load controls bbLoadTab and miLoadTab (the session's port decides, Follow).
     void SetLoadEnabled(bool enabled);
     /// Whether a file may be loaded now (no port is open).
     bool LoadEnabled() const;
@@ -141,12 +143,14 @@ private:
     bool WriteRows(const QString& path);
     /// The marks beside a loaded table file into the session's test.
     void LoadMarks(const QString& tablePath);
+    void ShowRecordAdded(int index);
+    void ShowElapsedTime(const QString& text);
+    void ShowPortState();
 
     IPrompts& m_prompts;
     core::MeasurementSession& m_session;
     core::TableRows m_rows;
     std::uint32_t m_tableFileLog = 0; ///< the log generation TableFileName was chosen for
-    TFormGraph* m_graph = nullptr;
     QString m_journalDir;
 };
 

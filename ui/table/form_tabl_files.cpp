@@ -6,7 +6,6 @@
 #include "core/journal/journal_store.h"
 #include "core/session/measurement_session.h"
 #include "ui/common/file_prompts.h"
-#include "ui/graph/form_graph.h"
 #include "ui/prompts/prompts.h"
 #include "ui/table/form_journals.h"
 #include "ui/table/form_tabl.h"
@@ -77,8 +76,6 @@ bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
         rows << QString::fromStdString(row);
     ShowRows(rows);
     m_rows.ShowWholeLog(m_session.Log());
-    if (m_graph && m_graph->isVisible())
-        m_graph->RedrawGraph();
     emit LogLoaded();
     return true;
 }

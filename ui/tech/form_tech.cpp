@@ -5,6 +5,7 @@
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
 #include "ui/common/screen_place.h"
+#include "ui/main/session_signals.h"
 #include "ui/tech/dial_painter.h"
 
 #include <QPainter>
@@ -29,6 +30,16 @@ TFormTech::TFormTech(const core::StatusArea& status, QWidget* parent)
     Timer1->setInterval(core::kTechFrameMs);
     connect(Timer1, &QTimer::timeout, this, &TFormTech::Timer1Timer);
     Timer1->start();
+}
+
+void TFormTech::Follow(const SessionSignals& events) {
+    connect(&events, &SessionSignals::StatusReceived, this, &TFormTech::ShowStatusReceived);
+    connect(&events, &SessionSignals::LinkLost, this, &TFormTech::LinkLost);
+}
+
+void TFormTech::ShowStatusReceived() {
+    if (isVisible())
+        UpdateTech();
 }
 
 void TFormTech::UpdateTech() {

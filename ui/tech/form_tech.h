@@ -1,5 +1,5 @@
-// The technical panel: two dials, one per block, redrawn every 200 ms from the values the
-// main window hands it with each status frame while it is visible.
+// The technical panel: two dials, one per block, redrawn every 200 ms from the values of each
+// status frame received while it is visible.
 #pragma once
 
 #include "core/tech/tech_panel.h"
@@ -16,6 +16,7 @@ class StatusArea;
 namespace ui {
 
 class PictureBox;
+class SessionSignals;
 
 class TFormTech final : public QWidget {
     Q_OBJECT
@@ -27,6 +28,10 @@ public:
     /// the window's whole life. Reads `status` (owned by the main window, which outlives
     /// this window). GUI thread only.
     explicit TFormTech(const core::StatusArea& status, QWidget* parent = nullptr);
+
+    /// Follows the session from now on: UpdateTech for each status frame while visible,
+    /// LinkLost whenever the link is lost.
+    void Follow(const SessionSignals& events);
 
     /// The dial face, drawn once.
     const QImage iScale;
@@ -56,6 +61,7 @@ protected:
 
 private:
     void ComposeAndShow();
+    void ShowStatusReceived();
 
     const core::StatusArea& m_status;
     core::TechPanel m_panel;
