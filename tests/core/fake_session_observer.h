@@ -62,7 +62,8 @@ public:
 class SaveAnswers final : public core::IPrompts {
 public:
     std::deque<core::SaveAnswer> answers;
-    int questions = 0; ///< "Сохранить данные?" asked
+    std::function<void()> duringQuestion; ///< runs inside "Сохранить данные?" (a modal loop)
+    int questions = 0;                    ///< "Сохранить данные?" asked
 
     void Information(std::string_view, std::string_view) override {}
     void Error(std::string_view, std::string_view) override {}
@@ -71,6 +72,8 @@ public:
         if (text != core::save_text::kSaveData)
             return core::PromptAnswer::No;
         ++questions;
+        if (duringQuestion)
+            duringQuestion();
         m_fail = !answers.empty() && answers.front() == core::SaveAnswer::Failed;
         const core::SaveAnswer a = answers.empty() ? core::SaveAnswer::GoOn : answers.front();
         if (!answers.empty())

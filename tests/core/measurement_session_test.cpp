@@ -327,4 +327,47 @@ TEST_F(FailedSave, RestartAndResumeAreCancelled) {
     EXPECT_EQ(rig.session.Log().Count(), 1);
 }
 
+TEST(Observers, EachObserverSeesEveryRecordUntilRemoved) {
+    SessionRig rig;
+    test::FakeSessionObserver second;
+    rig.session.AddObserver(second);
+    rig.session.PortOpened();
+    rig.Frame(kWork);
+    rig.TickAfter(1000);
+    EXPECT_EQ(rig.host.rowsAdded, std::vector<int>{0});
+    EXPECT_EQ(second.rowsAdded, std::vector<int>{0});
+    EXPECT_EQ(second.resets, 1);
+    EXPECT_EQ(second.elapsed, "Ti= 00:00:00");
+    rig.session.RemoveObserver(second);
+    rig.TickAfter(1000);
+    EXPECT_EQ(rig.host.rowsAdded, (std::vector<int>{0, 1}));
+    EXPECT_EQ(second.rowsAdded, std::vector<int>{0});
+}
+
+TEST(Observers, StateIsAnnouncedOncePerCallAndAtOnceFromInsideTheSaveQuestion) {
+    SessionRig rig;
+    rig.session.PortOpened();
+    int changes = rig.host.stateChanges;
+    rig.session.ReceiveBytes(StatusFrame(kWork, 2.0f)); // a frame that also accumulates
+    EXPECT_EQ(rig.host.stateChanges, changes + 1);
+    rig.TickAfter(1000);
+    ASSERT_EQ(rig.session.Log().Count(), 1);
+    // The question's modal loop goes on delivering events; each is shown as it comes, not
+    // only once the question is answered.
+    int duringQuestion = -1;
+    rig.answers.duringQuestion = [&] {
+        changes = rig.host.stateChanges;
+        rig.clock.AdvanceMs(6000);
+        rig.session.Timer2Timer();
+        duringQuestion = rig.host.stateChanges - changes;
+    };
+    rig.answers.answers = {SaveAnswer::Stop};
+    const int beforeRestart = rig.host.stateChanges;
+    rig.session.bbRestartClick();
+    EXPECT_EQ(rig.answers.questions, 1);
+    EXPECT_EQ(duringQuestion, 1);
+    EXPECT_EQ(rig.session.View().lStart.text, "Нет связи");
+    EXPECT_EQ(rig.host.stateChanges, beforeRestart + 2); // the watchdog's, then the restart's
+}
+
 } // namespace

@@ -6,6 +6,7 @@
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
+#include "ui/main/session_signals.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
 
@@ -130,6 +131,66 @@ private slots:
         t.SetLoadEnabled(true);
         QVERIFY(t.bbLoadTab->isEnabled());
         QVERIFY(t.miLoadTab->isEnabled());
+    }
+
+    // Each window decides for itself what a change of the session means while it is hidden.
+    void windowsFollowTheSessionShownOrHidden() {
+        test::SessionRig rig;
+        ui::SessionSignals events(rig.session);
+        ui::TFormTabl t(m_prompts, rig.session);
+        ui::TFormGraph g(m_prompts, rig.session);
+        ui::TFormTech tech(rig.session.Status());
+        t.Follow(events);
+        g.Follow(events);
+        tech.Follow(events);
+        QVERIFY(t.bbLoadTab->isEnabled());
+        rig.session.PortOpened();
+        QVERIFY(!t.bbLoadTab->isEnabled());
+        QVERIFY(!t.miLoadTab->isEnabled());
+        QVERIFY(g.lVal->isHidden()); // the reset redraws the hidden graph: an empty log
+        core::BlockStatus emitter;
+        emitter.rmsCode = 8191;
+        rig.session.Status().SetEmitter(emitter);
+        rig.Frame(0x04, 2.0f, 0.5f);
+        rig.session.Status().SetEmitter(emitter);
+        rig.session.ProcessStatus();
+        QCOMPARE(tech.Left().urmsVolts, 0.0f); // hidden: no values taken
+        rig.TickAfter(1000);
+        rig.TickAfter(1000);
+        QCOMPARE(rig.session.Log().Count(), 2);
+        QCOMPARE(t.ListBox1->count(), 0);
+        QCOMPARE(t.lTime->text(), QStringLiteral("Ti= 00:00:00"));
+        QVERIFY(g.lVal->isHidden()); // no redraw for a record while hidden
+        QCOMPARE(g.lTime->text(), QStringLiteral("Ti= 00:00:00"));
+        // Shown, the table starts empty; "Все записи" brings the records added while hidden.
+        t.show();
+        g.show();
+        tech.show();
+        QCOMPARE(t.ListBox1->count(), 0);
+        t.mAllRec->trigger();
+        QCOMPARE(t.ListBox1->count(), 2);
+        rig.session.ProcessStatus();
+        QCOMPARE(tech.Left().urmsVolts, 10.0f);
+        rig.TickAfter(1000);
+        QCOMPARE(t.ListBox1->count(), 3);
+        QCOMPARE(t.ListBox1->item(2)->text(),
+                 QStringLiteral("12:00:03;    2;   4,985;    2,000;    0,500"));
+        QCOMPARE(t.lTime->text(), QStringLiteral("Ti= 00:00:02"));
+        QCOMPARE(g.lTime->text(), QStringLiteral("Ti= 00:00:02"));
+        QCOMPARE(g.lVal->text(), QStringLiteral("m=0,500 дБ/м"));
+        // Hidden again: the reset empties the list and redraws the graph all the same, but
+        // leaves the labels of both as they were.
+        t.hide();
+        g.hide();
+        rig.session.ResetLog();
+        QCOMPARE(t.ListBox1->count(), 0);
+        QVERIFY(g.lVal->isHidden());
+        QCOMPARE(t.lTime->text(), QStringLiteral("Ti= 00:00:02"));
+        QCOMPARE(g.lTime->text(), QStringLiteral("Ti= 00:00:02"));
+        rig.session.PortDropped();
+        QVERIFY(t.bbLoadTab->isEnabled());
+        QVERIFY(t.miLoadTab->isEnabled());
+        tech.hide();
     }
 
     void graphLayoutAndInitialState() {
