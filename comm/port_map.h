@@ -1,5 +1,7 @@
 // The port map: COM names of this program mapped to serial devices of the machine.
-// Each entry is a symbolic link <map dir>/COMn -> device path.
+// Each entry is a symbolic link <map dir>/COMn -> device path. On Windows the system names
+// the ports itself (port_map_win32.cpp): the numbers are the registry's list of serial ports,
+// a COM name resolves to "\\.\COMn", and nothing can be registered.
 //
 // Every function may be called on any thread (a PortMap holds only its folders; the map
 // lives in the file system) and raises nothing but std::bad_alloc: failures come back as
@@ -14,6 +16,7 @@
 namespace comm {
 
 /// $XDG_CONFIG_HOME/vels5 (or ~/.config/vels5): where vels5.ini and the map live.
+/// On Windows %APPDATA%\vels5.
 std::string DefaultConfigDir();
 /// DefaultConfigDir() + "/ports".
 std::string DefaultPortMapDir();

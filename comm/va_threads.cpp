@@ -2,15 +2,14 @@
 #include "comm/va_threads.h"
 
 #include "comm/port/port.h"
+#include "comm/port/thread_priority.h"
 #include "comm/va_component.h"
 #include "comm/va_utils.h"
 
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
-#include <sys/resource.h>
 #include <thread>
-#include <unistd.h>
 
 namespace comm {
 
@@ -18,11 +17,8 @@ namespace {
 
 std::atomic<int> g_runningThreads{0};
 
-constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
-
-void ApplyPriority(pid_t tid, int priority) {
-    if (tid > 0 && priority >= 0 && priority < static_cast<int>(std::size(kNice)))
-        setpriority(PRIO_PROCESS, static_cast<id_t>(tid), kNice[priority]);
+void ApplyPriority(long tid, int priority) {
+    port::SetThreadPriorityOf(tid, priority);
 }
 
 // What a waiting worker and the calls it posted share: the mutex and condition of its
@@ -64,7 +60,7 @@ struct TVaCommThread::Shared {
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
     std::atomic<bool> stopping{false}; // the gate's flag, readable without its mutex
     std::atomic<int> priority{tpNormal};
-    std::atomic<pid_t> tid{0};
+    std::atomic<long> tid{0};
 };
 
 int RunningWorkerThreads() {
@@ -108,7 +104,7 @@ void TVaCommThread::Start(TThreadPriority priority) {
     ++g_runningThreads;
     try {
         m_thread = std::thread([this] {
-            m_shared->tid.store(gettid());
+            m_shared->tid.store(port::CurrentThreadId());
             ApplyPriority(m_shared->tid.load(), m_shared->priority.load());
             Run();
             m_shared->tid.store(0);

@@ -21,6 +21,8 @@ class IPort;
 /// Thread priorities. On Linux they become nice values of the worker threads (idle 19,
 /// lowest 10, lower 5, normal 0, higher -5, highest -10, time-critical -20); raising
 /// needs privileges, and a refused change leaves the thread at the process's nice value.
+/// On Windows they are the seven thread priority levels of the same names (idle, lowest,
+/// below normal, normal, above normal, highest, time-critical).
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 /// A linear byte queue of fixed capacity: data always starts at the beginning, removing

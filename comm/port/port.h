@@ -1,5 +1,9 @@
 // The platform operations the serial component relies on, behind one interface, and the
-// function that opens a device. The implementation is termios (termios_port.cpp).
+// function that opens a device. The implementation is termios on Linux (termios_port.cpp)
+// and the Win32 serial communications API on Windows (win32_port.cpp).
+//
+// Error codes: wherever this interface speaks of errno, it holds the platform's own code,
+// an errno value on Linux and a GetLastError() code on Windows; ErrorText gives its text.
 #pragma once
 
 #include "comm/dcb.h"

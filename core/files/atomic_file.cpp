@@ -1,19 +1,14 @@
-// Whole-file writes through a temporary file and rename.
+// Whole-file writes through a temporary file and an atomic replacement.
 #include "core/files/atomic_file.h"
 
 #include "core/files/file_lock.h"
+#include "core/files/sys_file.h"
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
-#include <locale.h>
-#include <string.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace core {
 namespace {
@@ -23,26 +18,28 @@ FileWriteResult Failure(const std::string& path, int code) {
 }
 
 std::string ParentDir(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = sys::LastSeparator(path);
     if (slash == std::string::npos)
         return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
 // O_EXCL with mode 0666 lets the umask decide the permissions, which mkstemp (0600) would not.
 int CreateTemp(const std::string& path, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = sys::LastSeparator(path);
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::steady_clock::now().time_since_epoch())
+                            .count() %
+                        1'000'000'000;
         char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".tmp-%d-%u-%ld", static_cast<int>(getpid()),
-                      counter.fetch_add(1), static_cast<long>(ts.tv_nsec));
+        std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u-%ld", sys::ProcessId(),
+                      counter.fetch_add(1), static_cast<long>(ns));
         tempPath = dir + "." + base + suffix;
-        const int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = sys::Open(tempPath, sys::kWriteOnly | sys::kCreate | sys::kExclusive);
         if (fd >= 0) {
             // Locked while written: a clean-up in another program leaves it alone.
             (void)LockOpenFile(fd);
@@ -81,12 +78,9 @@ bool IsTempName(std::string_view name) {
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) // a signal before anything was written: try again
-                continue;
+        const long n = sys::Write(fd, bytes.data(), bytes.size()); // repeated after a signal
+        if (n < 0)
             return false;
-        }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
@@ -95,11 +89,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 } // namespace
 
 std::string SystemErrorText(int code) {
-    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-    std::string text = cLocale ? strerror_l(code, cLocale) : std::strerror(code);
-    if (!text.empty() && text.back() == '.')
-        text.pop_back();
-    return text;
+    return sys::ErrorText(code);
 }
 
 FileWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
@@ -107,59 +97,53 @@ FileWriteResult WriteFileAtomically(const std::string& path, std::string_view by
     const int fd = CreateTemp(path, tempPath);
     if (fd < 0)
         return Failure(path, errno);
-    struct stat old {};
-    if (stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        fchmod(fd, old.st_mode & 07777);
-    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
+    sys::FileInfo old;
+    if (sys::Stat(path, old) && old.regular)
+        sys::SetMode(fd, old.mode);
+    bool ok = WriteAll(fd, bytes) && sys::Sync(fd);
     int code = ok ? 0 : errno;
     // close() can report a deferred write error (NFS, full disk), so it counts too.
-    if (close(fd) != 0 && ok) {
+    if (sys::Close(fd) != 0 && ok) {
         ok = false;
         code = errno;
     }
-    if (ok && rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (ok && !sys::Replace(tempPath, path)) {
         ok = false;
         code = errno;
     }
     if (!ok) {
-        unlink(tempPath.c_str());
+        sys::Remove(tempPath);
         return Failure(path, code);
     }
-    // Make the rename itself durable; a failure here no longer endangers either version.
-    const int dirFd = open(ParentDir(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
+    // Make the replacement itself durable; a failure here no longer endangers either version.
+    sys::SyncFolder(ParentDir(path));
     (void)RemoveStaleTempFiles(ParentDir(path));
     return {true, 0, {}, {}};
 }
 
 std::vector<std::string> RemoveStaleTempFiles(const std::string& dir) {
     std::vector<std::string> removed;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
+    std::vector<std::string> names;
+    if (!sys::ListFolder(dir, names))
         return removed;
     std::vector<std::string> candidates;
-    while (const dirent* e = readdir(d))
-        if (IsTempName(e->d_name))
-            candidates.push_back(dir + "/" + e->d_name);
-    closedir(d);
+    for (const std::string& name : names)
+        if (IsTempName(name))
+            candidates.push_back(dir + "/" + name);
     const std::time_t now = std::time(nullptr);
     for (const std::string& path : candidates) {
-        struct stat st {};
-        if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            now - st.st_mtime < kStaleTempSeconds)
+        sys::FileInfo st;
+        if (!sys::Stat(path, st, false) || !st.regular || now - st.modified < kStaleTempSeconds)
             continue;
         const FileLock lock(path);
-        if (lock.Held() && unlink(path.c_str()) == 0)
+        if (lock.Held() && sys::Remove(path))
             removed.push_back(path);
     }
     return removed;
 }
 
 FileWriteResult RemoveFileIfPresent(const std::string& path) {
-    if (unlink(path.c_str()) == 0 || errno == ENOENT)
+    if (sys::Remove(path) || errno == ENOENT)
         return {true, 0, {}, {}};
     const int code = errno;
     return {false, code, "Cannot delete file " + path, SystemErrorText(code)};

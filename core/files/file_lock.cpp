@@ -1,39 +1,32 @@
-// Whole-file locks on Linux: flock(2).
+// Whole-file locks: flock(2) on Linux, LockFileEx on Windows (core/files/sys_file.h).
 #include "core/files/file_lock.h"
 
+#include "core/files/sys_file.h"
+
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace core {
 
 bool LockOpenFile(int fd) {
-    while (::flock(fd, LOCK_EX) != 0)
-        if (errno != EINTR)
-            return false;
-    return true;
+    return sys::Lock(fd, true);
 }
 
 FileLock::FileLock(const std::string& path) {
-    // O_NONBLOCK: a FIFO under a journal's name must not hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // The open never waits: a FIFO under a journal's name must not hang it.
+    const int fd = sys::Open(path, sys::kReadOnly);
     if (fd < 0)
         return;
-    int rc;
-    while ((rc = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-    }
-    if (rc == 0) {
+    if (sys::Lock(fd, false)) {
         m_fd = fd;
         return;
     }
     m_inUse = errno == EWOULDBLOCK;
-    ::close(fd);
+    sys::Close(fd);
 }
 
 FileLock::~FileLock() {
     if (m_fd >= 0)
-        ::close(m_fd);
+        sys::Close(m_fd);
 }
 
 bool FileInUse(const std::string& path) {

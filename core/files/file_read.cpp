@@ -1,45 +1,38 @@
 // Whole-file reads limited to regular files of a bounded size.
 #include "core/files/file_read.h"
 
+#include "core/files/sys_file.h"
+
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace core {
 namespace {
 
-// The platform's part: opens `path` for reading without ever blocking (a FIFO without a
-// writer, a terminal waiting for its carrier), accepts it only when it is a regular file,
-// and reports its size. A Windows build puts CreateFileW with FILE_FLAG_OVERLAPPED and a
-// GetFileType(FILE_TYPE_DISK) check here; the rest of the reader stays as it is.
+// Opens `path` for reading without ever blocking (a FIFO without a writer, a terminal
+// waiting for its carrier), accepts it only when it is a regular file, and reports its size.
 class RegularFile {
 public:
     RegularFile(const std::string& path, FileReadResult& result) {
-        m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        m_fd = sys::Open(path, sys::kReadOnly);
         if (m_fd < 0) {
             result = {ReadFailure::CannotOpen, errno};
             return;
         }
-        struct stat st {};
-        if (fstat(m_fd, &st) != 0) {
+        sys::FileInfo st;
+        if (!sys::FileStat(m_fd, st)) {
             result = {ReadFailure::CannotOpen, errno};
             return;
         }
-        if (!S_ISREG(st.st_mode)) {
-            result = {ReadFailure::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : EINVAL};
+        if (!st.regular) {
+            result = {ReadFailure::NotRegular, st.folder ? EISDIR : EINVAL};
             return;
         }
-        m_size = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-        // Reads of a regular file do not block anyway; clearing the flag keeps them whole.
-        const int flags = fcntl(m_fd, F_GETFL);
-        if (flags >= 0)
-            fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+        m_size = st.size > 0 ? static_cast<std::size_t>(st.size) : 0;
         m_open = true;
     }
     ~RegularFile() {
         if (m_fd >= 0)
-            close(m_fd);
+            sys::Close(m_fd);
     }
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
@@ -47,13 +40,7 @@ public:
     bool IsOpen() const { return m_open; }
     std::size_t Size() const { return m_size; }
     /// Bytes read into `buffer`, 0 at the end, -1 with errno on failure.
-    long Read(char* buffer, std::size_t size) {
-        for (;;) {
-            const ssize_t n = read(m_fd, buffer, size);
-            if (n >= 0 || errno != EINTR)
-                return static_cast<long>(n);
-        }
-    }
+    long Read(char* buffer, std::size_t size) { return sys::Read(m_fd, buffer, size); }
 
 private:
     int m_fd = -1;

@@ -2,18 +2,18 @@
 #include "core/files/save_offer.h"
 
 #include "core/files/atomic_file.h"
+#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 #include "core/table/table_row.h"
 
 #include <optional>
-#include <sys/stat.h>
 
 namespace core {
 namespace {
 
 bool Exists(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0;
+    sys::FileInfo st;
+    return sys::Stat(path, st);
 }
 
 void ReportWriteError(IPrompts& prompts, const FileWriteResult& result) {

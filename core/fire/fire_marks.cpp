@@ -3,6 +3,7 @@
 
 #include "core/common/cp1251.h"
 #include "core/common/format.h"
+#include "core/files/sys_file.h"
 #include "core/files/table_file.h"
 #include "core/fire/fire_envelopes.h"
 #include "core/session/measurement_params.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <sys/stat.h>
 
 namespace core {
 namespace {
@@ -225,8 +225,8 @@ FileWriteResult SaveMarksBeside(const std::string& tablePath, const TestMarks& m
 MarksBeside LoadMarksBeside(const std::string& tablePath) {
     MarksBeside beside;
     beside.path = MarksPathFor(tablePath);
-    struct stat info {};
-    if (stat(beside.path.c_str(), &info) != 0 && errno == ENOENT)
+    sys::FileInfo info;
+    if (!sys::Stat(beside.path, info) && errno == ENOENT)
         return beside;
     std::string bytes;
     if (!ReadWholeFile(beside.path, bytes, read_limit::kMarks)) {

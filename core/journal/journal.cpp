@@ -2,53 +2,47 @@
 #include "core/journal/journal.h"
 
 #include "core/common/date_time.h"
+#include "core/files/sys_file.h"
 #include "core/table/table_row.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace core {
-namespace {
-
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return lstat(path.c_str(), &st) == 0;
-}
-
-} // namespace
 
 bool MakeFolders(const std::string& dir) {
-    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+    const std::string separators = sys::FolderSeparators();
+    // From the second character on: a leading "/" (or "\\" of a share) is no folder to make.
+    for (std::size_t slash = dir.find_first_of(separators, 1);;
+         slash = dir.find_first_of(separators, slash + 1)) {
         const std::string part = dir.substr(0, slash);
-        if (mkdir(part.c_str(), 0777) != 0 && errno != EEXIST)
-            return false;
+        // "C:" (a drive) cannot be made and needs not be.
+        const bool drive = part.size() == 2 && part[1] == ':';
+        if (!drive && !part.empty() && !sys::MakeFolder(part) && errno != EEXIST) {
+            // Windows refuses to make a folder that is there but not ours (EACCES).
+            int code = errno;
+            sys::FileInfo there;
+            if (!sys::Stat(part, there) || !there.folder) {
+                // Windows tells a file in the way as a missing path: say what Linux says.
+                const std::size_t up = part.find_last_of(separators);
+                if (code == ENOENT && up != std::string::npos && up > 0 &&
+                    sys::Stat(part.substr(0, up), there) && !there.folder)
+                    code = ENOTDIR;
+                errno = code;
+                return false;
+            }
+        }
         if (slash == std::string::npos)
             break;
     }
-    struct stat st {};
-    if (stat(dir.c_str(), &st) != 0)
+    sys::FileInfo st;
+    if (!sys::Stat(dir, st))
         return false;
-    if (!S_ISDIR(st.st_mode)) {
+    if (!st.folder) {
         errno = ENOTDIR;
         return false;
     }
     return true;
-}
-
-std::string DefaultDataHome() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
-    if (xdg && xdg[0] == '/')
-        return xdg;
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-        const passwd* pw = getpwuid(getuid());
-        home = pw ? pw->pw_dir : "/tmp";
-    }
-    return std::string(home) + "/.local/share";
 }
 
 std::string JournalDir(const std::string& dataHome) {
@@ -78,7 +72,7 @@ JournalWrite WriteLogToJournal(const RecordLog& log, const TableView& view,
     int copy = 1;
     do {
         write.path = journalDir + "/" + JournalFileName(log.StartTime(), copy++);
-    } while (Exists(write.path) && copy < 1000);
+    } while (sys::Exists(write.path) && copy < 1000);
     write.result = WriteFileAtomically(write.path, FormatLogFile(log, view.Delim, view.IsUnit));
     return write;
 }

@@ -12,7 +12,7 @@
 namespace core {
 
 /// $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share (the home folder of
-/// the user's account when HOME is unset).
+/// the user's account when HOME is unset). On Windows %LOCALAPPDATA%.
 std::string DefaultDataHome();
 /// "<dataHome>/vels5/journal": the journal folder.
 std::string JournalDir(const std::string& dataHome);

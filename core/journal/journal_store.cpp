@@ -4,12 +4,12 @@
 #include "core/common/date_time.h"
 #include "core/common/format.h"
 #include "core/files/file_lock.h"
+#include "core/files/sys_file.h"
 #include "core/fire/fire_test.h"
 #include "core/log/record_log.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
 
 namespace core {
 namespace {
@@ -31,12 +31,7 @@ int Digits(std::string_view text, std::size_t at, std::size_t n) {
 
 std::vector<std::string> FileNames(const std::string& dir) {
     std::vector<std::string> names;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return names;
-    while (const dirent* e = readdir(d))
-        names.emplace_back(e->d_name);
-    closedir(d);
+    (void)sys::ListFolder(dir, names);
     return names;
 }
 

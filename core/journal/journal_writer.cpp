@@ -1,14 +1,13 @@
-// The live journal file: appends with write(2), fdatasync at most every interval.
+// The live journal file: appends with write(2), fdatasync (FlushFileBuffers on Windows) at
+// most every interval.
 #include "core/journal/journal_writer.h"
 
 #include "core/files/file_lock.h"
+#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 #include "core/log/record_log.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace core {
 
@@ -16,10 +15,10 @@ JournalWriter::JournalWriter(JournalIo io, int syncIntervalMs)
     : m_io(std::move(io)), m_syncIntervalMs(syncIntervalMs) {
     if (!m_io.write)
         m_io.write = [](int fd, const void* data, std::size_t size) {
-            return ::write(fd, data, size);
+            return sys::Write(fd, data, size);
         };
     if (!m_io.sync)
-        m_io.sync = [](int fd) { return ::fdatasync(fd); };
+        m_io.sync = [](int fd) { return sys::SyncData(fd) ? 0 : -1; };
 }
 
 JournalWriter::~JournalWriter() {
@@ -28,7 +27,7 @@ JournalWriter::~JournalWriter() {
 
 FileWriteResult JournalWriter::OpenFailed(int code) {
     if (m_fd >= 0)
-        ::close(m_fd);
+        sys::Close(m_fd);
     m_fd = -1;
     m_failed = true;
     return {false, code, "Cannot create file " + m_path, SystemErrorText(code)};
@@ -43,7 +42,7 @@ FileWriteResult JournalWriter::Fail(int code, bool syncFailed) {
     }
     // A part of a row would break the table file: cut it off again (the next Append does
     // it once more if this fails too).
-    (void)::ftruncate(m_fd, m_size);
+    (void)sys::Truncate(m_fd, static_cast<std::int64_t>(m_size));
     m_pending = false;
     m_failed = true;
     return {false, code, "Cannot write file " + m_path, SystemErrorText(code)};
@@ -63,7 +62,7 @@ FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
         return OpenFailed(errno);
     for (int copy = 1; copy < 1000 && m_fd < 0; ++copy) {
         m_path = dir + "/" + JournalFileName(startTime, copy);
-        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0666);
+        m_fd = sys::Open(m_path, sys::kWriteOnly | sys::kCreate | sys::kExclusive | sys::kAppend);
         if (m_fd < 0) {
             if (errno != EEXIST)
                 return OpenFailed(errno);
@@ -73,11 +72,10 @@ FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
             return OpenFailed(errno);
         // Between the create and the lock the empty file was unlocked: if another copy
         // deleted it meanwhile, this one is not the file of the name any more.
-        struct stat mine {
-        }, named{};
-        if (::fstat(m_fd, &mine) != 0 || ::lstat(m_path.c_str(), &named) != 0 ||
-            mine.st_ino != named.st_ino || mine.st_dev != named.st_dev) {
-            ::close(m_fd);
+        sys::FileInfo mine, named;
+        if (!sys::FileStat(m_fd, mine) || !sys::Stat(m_path, named, false) ||
+            mine.inode != named.inode || mine.device != named.device) {
+            sys::Close(m_fd);
             m_fd = -1;
             --copy; // the name is free again
         }
@@ -85,11 +83,7 @@ FileWriteResult JournalWriter::Open(const std::string& dir, double startTime) {
     if (m_fd < 0)
         return OpenFailed(EEXIST);
     // The new name must survive a power cut too, not only the rows written into the file.
-    const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
+    sys::SyncFolder(dir);
     return {true, 0, {}, {}};
 }
 
@@ -98,13 +92,13 @@ FileWriteResult JournalWriter::Append(std::string_view bytes, std::int64_t nowMs
         return {!m_failed, 0, {}, {}};
     if (m_failed) {
         // Catching up after a failure: from the rows still good, synced at once.
-        if (::ftruncate(m_fd, m_size) != 0)
+        if (!sys::Truncate(m_fd, static_cast<std::int64_t>(m_size)))
             return Fail(errno, false);
         m_lastSync.reset();
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = m_io.write(m_fd, bytes.data() + done, bytes.size() - done);
+        const auto n = m_io.write(m_fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue; // a signal arrived before anything was written: try again
         if (n <= 0)
@@ -144,7 +138,7 @@ void JournalWriter::Close() {
         return;
     (void)Sync();
     if (m_fd >= 0)
-        ::close(m_fd);
+        sys::Close(m_fd);
     m_fd = -1;
 }
 

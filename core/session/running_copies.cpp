@@ -4,14 +4,11 @@
 #include "core/files/atomic_file.h"
 #include "core/files/file_lock.h"
 #include "core/files/file_read.h"
+#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace core {
 namespace {
@@ -64,7 +61,7 @@ void CopyRegistration::Unregister() {
     // The note first: a note without its lock file is never read.
     (void)RemoveFileIfPresent(m_dir + "/" + m_name + std::string(kNoteExt));
     (void)RemoveFileIfPresent(m_dir + "/" + m_name + std::string(kLockExt));
-    ::close(m_fd);
+    sys::Close(m_fd);
     m_fd = -1;
     m_name.clear();
 }
@@ -75,26 +72,25 @@ bool CopyRegistration::Register(const std::string& dir) {
     if (!MakeFolders(dir))
         return false;
     m_dir = dir;
-    const std::string pid = std::to_string(static_cast<long>(::getpid()));
+    const std::string pid = std::to_string(sys::ProcessId());
     for (int n = 1; n < 100 && m_fd < 0; ++n) {
         // Another copy with this number (a process of another pid namespace) gets "-2", ...
         const std::string name = n == 1 ? pid : pid + "-" + std::to_string(n);
         const std::string path = dir + "/" + name + std::string(kLockExt);
         if (FileInUse(path))
             continue;
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+        const int fd = sys::Open(path, sys::kReadOnly | sys::kCreate | sys::kNoFollow);
         if (fd < 0)
             return false;
         if (!LockOpenFile(fd)) {
-            ::close(fd);
+            sys::Close(fd);
             return false;
         }
         // A clean-up by another copy may have removed the file before the lock was taken.
-        struct stat mine {
-        }, named{};
-        if (::fstat(fd, &mine) != 0 || ::lstat(path.c_str(), &named) != 0 ||
-            mine.st_ino != named.st_ino || mine.st_dev != named.st_dev) {
-            ::close(fd);
+        sys::FileInfo mine, named;
+        if (!sys::FileStat(fd, mine) || !sys::Stat(path, named, false) ||
+            mine.inode != named.inode || mine.device != named.device) {
+            sys::Close(fd);
             --n;
             continue;
         }
@@ -125,13 +121,12 @@ void CopyRegistration::Write() {
 
 std::vector<RunningCopy> OtherRunningCopies(const std::string& dir, const std::string& self) {
     std::vector<std::string> names;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (const dirent* e = ::readdir(d)) {
-            const std::string_view file = e->d_name;
+    std::vector<std::string> files;
+    if (sys::ListFolder(dir, files)) {
+        for (const std::string_view file : files) {
             if (file.ends_with(kLockExt) && file.size() > kLockExt.size())
                 names.emplace_back(file.substr(0, file.size() - kLockExt.size()));
         }
-        ::closedir(d);
     }
     std::sort(names.begin(), names.end());
     std::vector<RunningCopy> copies;

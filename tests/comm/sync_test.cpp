@@ -3,7 +3,7 @@
 #include "comm/main_thread.h"
 #include "comm/va_sync.h"
 #include "comm/va_threads.h"
-#include "tests/common/pty.h"
+#include "tests/common/now.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

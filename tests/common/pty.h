@@ -3,6 +3,8 @@
 // rewrite the slave). Qt-free, used by the comm, tools and window tests.
 #pragma once
 
+#include "tests/common/now.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -126,13 +128,6 @@ inline int CountOpenFds() {
         closedir(d);
     }
     return n - 3; // ".", ".." and the directory's own descriptor
-}
-
-/// Milliseconds since an arbitrary start.
-inline std::int64_t NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }
 
 } // namespace test

@@ -4,6 +4,7 @@
 #include "core/common/date_time.h"
 #include "core/files/atomic_file.h"
 #include "core/files/file_lock.h"
+#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 #include "core/journal/journal_store.h"
 #include "core/journal/journal_writer.h"
@@ -273,12 +274,12 @@ TEST_F(JournalStore, CleanUpLeavesAJournalThatIsBeingWritten) {
                                           core::FormatLogFile(MakeLog(now - 91, 2), ";", false)));
     const core::JournalMarks saved = Closed(savedFile);
     const std::string path = Make(now - 91, 2, &saved);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    const int fd = core::sys::Open(path, core::sys::kWriteOnly | core::sys::kAppend);
     ASSERT_GE(fd, 0);
     ASSERT_TRUE(core::LockOpenFile(fd));
     EXPECT_TRUE(core::RemoveExpiredJournals(Dir(), now).empty());
     EXPECT_TRUE(fs::exists(path));
-    ::close(fd);
+    core::sys::Close(fd);
     EXPECT_EQ(core::RemoveExpiredJournals(Dir(), now), std::vector<std::string>{path});
 }
 

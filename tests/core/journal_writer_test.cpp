@@ -2,6 +2,7 @@
 // never a half row, never another file replaced, and after a failure the next row catches up.
 #include "core/common/date_time.h"
 #include "core/files/atomic_file.h"
+#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 #include "core/journal/journal_writer.h"
 #include "tests/common/temp_dir.h"
@@ -38,12 +39,12 @@ struct CountingIo {
                         return -1;
                     }
                     if (call == failWriteAt) {
-                        const ssize_t half = ::write(fd, data, size / 2);
+                        const auto half = core::sys::Write(fd, data, size / 2);
                         (void)half;
                         errno = ENOSPC;
                         return -1;
                     }
-                    return ::write(fd, data, size);
+                    return core::sys::Write(fd, data, size);
                 },
                 [this](int fd) {
                     ++syncs;
@@ -51,7 +52,7 @@ struct CountingIo {
                         errno = EIO;
                         return -1;
                     }
-                    return ::fdatasync(fd);
+                    return core::sys::SyncData(fd) ? 0 : -1;
                 }};
     }
 };

@@ -3,6 +3,7 @@
 // marks and the save note beside it, and a failing disk told once while the log goes on.
 #include "core/common/cp1251.h"
 #include "core/files/atomic_file.h"
+#include "core/files/sys_file.h"
 #include "core/files/table_file.h"
 #include "core/journal/journal.h"
 #include "core/journal/journal_store.h"
@@ -40,14 +41,14 @@ protected:
                         errno = ENOSPC;
                         return -1;
                     }
-                    const ssize_t n = ::write(fd, data, size);
+                    const auto n = core::sys::Write(fd, data, size);
                     written += n;
                     writes.push_back({rig.clock.ElapsedMs(), written});
                     return n;
                 },
                 [this](int fd) {
                     synced = written;
-                    return ::fdatasync(fd);
+                    return core::sys::SyncData(fd) ? 0 : -1;
                 }};
     }
     // A work frame and a record-timer tick every 300 ms, for `ms` milliseconds.
