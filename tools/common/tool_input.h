@@ -7,6 +7,10 @@
 
 namespace tool_input {
 
+/// Standard input and output carry bytes as they are: on Windows the C runtime would turn
+/// "\n" into CR LF, and the tools print the same bytes on both systems. Nothing on Linux.
+void BinaryStdio();
+
 /// Reads the whole of `path` ("-": standard input) into `bytes`: a regular file only, and no
 /// more than core::read_limit::kTable bytes from either. On failure prints
 /// "<tool>: cannot read <path>: <reason>" to standard error and returns false.

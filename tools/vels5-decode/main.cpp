@@ -1,5 +1,6 @@
 // vels5-decode: picks the mode from the arguments and runs it.
 #include "tools/common/option_parser.h"
+#include "tools/common/tool_input.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <cstdio>
@@ -38,6 +39,7 @@ void PrintHelp(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::BinaryStdio();
     const std::span<char*> args(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     const std::vector<std::string_view> views(args.begin(), args.end());
     if (tool_args::AsksForHelp(views)) {

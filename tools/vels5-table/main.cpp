@@ -237,6 +237,7 @@ int Print(const std::string& text, int status) {
 } // namespace
 
 int main(int argc, char** argv) {
+    tool_input::BinaryStdio();
     if (argc >= 2 && std::string_view(argv[1]) == "--journals") {
         if (argc != 3)
             return Usage("--journals takes one folder and nothing else");
