@@ -7,6 +7,7 @@ import os
 import pty
 import select
 import sys
+import time
 import tty
 
 idle = float(sys.argv[1]) if len(sys.argv) > 1 else 600.0
@@ -14,7 +15,8 @@ master, slave = pty.openpty()
 tty.setraw(slave)
 print(os.ttyname(slave), flush=True)
 os.close(slave)
-while True:
+last = time.monotonic()
+while time.monotonic() - last < idle:
     ready, _, _ = select.select([master], [], [], idle)
     if not ready:
         break
@@ -23,6 +25,7 @@ while True:
     except OSError:  # nobody has the terminal side open yet or any more
         select.select([], [], [], 0.02)
         continue
+    last = time.monotonic()
     hangup = data.find(b"\xff")
     if hangup >= 0:
         os.write(master, data[:hangup])

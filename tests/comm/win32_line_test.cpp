@@ -33,9 +33,15 @@ protected:
         m_comm.Close();
         m_queue->Shutdown();
     }
-    bool Received(const std::string& text) {
-        return m_queue->RunUntil([&] { return m_received.size() >= text.size(); }, 10000) &&
-               m_received == text;
+    /// Waits for `text` to come back; a mismatch shows what came, byte by byte.
+    ::testing::AssertionResult Received(const std::string& text) {
+        m_queue->RunUntil([&] { return m_received.size() >= text.size(); }, 10000);
+        if (m_received == text)
+            return ::testing::AssertionSuccess();
+        std::string shown;
+        for (unsigned char c : m_received)
+            shown += std::to_string(c) + ' ';
+        return ::testing::AssertionFailure() << m_received.size() << " bytes came: " << shown;
     }
 
     std::string m_port;
