@@ -3,7 +3,7 @@
 #include "core/common/clock.h"
 #include "core/session/measurement_session.h"
 #include "core/table/table_row.h"
-#include "tests/ui/fake_prompts.h"
+#include "tests/common/fake_prompts.h"
 #include "ui/table/form_tabl.h"
 
 #include <QAction>
@@ -54,7 +54,7 @@ void LoadFullTableInWindow(benchmark::State& state) {
     file.write(QByteArray::fromStdString(core::FormatLogFile(rig.session.Log(), ";", true)));
     file.close();
     for (auto _ : state) {
-        rig.prompts.fileNames.enqueue(path);
+        rig.prompts.fileNames.push_back(path.toStdString());
         rig.window.bbLoadTabClick();
         QApplication::processEvents(); // the list shows its rows
         if (rig.window.ListBox1->count() != core::RecordLog::kMaxRecords)

@@ -1,5 +1,5 @@
-// The questions and notices a Qt-free flow puts to the user, as one small interface: the
-// windows answer it with message boxes and file dialogs, tests from a script.
+// The questions, notices and dialogs the program puts to the user, as one small interface: the
+// program answers it with message boxes and file and colour dialogs, tests from a script.
 #pragma once
 
 #include <cstdint>
@@ -15,21 +15,32 @@ inline constexpr std::string_view kAppTitle = "Monitor VELS5";
 enum class PromptButtons : std::uint8_t { Ok, OkCancel, YesNo, YesNoCancel };
 enum class PromptAnswer : std::uint8_t { Ok, Cancel, Yes, No };
 
-/// What a save dialog shows. Texts are UTF-8.
-struct SaveDialogOptions {
+/// What an open or save dialog shows. Texts are UTF-8.
+struct FileDialogOptions {
     std::string title;
     std::string defaultSuffix; ///< appended to a name typed without extension, e.g. "txt"
     /// Pairs of description and patterns separated by "|", e.g.
     /// "TXT (*.txt)|*.txt|all (*.*)|*.*".
     std::string filter;
     std::string fileName; ///< preset file name, usually empty
+    int filterIndex = 1;  ///< 1-based entry of `filter` selected at first
 };
 
-/// Modal questions and notices, asked on the GUI thread. Texts and paths are UTF-8.
+/// A colour as the colour dialog offers it, 0..255 per channel.
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+/// Every question the program asks the user. All calls are modal and made on the GUI thread;
+/// the implementation places its box over the window that is active. Texts and paths are
+/// UTF-8.
 class IPrompts {
 public:
     virtual ~IPrompts() = default;
-    /// A notice with an OK button and the information icon.
+    /// A notice or refusal with an OK button and the information icon.
     virtual void Information(std::string_view caption, std::string_view text) = 0;
     /// An error with an OK button and the stop icon.
     virtual void Error(std::string_view caption, std::string_view text) = 0;
@@ -37,9 +48,13 @@ public:
     /// (or No when there is no Cancel button).
     virtual PromptAnswer Question(std::string_view caption, std::string_view text,
                                   PromptButtons buttons) = 0;
+    /// The chosen existing file, or nullopt when cancelled.
+    virtual std::optional<std::string> OpenFileName(const FileDialogOptions& dialog) = 0;
     /// The chosen file name (existing or not; the caller asks about replacing), or nullopt
     /// when cancelled.
-    virtual std::optional<std::string> SaveFileName(const SaveDialogOptions& dialog) = 0;
+    virtual std::optional<std::string> SaveFileName(const FileDialogOptions& dialog) = 0;
+    /// The chosen colour, starting from `initial`, or nullopt when cancelled.
+    virtual std::optional<Rgb> ChooseColour(Rgb initial) = 0;
 };
 
 } // namespace core

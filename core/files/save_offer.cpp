@@ -36,7 +36,7 @@ enum class UserSave : std::uint8_t { Saved, Refused, Failed };
 
 UserSave SaveWhereTheUserChooses(const RecordLog& log, const TableView& view, IPrompts& prompts,
                                  const TestMarks* marks, std::string* savedTo) {
-    SaveDialogOptions dialog;
+    FileDialogOptions dialog;
     dialog.title = save_text::kSaveTable;
     dialog.defaultSuffix = "txt";
     dialog.filter = save_text::kFilter;

@@ -5,7 +5,7 @@
 #include "core/files/save_offer.h"
 #include "core/journal/journal.h"
 #include "core/table/table_row.h"
-#include "fake_prompts.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/common/temp_dir.h"
 
 #include <algorithm>
@@ -18,7 +18,6 @@ namespace {
 using core::LogDiscard;
 using core::PromptAnswer;
 using core::SaveAnswer;
-using Kind = test::FakeCorePrompts::Kind;
 
 // 2026-01-31 14:05:09, the start of the logs built here.
 const double kStart = core::EncodeDateTime({2026, 1, 31, 14, 5, 9, 0});
@@ -59,7 +58,7 @@ protected:
     test::TempDir dir;
     core::RecordLog log;
     core::TableView view;
-    test::FakeCorePrompts prompts;
+    test::FakePrompts prompts;
 };
 
 TEST_F(SaveOffer, EmptyLogGoesOnWithoutAsking) {
@@ -94,7 +93,7 @@ TEST_F(SaveOffer, YesWritesTheWholeLogAndEmptiesIt) {
     EXPECT_EQ(Read(path), expected);
     EXPECT_NE(expected.find("|   4,500|   0,250\r\n"), std::string::npos) << expected; // 3 spaces
     ASSERT_EQ(prompts.asked.size(), 2u);
-    const core::SaveDialogOptions& dialog = prompts.asked[1].dialog;
+    const core::FileDialogOptions& dialog = prompts.asked[1].file;
     EXPECT_EQ(dialog.title, "Сохранить таблицу");
     EXPECT_EQ(dialog.defaultSuffix, "txt");
     EXPECT_EQ(dialog.filter, "TXT (*.txt)|*.txt|all (*.*)|*.*");
@@ -133,7 +132,7 @@ TEST_F(SaveOffer, FailedWriteIsReportedAndKeepsTheLog) {
     EXPECT_EQ(Offer(LogDiscard::Cancellable), SaveAnswer::Failed);
     EXPECT_EQ(log.Count(), 3);
     ASSERT_EQ(prompts.asked.size(), 3u);
-    EXPECT_EQ(prompts.asked[2].kind, Kind::Error);
+    EXPECT_EQ(prompts.asked[2].kind, test::Prompt::Error);
     EXPECT_EQ(prompts.asked[2].caption, "Monitor VELS5");
     EXPECT_EQ(prompts.asked[2].text, "Cannot create file " + dir.File("no/such/folder/log.txt") +
                                          "\nNo such file or directory");
@@ -146,7 +145,7 @@ TEST_F(SaveOffer, ForcedDiscardJournalsALogTheUserWantedKept) {
     EXPECT_EQ(log.Count(), 0);
     EXPECT_EQ(Read(JournalFile()), expected);
     ASSERT_EQ(prompts.asked.size(), 3u);
-    EXPECT_EQ(prompts.asked[2].kind, Kind::Information);
+    EXPECT_EQ(prompts.asked[2].kind, test::Prompt::Information);
     EXPECT_EQ(prompts.asked[2].text, "Данные сохранены в журнал:\n" + JournalFile());
 }
 
@@ -158,7 +157,7 @@ TEST_F(SaveOffer, ForcedDiscardPointsAtALiveJournalInsteadOfWritingACopy) {
     EXPECT_EQ(log.Count(), 0);
     EXPECT_FALSE(std::filesystem::exists(Journal())) << "no second copy";
     ASSERT_EQ(prompts.asked.size(), 3u);
-    EXPECT_EQ(prompts.asked[2].kind, Kind::Information);
+    EXPECT_EQ(prompts.asked[2].kind, test::Prompt::Information);
     EXPECT_EQ(prompts.asked[2].text, "Данные сохранены в журнал:\n" + live);
     // A discard that can be called off still calls it off.
     Fill(log, 3);
@@ -216,7 +215,7 @@ TEST_F(SaveOffer, ForcedDiscardKeepsTheLogWhenEvenTheJournalFails) {
     EXPECT_EQ(Offer(LogDiscard::Forced), SaveAnswer::Failed);
     EXPECT_EQ(log.Count(), 3);
     ASSERT_EQ(prompts.asked.size(), 2u);
-    EXPECT_EQ(prompts.asked[1].kind, Kind::Error);
+    EXPECT_EQ(prompts.asked[1].kind, test::Prompt::Error);
     EXPECT_EQ(prompts.asked[1].text.rfind("Cannot create file " + dir.File("data"), 0), 0u)
         << prompts.asked[1].text;
 }
@@ -225,7 +224,9 @@ TEST_F(SaveOffer, RecordsAddedWhileTheDialogIsOpenAreSavedToo) {
     const std::string path = dir.File("log.txt");
     prompts.answers = {PromptAnswer::Yes};
     prompts.fileNames = {path};
-    prompts.duringSaveDialog = [&] {
+    prompts.onAsk = [&](const test::Prompt& p) {
+        if (p.kind != test::Prompt::SaveFile)
+            return;
         log.Accumulate(core::SteadyAt(kStart + 3.0 / 86400), 1.0f, 0.5);
         log.Tick(core::SteadyAt(kStart + 3.0 / 86400), 1, false);
     };
@@ -268,7 +269,7 @@ TEST_F(SaveOffer, MarksThatCannotBeWrittenKeepTheLog) {
     EXPECT_EQ(Offer(LogDiscard::Cancellable, &marks), SaveAnswer::Failed);
     EXPECT_EQ(log.Count(), 3);
     ASSERT_EQ(prompts.asked.size(), 3u);
-    EXPECT_EQ(prompts.asked[2].kind, Kind::Error);
+    EXPECT_EQ(prompts.asked[2].kind, test::Prompt::Error);
     EXPECT_EQ(prompts.asked[2].text.rfind("Cannot create file " + path + ".test.txt\n", 0), 0u)
         << prompts.asked[2].text;
 }

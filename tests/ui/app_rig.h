@@ -6,7 +6,7 @@
 #include "comm/va_comm.h"
 #include "core/common/clock.h"
 #include "core/common/date_time.h"
-#include "fake_prompts.h"
+#include "tests/common/fake_prompts.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"

@@ -8,6 +8,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <string>
+#include <vector>
 
 #define VELS5_GUI_TEST_MAIN(TestClass)                                                             \
     int main(int argc, char** argv) {                                                              \
@@ -20,6 +22,21 @@
     }
 
 namespace test {
+
+/// A recorded UTF-8 text (a prompt's text or caption, a core string) as a QString, to compare
+/// with the windows' Qt texts.
+inline QString Q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+inline std::string ToUtf8(const QString& text) {
+    return text.toStdString();
+}
+inline QStringList Q(const std::vector<std::string>& utf8) {
+    QStringList texts;
+    for (const std::string& text : utf8)
+        texts << QString::fromStdString(text);
+    return texts;
+}
 
 /// Gives the offscreen platform one screen of width x height pixels and windows without frames;
 /// the screens' file goes into `folder`.

@@ -1,8 +1,8 @@
 // The application level: exceptions from handlers, timers and the serial component are shown
 // and the program goes on; Qt's standard buttons and dialogs read Russian.
 #include "comm/va_component.h"
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "ui/common/translations.h"
 #include "ui/prompts/qt_prompts.h"
 
@@ -44,9 +44,9 @@ private slots:
         QCOMPARE(Plain(box.button(QMessageBox::No)->text()), QStringLiteral("Нет"));
         QCOMPARE(Plain(box.button(QMessageBox::Cancel)->text()), QStringLiteral("Отмена"));
         QFileDialog save;
-        ui::FileDialogOptions options;
-        options.title = QStringLiteral("Сохранить таблицу");
-        options.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        core::FileDialogOptions options;
+        options.title = "Сохранить таблицу";
+        options.filter = "TXT (*.txt)|*.txt|all (*.*)|*.*";
         ui::QtPrompts::ConfigureFileDialog(save, options, true);
         QVERIFY2(ButtonTexts(save).contains(QStringLiteral("Сохранить")),
                  qPrintable(ButtonTexts(save).join(' ')));
@@ -86,19 +86,19 @@ private slots:
         QTimer::singleShot(0, [] {
             throw comm::EVaCommError("Output buffer is full. Please check comm status.");
         });
-        QTRY_COMPARE(m_prompts.asked.size(), 1);
+        QTRY_COMPARE(std::ssize(m_prompts.asked), 1);
         QCOMPARE(m_prompts.asked[0].kind, Prompt::Error);
-        QCOMPARE(m_prompts.asked[0].caption, QStringLiteral("Error"));
-        QCOMPARE(m_prompts.asked[0].text,
+        QCOMPARE(test::Q(m_prompts.asked[0].caption), QStringLiteral("Error"));
+        QCOMPARE(test::Q(m_prompts.asked[0].text),
                  QStringLiteral("Output buffer is full. Please check comm status."));
         // Any other exception goes to the general error box.
         QTimer::singleShot(0, [] { throw std::runtime_error("Cannot open file x.txt"); });
-        QTRY_COMPARE(m_prompts.asked.size(), 2);
-        QCOMPARE(m_prompts.asked[1].caption, QStringLiteral("Monitor VELS5"));
-        QCOMPARE(m_prompts.asked[1].text, QStringLiteral("Cannot open file x.txt"));
+        QTRY_COMPARE(std::ssize(m_prompts.asked), 2);
+        QCOMPARE(test::Q(m_prompts.asked[1].caption), QStringLiteral("Monitor VELS5"));
+        QCOMPARE(test::Q(m_prompts.asked[1].text), QStringLiteral("Cannot open file x.txt"));
         QTimer::singleShot(0, [] { throw 42; });
-        QTRY_COMPARE(m_prompts.asked.size(), 3);
-        QCOMPARE(m_prompts.asked[2].text, QStringLiteral("Unknown exception"));
+        QTRY_COMPARE(std::ssize(m_prompts.asked), 3);
+        QCOMPARE(test::Q(m_prompts.asked[2].text), QStringLiteral("Unknown exception"));
         // Events keep coming.
         bool ran = false;
         QTimer::singleShot(0, [&] { ran = true; });
@@ -108,10 +108,10 @@ private slots:
     void exceptionsReportedByTheSerialComponentAreShown() {
         comm::ApplicationHandleException(
             std::make_exception_ptr(comm::EVaCommError("Error reading port properties")));
-        QCOMPARE(m_prompts.asked.size(), 0); // shown once the current handler is over
-        QTRY_COMPARE(m_prompts.asked.size(), 1);
-        QCOMPARE(m_prompts.asked[0].caption, QStringLiteral("Error"));
-        QCOMPARE(m_prompts.asked[0].text, QStringLiteral("Error reading port properties"));
+        QCOMPARE(std::ssize(m_prompts.asked), 0); // shown once the current handler is over
+        QTRY_COMPARE(std::ssize(m_prompts.asked), 1);
+        QCOMPARE(test::Q(m_prompts.asked[0].caption), QStringLiteral("Error"));
+        QCOMPARE(test::Q(m_prompts.asked[0].text), QStringLiteral("Error reading port properties"));
     }
 
     void anErrorWhileABoxIsOpenDoesNotOpenAnother() {
@@ -120,11 +120,11 @@ private slots:
             QCoreApplication::processEvents(); // the box's own event loop
         };
         comm::ApplicationHandleException(std::make_exception_ptr(std::runtime_error("1")));
-        QTRY_COMPARE(m_prompts.asked.size(), 1);
+        QTRY_COMPARE(std::ssize(m_prompts.asked), 1);
         m_prompts.onAsk = nullptr;
         QCoreApplication::processEvents();
-        QCOMPARE(m_prompts.asked.size(), 1);
-        QCOMPARE(m_prompts.asked[0].text, QStringLiteral("1"));
+        QCOMPARE(std::ssize(m_prompts.asked), 1);
+        QCOMPARE(test::Q(m_prompts.asked[0].text), QStringLiteral("1"));
     }
 };
 

@@ -1,6 +1,6 @@
 // The distance and period dialogs and the about box.
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "ui/common/form_style.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
@@ -100,13 +100,13 @@ private slots:
         if (accepted) {
             QCOMPARE(m_dists.size(), size_t(1));
             QCOMPARE(m_dists[0], stored);
-            QVERIFY(m_prompts.asked.isEmpty());
+            QVERIFY(m_prompts.asked.empty());
             QVERIFY(!d.isVisible());
         } else {
             QVERIFY(m_dists.empty());
-            QCOMPARE(m_prompts.asked.size(), 1);
+            QCOMPARE(std::ssize(m_prompts.asked), 1);
             QCOMPARE(m_prompts.asked[0].kind, Prompt::Information);
-            QCOMPARE(m_prompts.asked[0].text, message);
+            QCOMPARE(test::Q(m_prompts.asked[0].text), message);
             QVERIFY(d.isVisible());
         }
     }
@@ -115,10 +115,10 @@ private slots:
         ui::TFormDist d(m_prompts, [this](float v) { m_dists.push_back(v); });
         d.show();
         Enter(d.eDist, d.bOk, QStringLiteral("1.5"));
-        QCOMPARE(m_prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(m_prompts.asked), 1);
         QCOMPARE(m_prompts.asked[0].kind, Prompt::Error);
-        QCOMPARE(m_prompts.asked[0].caption, QStringLiteral("Error"));
-        QCOMPARE(m_prompts.asked[0].text,
+        QCOMPARE(test::Q(m_prompts.asked[0].caption), QStringLiteral("Error"));
+        QCOMPARE(test::Q(m_prompts.asked[0].text),
                  QStringLiteral("'1.5' is not a valid floating point value"));
         QCOMPARE(d.eDist->text(), QStringLiteral("1.5"));
         QVERIFY(m_dists.empty());
@@ -160,7 +160,7 @@ private slots:
             QCOMPARE(int(m_periods[0]), stored);
         } else {
             QVERIFY(m_periods.empty());
-            QCOMPARE(m_prompts.Texts(), QStringList{message});
+            QCOMPARE(test::Q(m_prompts.Texts()), QStringList{message});
         }
     }
 
@@ -168,10 +168,11 @@ private slots:
         ui::TFormTime d(m_prompts, [this](std::uint16_t v) { m_periods.push_back(v); });
         d.show();
         Enter(d.ePeriod, d.bOk, QString());
-        QCOMPARE(m_prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(m_prompts.asked), 1);
         QCOMPARE(m_prompts.asked[0].kind, Prompt::Error);
-        QCOMPARE(m_prompts.asked[0].caption, QStringLiteral("Error"));
-        QCOMPARE(m_prompts.asked[0].text, QStringLiteral("'' is not a valid integer value"));
+        QCOMPARE(test::Q(m_prompts.asked[0].caption), QStringLiteral("Error"));
+        QCOMPARE(test::Q(m_prompts.asked[0].text),
+                 QStringLiteral("'' is not a valid integer value"));
         QVERIFY(m_periods.empty());
         QVERIFY(d.isVisible());
     }
@@ -190,7 +191,7 @@ private slots:
         dist.show();
         dist.eDist->setText(QStringLiteral("11"));
         QTest::keyClick(dist.eDist, Qt::Key_Enter);
-        QCOMPARE(m_prompts.Texts(), QStringList{QStringLiteral("Больше 10 метров")});
+        QCOMPARE(test::Q(m_prompts.Texts()), QStringList{QStringLiteral("Больше 10 метров")});
         QCOMPARE(dist.eDist->text(), QStringLiteral("10,0"));
         QTest::keyClick(dist.eDist, Qt::Key_Return); // the corrected text is confirmed again
         QCOMPARE(m_dists, std::vector<float>{10.0f});

@@ -102,7 +102,7 @@ private slots:
         });
         sampler.start(10);
         QVERIFY(rig.Open(5));
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
         QTRY_VERIFY_WITH_TIMEOUT(uiTexts.contains(QStringLiteral("Измерение")) &&
                                      f.lUi->text().startsWith("Ui=4,9"),
                                  60000);
@@ -180,9 +180,9 @@ private slots:
         const core::RecordLog& log = f.Session().Log();
         QTRY_VERIFY_WITH_TIMEOUT(log.Count() >= 3, 60000);
         const float before = log[log.Count() - 1].m;
-        rig.prompts.answers.enqueue(ui::PromptAnswer::No);
+        rig.prompts.answers.push_back(core::PromptAnswer::No);
         f.bbRestart->click();
-        QCOMPARE(rig.prompts.Texts(), QStringList{QStringLiteral("Сохранить данные?")});
+        QCOMPARE(test::Q(rig.prompts.Texts()), QStringList{QStringLiteral("Сохранить данные?")});
         QVERIFY2(!meter.WaitLine(QStringLiteral("rx C0 22 00 EE: restart: work phase begins again"))
                       .isEmpty(),
                  qPrintable(meter.Output()));

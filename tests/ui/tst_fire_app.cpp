@@ -127,7 +127,7 @@ private slots:
         Test().aStart->trigger();
         Test().aAlarm[0]->trigger();
         QVERIFY(Test().bbUndo->isEnabled());
-        m_rig->prompts.answers.enqueue(ui::PromptAnswer::No);
+        m_rig->prompts.answers.push_back(core::PromptAnswer::No);
         Form().bbRestart->click();
         QCOMPARE(Test().lStart->text(), QStringLiteral("Пуск: не отмечен"));
         QVERIFY(!Test().bbUndo->isEnabled());
@@ -142,8 +142,8 @@ private slots:
         const core::TestMarks marks = Marks();
         QTemporaryDir dir;
         const QString table = dir.filePath(QStringLiteral("before-restart.txt"));
-        m_rig->prompts.answers.enqueue(ui::PromptAnswer::Yes);
-        m_rig->prompts.fileNames.enqueue(table);
+        m_rig->prompts.answers.push_back(core::PromptAnswer::Yes);
+        m_rig->prompts.fileNames.push_back(test::ToUtf8(table));
         Form().bbRestart->click();
         QFile beside(table + QStringLiteral(".test.txt"));
         QVERIFY(beside.open(QIODevice::ReadOnly));
@@ -167,7 +167,7 @@ private slots:
         QVERIFY(beside.open(QIODevice::WriteOnly));
         beside.write(QByteArray::fromStdString(core::FormatMarksFile(marks)));
         beside.close();
-        m_rig->prompts.fileNames.enqueue(table);
+        m_rig->prompts.fileNames.push_back(test::ToUtf8(table));
         m_rig->tabl->bbLoadTab->click();
         QCOMPARE(Test().lStart->text(), QStringLiteral("Пуск: 0,5 с"));
         // One record after the start, half a second into the fire: known to 0 s.

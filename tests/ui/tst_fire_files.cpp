@@ -86,7 +86,7 @@ private slots:
         LogWithATest();
         const core::TestMarks saved = Session().Test().Marks();
         const QStringList rows = Rows();
-        Prompts().fileNames.enqueue(Path("fire.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         QCOMPARE(ReadBytes(Path("fire.txt.test.txt")),
                  QByteArray::fromStdString(core::FormatMarksFile(saved)));
@@ -101,26 +101,26 @@ private slots:
         QVERIFY(!Session().Test().Marks().fireStartT);
         int loaded = 0;
         connect(&Tabl(), &ui::TFormTabl::LogLoaded, [&] { ++loaded; });
-        Prompts().fileNames.enqueue(Path("fire.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
         QCOMPARE(loaded, 1);
         QCOMPARE(Session().Test().Marks(), saved);
         QVERIFY(Session().Test().Verdict());
         QCOMPARE(Session().Test().VerdictLine(),
                  std::string("ТП1: выше границы с 1 по 54 с (макс. 0,590 дБ/м)"));
-        QCOMPARE(Prompts().asked.size(), 2); // the two file dialogs only
+        QCOMPARE(std::ssize(Prompts().asked), 2); // the two file dialogs only
     }
 
     void saveOverAnEarlierTableReplacesItsMarks() {
         LogWithATest();
-        Prompts().fileNames.enqueue(Path("fire.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         // A new log with an empty test, saved under the same name: no stale marks remain.
         Session().Test().Load(core::TestMarks{});
         Tabl().bbSaveTabClick();
         QVERIFY(QFile::exists(Path("fire.txt")));
         QVERIFY(!QFile::exists(Path("fire.txt.test.txt")));
-        Prompts().fileNames.enqueue(Path("fire.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         Tabl().bbLoadTabClick();
         QCOMPARE(Session().Test().Marks(), core::TestMarks{});
     }
@@ -129,13 +129,13 @@ private slots:
         LogWithATest();
         WriteBytes(Path("plain.txt"),
                    core::Utf8ToCp1251("12:00:00;    0;   4,985;    4,900;    0,010\r\n"));
-        Prompts().fileNames.enqueue(Path("plain.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("plain.txt")));
         Tabl().bbLoadTabClick();
         QCOMPARE(Session().Log().Count(), 1);
         QVERIFY(!Session().Test().Marks().fireStartT);
         QVERIFY(!Session().Test().Marks().detectors[1].alarmT);
         QCOMPARE(Session().Test().Marks().fireId, 1); // the fire and names stay for the next
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
     }
 
     void damagedMarksAreToldAndTheLogLoadsWithoutThem() {
@@ -144,11 +144,11 @@ private slots:
                                                      "0,010\r\n12:00:01;    1;   4,985;    "
                                                      "4,900;    0,020\r\n"));
         WriteBytes(Path("t.txt.test.txt"), core::Utf8ToCp1251("ВЕЛС-5 испытание\r\nПожар=ТП7\r\n"));
-        Prompts().fileNames.enqueue(Path("t.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("t.txt")));
         Tabl().bbLoadTabClick();
         QCOMPARE(Session().Log().Count(), 2);
-        QCOMPARE(Prompts().asked.last().kind, test::Prompt::Information);
-        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Файл испытания повреждён"));
+        QCOMPARE(Prompts().asked.back().kind, test::Prompt::Information);
+        QCOMPARE(test::Q(Prompts().asked.back().text), QStringLiteral("Файл испытания повреждён"));
         QVERIFY(!Session().Test().Marks().fireStartT);
     }
 
@@ -156,12 +156,12 @@ private slots:
         LogWithATest();
         // A folder in the marks file's place: it cannot be replaced, whoever runs the test.
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("fire.txt.test.txt")));
-        Prompts().fileNames.enqueue(Path("fire.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         QVERIFY(QFile::exists(Path("fire.txt")));
-        QCOMPARE(Prompts().asked.last().kind, test::Prompt::Error);
-        QVERIFY(Prompts().asked.last().text.startsWith(QStringLiteral("Cannot create file ") +
-                                                       Path("fire.txt.test.txt")));
+        QCOMPARE(Prompts().asked.back().kind, test::Prompt::Error);
+        QVERIFY(test::Q(Prompts().asked.back().text)
+                    .startsWith(QStringLiteral("Cannot create file ") + Path("fire.txt.test.txt")));
         QVERIFY(QFileInfo(Path("fire.txt.test.txt")).isDir());
     }
 };

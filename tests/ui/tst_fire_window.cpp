@@ -1,7 +1,7 @@
 // The window "Испытание" on a session fed by a manual clock: marks, names, thresholds, the
 // verdict, undo, the end-of-test notice with one beep, and the shortcuts from another window.
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
 #include "ui/fire/form_test.h"
 #include "ui/graph/form_graph.h"

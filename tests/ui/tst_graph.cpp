@@ -1,7 +1,7 @@
 // The graph window's controls driven by clicks and mouse drags: toolbar and menus, time and
 // value zoom, scales, overlays, pan with Shift, overlay drag, hover cursor and cursor timer.
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"

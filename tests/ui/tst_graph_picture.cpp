@@ -1,7 +1,7 @@
 // The graph window's picture: pixels of the real off-screen picture, the BMP file written and
 // read back, the save dialog and its question, and the colour items.
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
@@ -165,37 +165,38 @@ private slots:
         Rig rig(m_prompts);
         rig.Fill(50, 0.1f);
         const QString path = dir.filePath(QStringLiteral("plot.bmp"));
-        m_prompts.fileNames.enqueue(path);
+        m_prompts.fileNames.push_back(test::ToUtf8(path));
         QTest::mouseClick(rig.g.bbSave, Qt::LeftButton);
-        QCOMPARE(m_prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(m_prompts.asked), 1);
         const test::Prompt& dialog = m_prompts.asked[0];
         QCOMPARE(dialog.kind, test::Prompt::SaveFile);
-        QCOMPARE(dialog.file.title, QStringLiteral("Сохранить график"));
-        QCOMPARE(dialog.file.defaultSuffix, QStringLiteral("bmp"));
-        QCOMPARE(dialog.file.filter, QStringLiteral("BMP (*.bmp)|*.bmp|all (*.*)|*.*"));
-        QVERIFY(dialog.file.fileName.isEmpty());
+        QCOMPARE(test::Q(dialog.file.title), QStringLiteral("Сохранить график"));
+        QCOMPARE(test::Q(dialog.file.defaultSuffix), QStringLiteral("bmp"));
+        QCOMPARE(test::Q(dialog.file.filter), QStringLiteral("BMP (*.bmp)|*.bmp|all (*.*)|*.*"));
+        QVERIFY(test::Q(dialog.file.fileName).isEmpty());
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), rig.g.iImg);
         // The file exists: Cancel leaves it untouched.
         QFile::resize(path, 10);
-        m_prompts.fileNames.enqueue(path);
-        m_prompts.answers.enqueue(ui::PromptAnswer::Cancel);
+        m_prompts.fileNames.push_back(test::ToUtf8(path));
+        m_prompts.answers.push_back(core::PromptAnswer::Cancel);
         rig.g.mSave->trigger();
-        QCOMPARE(m_prompts.asked.last().text, QStringLiteral("Файл существует, заменить?"));
-        QVERIFY(m_prompts.asked.last().caption.isEmpty());
-        QCOMPARE(m_prompts.asked.last().buttons, ui::PromptButtons::OkCancel);
+        QCOMPARE(test::Q(m_prompts.asked.back().text),
+                 QStringLiteral("Файл существует, заменить?"));
+        QVERIFY(test::Q(m_prompts.asked.back().caption).isEmpty());
+        QCOMPARE(m_prompts.asked.back().buttons, core::PromptButtons::OkCancel);
         QCOMPARE(QFileInfo(path).size(), 10);
         // OK replaces it.
-        m_prompts.fileNames.enqueue(path);
-        m_prompts.answers.enqueue(ui::PromptAnswer::Ok);
+        m_prompts.fileNames.push_back(test::ToUtf8(path));
+        m_prompts.answers.push_back(core::PromptAnswer::Ok);
         rig.g.mSave->trigger();
         QVERIFY(ReadAll(path).startsWith("BM"));
         QCOMPARE(QImage(path).size(), rig.g.iImg.size());
         // Another extension still receives BMP data; a cancelled dialog writes nothing.
         const QString png = dir.filePath(QStringLiteral("plot.png"));
-        m_prompts.fileNames.enqueue(png);
+        m_prompts.fileNames.push_back(test::ToUtf8(png));
         rig.g.mSave->trigger();
         QVERIFY(ReadAll(png).startsWith("BM"));
-        m_prompts.fileNames.enqueue(std::nullopt);
+        m_prompts.fileNames.push_back(std::nullopt);
         rig.g.mSave->trigger();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
         QCOMPARE(m_prompts.unanswered, 0);
@@ -207,12 +208,13 @@ private slots:
         rig.Fill(20, 0.1f);
         const QImage before = rig.g.iImg.copy();
         const QString path = dir.filePath(QStringLiteral("no-such-folder/plot.bmp"));
-        m_prompts.fileNames.enqueue(path);
+        m_prompts.fileNames.push_back(test::ToUtf8(path));
         rig.g.mSaveClick();
-        QCOMPARE(m_prompts.asked.last().kind, test::Prompt::Error);
-        QCOMPARE(m_prompts.asked.last().text, QStringLiteral("Cannot create file ") + path +
-                                                  QStringLiteral("\nNo such file or "
-                                                                 "directory"));
+        QCOMPARE(m_prompts.asked.back().kind, test::Prompt::Error);
+        QCOMPARE(test::Q(m_prompts.asked.back().text), QStringLiteral("Cannot create file ") +
+                                                           path +
+                                                           QStringLiteral("\nNo such file or "
+                                                                          "directory"));
         QVERIFY(!QFile::exists(path));
         QCOMPARE(rig.g.iImg, before);
         QCOMPARE(rig.g.iDisplay->Picture(), before);
@@ -222,7 +224,7 @@ private slots:
         QTemporaryDir dir;
         Rig rig(m_prompts);
         const QString path = dir.filePath(QStringLiteral("empty"));
-        m_prompts.fileNames.enqueue(path);
+        m_prompts.fileNames.push_back(test::ToUtf8(path));
         rig.g.mSaveClick();
         const QImage saved = QImage::fromData(ReadAll(path), "BMP");
         QCOMPARE(saved.size(), rig.g.iImg.size());
@@ -239,26 +241,26 @@ private slots:
     void colourDialogRemembersTheLastColourChosenInIt() {
         Rig rig(m_prompts);
         QCOMPARE(rig.g.ColorDialog1Colour(), kBlack);
-        m_prompts.colours.enqueue(QColor(10, 20, 30));
+        m_prompts.colours.push_back(core::Rgb{10, 20, 30});
         rig.g.miGrid->trigger();
-        QCOMPARE(m_prompts.asked.last().text, QColor(Qt::black).name()); // black at first
+        QCOMPARE(test::Q(m_prompts.asked.back().text), QColor(Qt::black).name()); // black at first
         QCOMPARE(rig.g.View.cGrid, 0x001E140Au);
-        m_prompts.colours.enqueue(std::nullopt); // cancelled: nothing changes
+        m_prompts.colours.push_back(std::nullopt); // cancelled: nothing changes
         rig.g.miBack->trigger();
-        QCOMPARE(m_prompts.asked.last().text, QColor(10, 20, 30).name());
+        QCOMPARE(test::Q(m_prompts.asked.back().text), QColor(10, 20, 30).name());
         QCOMPARE(rig.g.View.cBack, 0x000000u);
-        m_prompts.colours.enqueue(QColor(0, 0, 255));
+        m_prompts.colours.push_back(core::Rgb{0, 0, 255});
         rig.g.miScale->trigger();
         QCOMPARE(rig.g.View.cMargin, 0x00FF0000u);
         QCOMPARE(rig.Pixel(2, 2), QColor(0, 0, 255)); // redrawn at once
-        m_prompts.colours.enqueue(QColor(255, 0, 255));
+        m_prompts.colours.push_back(core::Rgb{255, 0, 255});
         rig.g.miGrap->trigger();
-        QCOMPARE(m_prompts.asked.last().text, QColor(0, 0, 255).name());
+        QCOMPARE(test::Q(m_prompts.asked.back().text), QColor(0, 0, 255).name());
         QCOMPARE(rig.g.View.cGrap, 0x00FF00FFu);
-        m_prompts.colours.enqueue(QColor(1, 2, 3));
+        m_prompts.colours.push_back(core::Rgb{1, 2, 3});
         rig.g.miFont->trigger();
         QCOMPARE(rig.g.View.cFont, 0x00030201u);
-        m_prompts.colours.enqueue(QColor(200, 0, 0));
+        m_prompts.colours.push_back(core::Rgb{200, 0, 0});
         rig.g.miBack->trigger();
         QCOMPARE(rig.Pixel(rig.g.iImg.width() - 1, 1), QColor(200, 0, 0));
     }

@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(
             opener.Opened(),
             QStringList{QDir(current.Path()).absoluteFilePath(QStringLiteral("VELS5_PO.pdf"))});
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
     }
 
     void helpWithoutAViewerSaysSo() {
@@ -129,10 +129,10 @@ private slots:
             Opener opener(status);
             rig.form1->SetDocumentOpener(opener.Path());
             rig.form1->N24->trigger();
-            QTRY_COMPARE(rig.prompts.asked.size(), 1);
+            QTRY_COMPARE(std::ssize(rig.prompts.asked), 1);
             QCOMPARE(opener.Opened(), QStringList{manual});
             QCOMPARE(rig.prompts.asked[0].kind, Prompt::Information);
-            QCOMPARE(rig.prompts.asked[0].text,
+            QCOMPARE(test::Q(rig.prompts.asked[0].text),
                      QStringLiteral("Не удалось открыть %1: не найдена программа для просмотра "
                                     "PDF.")
                          .arg(manual));
@@ -142,8 +142,9 @@ private slots:
         rig.prompts.asked.clear();
         rig.form1->SetDocumentOpener(current.Path() + QStringLiteral("/no-such-opener"));
         rig.form1->N24->trigger();
-        QTRY_COMPARE(rig.prompts.asked.size(), 1);
-        QVERIFY(rig.prompts.asked[0].text.startsWith(QStringLiteral("Не удалось открыть")));
+        QTRY_COMPARE(std::ssize(rig.prompts.asked), 1);
+        QVERIFY(
+            test::Q(rig.prompts.asked[0].text).startsWith(QStringLiteral("Не удалось открыть")));
         QTRY_VERIFY(OpenerDone(*rig.form1));
     }
 
@@ -156,13 +157,14 @@ private slots:
         rig.form1->N24->trigger();
         QVERIFY(OpenerDone(*rig.form1));
         QVERIFY(opener.Opened().isEmpty());
-        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(rig.prompts.asked), 1);
         const Prompt& told = rig.prompts.asked[0];
         QCOMPARE(told.kind, Prompt::Information);
-        QVERIFY(told.text.startsWith(QStringLiteral("Руководство пользователя VELS5_PO.pdf не "
-                                                    "найдено")));
-        QVERIFY(told.text.contains(QDir::cleanPath(current.Path())));
-        QVERIFY(told.text.contains(QCoreApplication::applicationDirPath()));
+        QVERIFY(
+            test::Q(told.text).startsWith(QStringLiteral("Руководство пользователя VELS5_PO.pdf не "
+                                                         "найдено")));
+        QVERIFY(test::Q(told.text).contains(QDir::cleanPath(current.Path())));
+        QVERIFY(test::Q(told.text).contains(QCoreApplication::applicationDirPath()));
     }
 
     void aDeviceTheUserMayNotOpenIsExplained() {
@@ -183,11 +185,11 @@ private slots:
         rig.form1->TxClick(4);
         if (root)
             ::setfsuid(0);
-        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(rig.prompts.asked), 1);
         const Prompt& told = rig.prompts.asked[0];
         QCOMPARE(told.kind, Prompt::Error);
-        QCOMPARE(told.caption, QStringLiteral("Error"));
-        const QStringList lines = told.text.split(QLatin1Char('\n'));
+        QCOMPARE(test::Q(told.caption), QStringLiteral("Error"));
+        const QStringList lines = test::Q(told.text).split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], QStringLiteral("Can't open specified device COM4 (Error 13, Permission "
                                           "denied)"));
@@ -204,8 +206,9 @@ private slots:
         QVERIFY(home.Map().RegisterAs(home.dir.path().toStdString() + "/gone", 5));
         AppRig rig(home);
         rig.form1->TxClick(5);
-        QCOMPARE(rig.prompts.asked.size(), 1);
-        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("Specified device not found (COM5)."));
+        QCOMPARE(std::ssize(rig.prompts.asked), 1);
+        QCOMPARE(test::Q(rig.prompts.asked[0].text),
+                 QStringLiteral("Specified device not found (COM5)."));
     }
 };
 

@@ -25,10 +25,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+using core::PromptAnswer;
 using test::AppRig;
 using test::ConfigHome;
 using test::Prompt;
-using ui::PromptAnswer;
 
 namespace {
 
@@ -83,7 +83,7 @@ private:
     void Start(int noAnswers = 0) {
         m_rig = std::make_unique<AppRig>(*m_home);
         for (int i = 0; i < noAnswers; ++i)
-            m_rig->prompts.answers << PromptAnswer::No;
+            m_rig->prompts.answers.push_back(PromptAnswer::No);
         m_rig->form1->show();
     }
     // A work frame through the pseudo-terminal, taken by the session.
@@ -96,7 +96,7 @@ private:
         QStringList texts;
         for (const Prompt& p : m_rig->prompts.asked)
             if (p.kind == Prompt::Question)
-                texts << p.text;
+                texts << test::Q(p.text);
         return texts;
     }
 
@@ -121,7 +121,8 @@ private slots:
         const QString newest = MakeJournal(*m_home, kNow - 1, 5, &fire);
 
         m_rig = std::make_unique<AppRig>(*m_home);
-        m_rig->prompts.answers << PromptAnswer::No << PromptAnswer::Yes;
+        m_rig->prompts.answers.push_back(PromptAnswer::No);
+        m_rig->prompts.answers.push_back(PromptAnswer::Yes);
         m_rig->form1->show();
         QCOMPARE(Questions(),
                  (QStringList{QStringLiteral("Найден журнал незавершённого испытания от "
@@ -152,7 +153,7 @@ private slots:
         fire.detectors = {{"И1", 3.0, 0.15f}};
         MakeJournal(*m_home, kNow - 1, 5, &fire);
         m_rig = std::make_unique<AppRig>(*m_home);
-        m_rig->prompts.answers << PromptAnswer::Yes;
+        m_rig->prompts.answers.push_back(PromptAnswer::Yes);
         m_rig->form1->show();
         const core::TestMarks& marks = m_rig->form1->Session().Test().Marks();
         QCOMPARE(marks.fireId, 2);
@@ -173,7 +174,7 @@ private slots:
         QCOMPARE(entry.skippedLines, 2);
 
         m_rig = std::make_unique<AppRig>(*m_home);
-        m_rig->prompts.answers << PromptAnswer::Yes;
+        m_rig->prompts.answers.push_back(PromptAnswer::Yes);
         m_rig->form1->show();
         const QStringList questions = Questions();
         QCOMPARE(questions.size(), 1);
@@ -252,13 +253,13 @@ private slots:
         // Delete asks first; "No" keeps the journal.
         dialog.show();
         dialog.sgJournals->setCurrentCell(0, 0);
-        m_rig->prompts.answers << PromptAnswer::No;
+        m_rig->prompts.answers.push_back(PromptAnswer::No);
         QTest::mouseClick(dialog.bbDelete, Qt::LeftButton);
         QVERIFY(QFile::exists(b));
-        QCOMPARE(m_rig->prompts.asked.last().text,
+        QCOMPARE(test::Q(m_rig->prompts.asked.back().text),
                  QStringLiteral("Удалить журнал испытания от 31.12.2025 12:00:00 "
                                 "(2025-12-31_12-00-00.txt)?"));
-        m_rig->prompts.answers << PromptAnswer::Yes;
+        m_rig->prompts.answers.push_back(PromptAnswer::Yes);
         QTest::mouseClick(dialog.bbDelete, Qt::LeftButton);
         QVERIFY(!QFile::exists(b));
         QVERIFY(QFile::exists(a));
@@ -299,14 +300,14 @@ private slots:
         for (int i = 0; i < log.Count(); ++i)
             m_rig->tabl->AddRecordRow(i);
         const QString saved = m_home->dir.path() + QStringLiteral("/t1.txt");
-        m_rig->prompts.fileNames.enqueue(saved);
+        m_rig->prompts.fileNames.push_back(test::ToUtf8(saved));
         m_rig->tabl->bbSaveAs->click();
         QVERIFY(QFile::exists(saved));
         QVERIFY(ReadMarks(live).journal.savedTo == saved.toStdString());
         QVERIFY(!ReadMarks(live).journal.closed);
 
         // Closing the program ends the log normally.
-        m_rig->prompts.answers << PromptAnswer::No; // "Сохранить данные?"
+        m_rig->prompts.answers.push_back(PromptAnswer::No); // "Сохранить данные?"
         QVERIFY(f.close());
         QVERIFY(ReadMarks(live).journal.closed);
         QVERIFY(ReadMarks(live).journal.savedTo == saved.toStdString());
@@ -354,10 +355,10 @@ private slots:
         // processes would): "Нет" quits it before it reads or writes anything.
         {
             AppRig second(*m_home);
-            second.prompts.answers << PromptAnswer::No;
+            second.prompts.answers.push_back(PromptAnswer::No);
             QSignalSpy closed(second.form1.get(), &ui::TForm1::Closed);
             second.form1->show();
-            QCOMPARE(second.prompts.Texts(), QStringList{notice});
+            QCOMPARE(test::Q(second.prompts.Texts()), QStringList{notice});
             QVERIFY(second.form1->QuitAtStart());
             QTRY_COMPARE(closed.count(), 1);
             QVERIFY(!second.form1->isVisible());
@@ -365,9 +366,9 @@ private slots:
         // "Да": it goes on, and the journal being written is neither offered nor marked.
         {
             AppRig second(*m_home);
-            second.prompts.answers << PromptAnswer::Yes;
+            second.prompts.answers.push_back(PromptAnswer::Yes);
             second.form1->show();
-            QCOMPARE(second.prompts.Texts(), QStringList{notice});
+            QCOMPARE(test::Q(second.prompts.Texts()), QStringList{notice});
             QVERIFY(!ReadMarks(live).journal.offered);
             second.tabl->show();
             ui::TFormJournals dialog(second.prompts, *second.tabl, second.form1->Session(),
@@ -375,12 +376,12 @@ private slots:
             QCOMPARE(dialog.sgJournals->rowCount(), 1);
             QCOMPARE(dialog.sgJournals->item(0, 5)->text(), QStringLiteral("записывается"));
             QVERIFY(!dialog.bbDelete->isEnabled());
-            second.prompts.answers << PromptAnswer::Yes;
+            second.prompts.answers.push_back(PromptAnswer::Yes);
             dialog.bbDeleteClick();
             QVERIFY(QFile::exists(live));
         }
         // The first copy ended: the next start asks nothing about it.
-        m_rig->prompts.answers << PromptAnswer::No; // "Сохранить данные?"
+        m_rig->prompts.answers.push_back(PromptAnswer::No); // "Сохранить данные?"
         QVERIFY(first.close());
         m_rig.reset();
         Start();

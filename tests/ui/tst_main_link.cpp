@@ -23,12 +23,12 @@
 #include <thread>
 #include <unistd.h>
 
+using core::PromptAnswer;
 using test::AppRig;
 using test::ConfigHome;
 using test::Prompt;
 using test::PtyDevice;
 using test::StatusFrame;
-using ui::PromptAnswer;
 
 namespace {
 
@@ -121,7 +121,7 @@ private slots:
         QVERIFY(!f.Comm().FlowControl().OutCtsFlow());
         QVERIFY(!f.Comm().FlowControl().XonXoffIn());
         QVERIFY(!f.Comm().DirectWrite());
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
 
         f.TxOff->trigger();
         QVERIFY(!f.Comm().Active());
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(f.bbEnRec->isEnabled());
         QVERIFY(f.PortItem(12));
         QVERIFY(!f.PortItem(12)->isChecked());
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
     }
 
     void framesReachThePanels() {
@@ -190,7 +190,7 @@ private slots:
         QTest::mouseClick(f.bbRestart, Qt::LeftButton);
         QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
         QVERIFY(!f.Timer1->isActive());
-        QVERIFY(Prompts().asked.isEmpty()); // an empty log is not offered for saving
+        QVERIFY(Prompts().asked.empty()); // an empty log is not offered for saving
     }
 
     void restartAnswers() {
@@ -199,11 +199,11 @@ private slots:
         MakeRecord();
         QCOMPARE(f.Session().Log().Count(), 1);
         // Cancel: nothing happens, nothing is sent.
-        Prompts().answers.enqueue(PromptAnswer::Cancel);
+        Prompts().answers.push_back(PromptAnswer::Cancel);
         f.bbRestartClick();
-        QCOMPARE(Prompts().Texts(), QStringList{QStringLiteral("Сохранить данные?")});
-        QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::YesNoCancel);
-        QCOMPARE(Prompts().asked[0].caption, QString());
+        QCOMPARE(test::Q(Prompts().Texts()), QStringList{QStringLiteral("Сохранить данные?")});
+        QCOMPARE(Prompts().asked[0].buttons, core::PromptButtons::YesNoCancel);
+        QCOMPARE(test::Q(Prompts().asked[0].caption), QString());
         QCOMPARE(f.Session().Log().Count(), 1);
         QVERIFY(SentSoFar().empty());
         // Yes, then a file that exists and "No" to replacing it: nothing happens either.
@@ -211,20 +211,22 @@ private slots:
         const QString path = dir.path() + QStringLiteral("/log.txt");
         QFile(path).open(QIODevice::WriteOnly);
         Prompts().Clear();
-        Prompts().answers << PromptAnswer::Yes << PromptAnswer::No;
-        Prompts().fileNames.enqueue(path);
+        Prompts().answers.push_back(PromptAnswer::Yes);
+        Prompts().answers.push_back(PromptAnswer::No);
+        Prompts().fileNames.push_back(test::ToUtf8(path));
         f.bbRestartClick();
-        QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
-                                                 "Файл существует, заменить?"}));
-        QCOMPARE(Prompts().asked[1].file.defaultSuffix, QStringLiteral("txt"));
-        QCOMPARE(Prompts().asked[1].file.filter, QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
+        QCOMPARE(test::Q(Prompts().Texts()), (QStringList{"Сохранить данные?", "Сохранить таблицу",
+                                                          "Файл существует, заменить?"}));
+        QCOMPARE(test::Q(Prompts().asked[1].file.defaultSuffix), QStringLiteral("txt"));
+        QCOMPARE(test::Q(Prompts().asked[1].file.filter),
+                 QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
         QCOMPARE(f.Session().Log().Count(), 1);
         QCOMPARE(QFileInfo(path).size(), 0);
         // Yes and a new file: the log is written, emptied, and the restart goes out.
         Prompts().Clear();
-        Prompts().answers << PromptAnswer::Yes;
+        Prompts().answers.push_back(PromptAnswer::Yes);
         const QString fresh = dir.path() + QStringLiteral("/fresh.txt");
-        Prompts().fileNames.enqueue(fresh);
+        Prompts().fileNames.push_back(test::ToUtf8(fresh));
         f.bbRestartClick();
         QFile saved(fresh);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -250,10 +252,10 @@ private slots:
         while (f.Comm().WriteBufFree() > 0)
             f.Comm().WriteBuf(block.data(), std::min<int>(4096, f.Comm().WriteBufFree()));
         QTest::mouseClick(f.bbRestart, Qt::LeftButton);
-        QTRY_COMPARE(Prompts().asked.size(), 1);
+        QTRY_COMPARE(std::ssize(Prompts().asked), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
-        QCOMPARE(Prompts().asked[0].caption, QStringLiteral("Error"));
-        QCOMPARE(Prompts().asked[0].text,
+        QCOMPARE(test::Q(Prompts().asked[0].caption), QStringLiteral("Error"));
+        QCOMPARE(test::Q(Prompts().asked[0].text),
                  QStringLiteral("Output buffer is full. Please check comm status."));
         // The restart itself went on: the log is reset and the record timer stopped.
         QVERIFY(!f.Timer1->isActive());
@@ -268,8 +270,8 @@ private slots:
         ui::TForm1& f = Form();
         OpenCom12();
         MakeRecord();
-        Prompts().answers << PromptAnswer::Yes;
-        Prompts().fileNames.enqueue(std::nullopt);
+        Prompts().answers.push_back(PromptAnswer::Yes);
+        Prompts().fileNames.push_back(std::nullopt);
         f.bbRestartClick();
         QCOMPARE(f.Session().Log().Count(), 1);
         QVERIFY(SentSoFar().empty());
@@ -284,12 +286,12 @@ private slots:
         int asked = 0;
         Prompts().onAsk = [&](const Prompt& p) {
             ++asked;
-            QCOMPARE(p.text, QStringLiteral("Сохранить данные?"));
+            QCOMPARE(test::Q(p.text), QStringLiteral("Сохранить данные?"));
             // A tick delivered by the question's modal loop must find its timer stopped.
             QVERIFY(!f.Timer1->isActive());
             QVERIFY(!f.Timer2->isActive());
         };
-        Prompts().answers << PromptAnswer::No;
+        Prompts().answers.push_back(PromptAnswer::No);
         Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
         Prompts().onAsk = nullptr;
         QCOMPARE(asked, 1);
@@ -306,8 +308,8 @@ private slots:
         OpenCom12();
         MakeRecord();
         QCOMPARE(m_rig->tabl->ListBox1->count(), 1);
-        Prompts().answers << PromptAnswer::Yes;
-        Prompts().fileNames.enqueue(std::nullopt); // the save dialog is cancelled
+        Prompts().answers.push_back(PromptAnswer::Yes);
+        Prompts().fileNames.push_back(std::nullopt); // the save dialog is cancelled
         Feed(StatusFrame(core::mode_bit::kAdjustment, 2.0f, 0.0f));
         QCOMPARE(f.Session().Log().Count(), 0);
         QCOMPARE(m_rig->tabl->ListBox1->count(), 0);
@@ -323,9 +325,9 @@ private slots:
         QFile marks(path + QStringLiteral(".test.txt"));
         QVERIFY(marks.open(QIODevice::ReadOnly));
         QVERIFY(marks.readAll().endsWith("\r\n\xC7\xE0\xE2\xE5\xF0\xF8\xB8\xED\r\n"));
-        QCOMPARE(Prompts().Texts(), (QStringList{"Сохранить данные?", "Сохранить таблицу",
-                                                 "Данные сохранены в журнал:\n" + path}));
-        QCOMPARE(Prompts().asked.last().kind, Prompt::Information);
+        QCOMPARE(test::Q(Prompts().Texts()), (QStringList{"Сохранить данные?", "Сохранить таблицу",
+                                                          "Данные сохранены в журнал:\n" + path}));
+        QCOMPARE(Prompts().asked.back().kind, Prompt::Information);
         m_rig->tabl->hide();
     }
 
@@ -341,13 +343,13 @@ private slots:
         QVERIFY(!f.Timer1->isActive());
         QCOMPARE(f.Session().Log().Count(), 1);
         // Resume, Cancel: the button goes down again and the log stays.
-        Prompts().answers << PromptAnswer::Cancel;
+        Prompts().answers.push_back(PromptAnswer::Cancel);
         QTest::mouseClick(f.bbEnRec, Qt::LeftButton);
         QVERIFY(f.bbEnRec->isChecked());
         QCOMPARE(f.miLink->text(), QStringLiteral("Разрешить запись"));
         QCOMPARE(f.Session().Log().Count(), 1);
         // Resume through the menu, No: the log is emptied, recording is on again.
-        Prompts().answers << PromptAnswer::No;
+        Prompts().answers.push_back(PromptAnswer::No);
         f.miLink->trigger();
         QVERIFY(!f.bbEnRec->isChecked());
         QCOMPARE(f.bbEnRec->toolTip(), QStringLiteral("Запретить запись"));
@@ -395,13 +397,14 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         m_pty->Hangup();
-        QTRY_COMPARE_WITH_TIMEOUT(Prompts().asked.size(), 1, 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(std::ssize(Prompts().asked), 1, 20000);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
-        QVERIFY(Prompts().asked[0].text.startsWith(QStringLiteral("Порт COM12 недоступен")));
+        QVERIFY(
+            test::Q(Prompts().asked[0].text).startsWith(QStringLiteral("Порт COM12 недоступен")));
         // Told once per opening, however often the loss is reported.
         f.MyCOMDeviceLost("COM12");
         QCoreApplication::processEvents();
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         f.Timer2Timer();
         QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
         // The adapter is back (a new device behind the same COM number): choose it again.
@@ -412,7 +415,7 @@ private slots:
         QVERIFY(map.RegisterAs(back.SlavePath(), 12));
         f.PortItem(12)->trigger();
         QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         const std::uint32_t before = f.Session().Timer2().starts;
         back.Write(StatusFrame(kWork, 3.0f, 0.5f));
         WaitForFrames(f, before, 1);
@@ -429,11 +432,12 @@ private slots:
         OpenCom12();
         QVERIFY(QFile::remove(QString::fromStdString(device)));
         f.PortItem(3)->trigger();
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
-        QCOMPARE(Prompts().asked[0].caption, QStringLiteral("Error"));
-        QVERIFY2(Prompts().asked[0].text.startsWith(QStringLiteral("Specified device not found")),
-                 qPrintable(Prompts().asked[0].text));
+        QCOMPARE(test::Q(Prompts().asked[0].caption), QStringLiteral("Error"));
+        QVERIFY2(test::Q(Prompts().asked[0].text)
+                     .startsWith(QStringLiteral("Specified device not found")),
+                 qPrintable(test::Q(Prompts().asked[0].text)));
         QVERIFY(!f.Comm().Active());
         QCOMPARE(f.StatusPanel0->text(), QStringLiteral("Выкл"));
         QVERIFY(!f.PortItem(3)->isChecked());
@@ -476,11 +480,12 @@ private slots:
         }
         f.Timer1Timer();
         QCOMPARE(s.Log().Count(), core::RecordLog::kMaxRecords);
-        QTRY_COMPARE(Prompts().asked.size(), 1);
+        QTRY_COMPARE(std::ssize(Prompts().asked), 1);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Information);
-        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Журнал заполнен, запись остановлена"));
+        QCOMPARE(test::Q(Prompts().asked[0].text),
+                 QStringLiteral("Журнал заполнен, запись остановлена"));
         QCoreApplication::processEvents(); // a second notice would be posted by now
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
     }
 };
 

@@ -122,7 +122,7 @@ private slots:
         AppRig rig(home);
         ui::TForm1& f = *rig.form1;
         f.show();
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
         QCOMPARE(f.pos(), QPoint(210, 220));
         QCOMPARE(f.Session().Params().wTimeStep, std::uint16_t(17));
         QCOMPARE(f.Session().Params().fDist, 7.3f);
@@ -170,7 +170,7 @@ private slots:
         QCOMPARE(rig.form1->pos(), QPoint(194, 656));
         QCOMPARE(rig.form1->lDist->text(), QStringLiteral("Li=1,0 м"));
         QVERIFY(!rig.tabl->isVisible());
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
     }
 
     void shownTableKeepsItsRestoredFollowMode() {
@@ -210,10 +210,11 @@ private slots:
                   {"FormGraph NumPoint"});
         AppRig rig(home);
         rig.form1->show();
-        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(rig.prompts.asked), 1);
         QCOMPARE(rig.prompts.asked[0].kind, Prompt::Error);
-        QCOMPARE(rig.prompts.asked[0].caption, QStringLiteral("Monitor VELS5"));
-        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("'' is not a valid integer value"));
+        QCOMPARE(test::Q(rig.prompts.asked[0].caption), QStringLiteral("Monitor VELS5"));
+        QCOMPARE(test::Q(rig.prompts.asked[0].text),
+                 QStringLiteral("'' is not a valid integer value"));
         ui::TFormGraph& g = *rig.graph;
         QCOMPARE(g.pos(), QPoint(170, 160)); // position and size were applied
         QCOMPARE(g.size() + ui::kFrameExtra, QSize(1100, 400));
@@ -230,7 +231,7 @@ private slots:
         WriteFile(home, {"Form1 fDist=1.5", "FormTabl Visible=true"});
         AppRig rig(home);
         rig.form1->show();
-        QCOMPARE(rig.prompts.Texts(),
+        QCOMPARE(test::Q(rig.prompts.Texts()),
                  QStringList{QStringLiteral("'1.5' is not a valid floating point value")});
         QCOMPARE(rig.form1->Session().Params().wTimeStep, std::uint16_t(5));
         QCOMPARE(rig.form1->Session().Params().fDist, 1.0f);
@@ -266,11 +267,11 @@ private slots:
         QVERIFY(!f.close());
         QVERIFY(f.isVisible());
         QCOMPARE(closed.count(), 0);
-        QCOMPARE(rig.prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(rig.prompts.asked), 1);
         QCOMPARE(rig.prompts.asked[0].kind, Prompt::Error);
-        QCOMPARE(rig.prompts.asked[0].text, QStringLiteral("Cannot create file ") +
-                                                home.SettingsFile() +
-                                                QStringLiteral("\nIs a directory"));
+        QCOMPARE(test::Q(rig.prompts.asked[0].text), QStringLiteral("Cannot create file ") +
+                                                         home.SettingsFile() +
+                                                         QStringLiteral("\nIs a directory"));
         QVERIFY(QDir().rmdir(home.SettingsFile()));
         QVERIFY(f.close());
         QCOMPARE(closed.count(), 1);
@@ -286,14 +287,15 @@ private slots:
         log[0] = core::MeasurementRecord{4.5f, 0.1f, 0, 46023.5};
         log.SetCount(1);
         QSignalSpy closed(&f, &ui::TForm1::Closed);
-        rig.prompts.answers << ui::PromptAnswer::Cancel;
+        rig.prompts.answers.push_back(core::PromptAnswer::Cancel);
         f.N10->trigger();
         QVERIFY(f.isVisible());
         QCOMPARE(closed.count(), 0);
-        rig.prompts.answers << ui::PromptAnswer::No;
+        rig.prompts.answers.push_back(core::PromptAnswer::No);
         f.N10->trigger();
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(rig.prompts.Texts(), (QStringList{"Сохранить данные?", "Сохранить данные?"}));
+        QCOMPARE(test::Q(rig.prompts.Texts()),
+                 (QStringList{"Сохранить данные?", "Сохранить данные?"}));
     }
 
     void closingTheWindowOtherwiseAlsoOffersToSaveTheLog() {
@@ -303,7 +305,7 @@ private slots:
         f.show();
         QSignalSpy closed(&f, &ui::TForm1::Closed);
         QVERIFY(f.close()); // an empty log: nothing to ask
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
 
         AppRig other(home);
         ui::TForm1& g = *other.form1;
@@ -312,14 +314,15 @@ private slots:
         log[0] = core::MeasurementRecord{4.5f, 0.1f, 0, 46023.5};
         log.SetCount(1);
         QSignalSpy otherClosed(&g, &ui::TForm1::Closed);
-        other.prompts.answers << ui::PromptAnswer::Cancel;
+        other.prompts.answers.push_back(core::PromptAnswer::Cancel);
         QVERIFY(!g.close()); // the title bar's close button, for instance
         QVERIFY(g.isVisible());
         QCOMPARE(log.Count(), 1);
-        other.prompts.answers << ui::PromptAnswer::No;
+        other.prompts.answers.push_back(core::PromptAnswer::No);
         QVERIFY(g.close());
         QCOMPARE(otherClosed.count(), 1);
-        QCOMPARE(other.prompts.Texts(), (QStringList{"Сохранить данные?", "Сохранить данные?"}));
+        QCOMPARE(test::Q(other.prompts.Texts()),
+                 (QStringList{"Сохранить данные?", "Сохранить данные?"}));
     }
 };
 

@@ -301,7 +301,7 @@ private slots:
         QCOMPARE(f.lDist->text(), QStringLiteral("Li=2,5 м"));
         QCOMPARE(rig.graph->lDist->text(), QStringLiteral("Li=2,5 м"));
         QCOMPARE(rig.tabl->lDist->text(), QStringLiteral("Li=2,5 м"));
-        QVERIFY(rig.prompts.asked.isEmpty());
+        QVERIFY(rig.prompts.asked.empty());
     }
 
     void distanceAcceptedStoresAndRestarts() {

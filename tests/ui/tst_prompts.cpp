@@ -18,13 +18,13 @@ private slots:
 
     void saveDialogIsSetUpAsAsked() {
         QFileDialog dialog;
-        ui::FileDialogOptions o;
-        o.title = QStringLiteral("Сохранить таблицу");
-        o.defaultSuffix = QStringLiteral("txt");
-        o.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        core::FileDialogOptions o;
+        o.title = "Сохранить таблицу";
+        o.defaultSuffix = "txt";
+        o.filter = "TXT (*.txt)|*.txt|all (*.*)|*.*";
         o.filterIndex = 2;
         ui::QtPrompts::ConfigureFileDialog(dialog, o, true);
-        QCOMPARE(dialog.windowTitle(), o.title);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Сохранить таблицу"));
         QVERIFY(dialog.testOption(QFileDialog::DontUseNativeDialog));
         QVERIFY(dialog.testOption(QFileDialog::DontConfirmOverwrite));
         QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptSave);
@@ -35,9 +35,9 @@ private slots:
 
     void openDialogWantsAnExistingFile() {
         QFileDialog dialog;
-        ui::FileDialogOptions o;
-        o.title = QStringLiteral("Открыть таблицу");
-        o.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+        core::FileDialogOptions o;
+        o.title = "Открыть таблицу";
+        o.filter = "TXT (*.txt)|*.txt|all (*.*)|*.*";
         ui::QtPrompts::ConfigureFileDialog(dialog, o, false);
         QCOMPARE(dialog.acceptMode(), QFileDialog::AcceptOpen);
         QCOMPARE(dialog.fileMode(), QFileDialog::ExistingFile);

@@ -6,8 +6,8 @@
 #include "core/fire/fire_marks.h"
 #include "core/fire/fire_report.h"
 #include "core/table/table_row.h"
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
 #include "ui/graph/form_graph.h"
 #include "ui/paint/report_pdf.h"
@@ -252,12 +252,12 @@ private slots:
         QCOMPARE(item->text(), QStringLiteral("Отчёт…"));
         const QString pdf = dir.filePath(QStringLiteral("отчёт.pdf"));
         m_prompts.Clear();
-        m_prompts.fileNames.enqueue(pdf);
+        m_prompts.fileNames.push_back(test::ToUtf8(pdf));
         item->trigger();
-        QCOMPARE(m_prompts.asked.size(), 1);
+        QCOMPARE(std::ssize(m_prompts.asked), 1);
         QCOMPARE(m_prompts.asked[0].kind, test::Prompt::SaveFile);
-        QCOMPARE(m_prompts.asked[0].file.fileName, QStringLiteral("Протокол.pdf"));
-        QCOMPARE(m_prompts.asked[0].file.defaultSuffix, QStringLiteral("pdf"));
+        QCOMPARE(test::Q(m_prompts.asked[0].file.fileName), QStringLiteral("Протокол.pdf"));
+        QCOMPARE(test::Q(m_prompts.asked[0].file.defaultSuffix), QStringLiteral("pdf"));
         QCOMPARE(Pages(pdf), 1 + 2);
         const QString text = Text(pdf, 1, 1);
         QVERIFY2(text.contains(Squeezed(Verdict(table, marks))), qPrintable(text));
@@ -266,20 +266,20 @@ private slots:
         QVERIFY(Text(pdf, 3, 3).contains(QStringLiteral("12:02:09;129;")));
         // An existing file is replaced only after the question.
         m_prompts.Clear();
-        m_prompts.fileNames.enqueue(pdf);
-        m_prompts.answers.enqueue(ui::PromptAnswer::Cancel);
+        m_prompts.fileNames.push_back(test::ToUtf8(pdf));
+        m_prompts.answers.push_back(core::PromptAnswer::Cancel);
         QFile::resize(pdf, 10);
         item->trigger();
-        QCOMPARE(m_prompts.Texts().last(), QStringLiteral("Файл существует, заменить?"));
+        QCOMPARE(test::Q(m_prompts.Texts()).last(), QStringLiteral("Файл существует, заменить?"));
         QCOMPARE(QFileInfo(pdf).size(), 10);
         // A write that fails is told and leaves nothing.
         m_prompts.Clear();
         const QString missing = dir.filePath(QStringLiteral("no-such-folder/r.pdf"));
-        m_prompts.fileNames.enqueue(missing);
+        m_prompts.fileNames.push_back(test::ToUtf8(missing));
         item->trigger();
-        QCOMPARE(m_prompts.asked.size(), 2);
+        QCOMPARE(std::ssize(m_prompts.asked), 2);
         QCOMPARE(m_prompts.asked[1].kind, test::Prompt::Error);
-        const QStringList lines = m_prompts.asked[1].text.split(QLatin1Char('\n'));
+        const QStringList lines = test::Q(m_prompts.asked[1].text).split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], QStringLiteral("Cannot create file ") + missing);
         QVERIFY(!lines[1].isEmpty());
@@ -298,11 +298,11 @@ private slots:
         ui::TFormGraph g(m_prompts, rig.session);
         const QString pdf = dir.filePath(QStringLiteral("live.pdf"));
         m_prompts.Clear();
-        m_prompts.fileNames.enqueue(pdf);
+        m_prompts.fileNames.push_back(test::ToUtf8(pdf));
         g.miReport->trigger();
         // The clock starts on 1 January 2026 at 12:00:00; the first record, due a second later,
         // sets the log's time base (T 0).
-        QCOMPARE(m_prompts.asked[0].file.fileName,
+        QCOMPARE(test::Q(m_prompts.asked[0].file.fileName),
                  QStringLiteral("Протокол 2026-01-01_12-00-01.pdf"));
         QCOMPARE(Pages(pdf), 2);
         const QString text = Text(pdf, 1, 1);

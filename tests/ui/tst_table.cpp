@@ -101,32 +101,32 @@ private slots:
     void saveWithoutANameAsksAndThenReusesIt() {
         ShowFiveRows();
         const QStringList shown = Rows(Tabl().ListBox1);
-        Prompts().fileNames.enqueue(Path("table.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("table.txt")));
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         const test::Prompt& dialog = Prompts().asked[0];
         QCOMPARE(dialog.kind, test::Prompt::SaveFile);
-        QCOMPARE(dialog.text, QStringLiteral("Сохранить таблицу"));
-        QCOMPARE(dialog.file.defaultSuffix, QStringLiteral("txt"));
-        QCOMPARE(dialog.file.filter, QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
-        QVERIFY(dialog.file.fileName.isEmpty());
+        QCOMPARE(test::Q(dialog.text), QStringLiteral("Сохранить таблицу"));
+        QCOMPARE(test::Q(dialog.file.defaultSuffix), QStringLiteral("txt"));
+        QCOMPARE(test::Q(dialog.file.filter), QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*"));
+        QVERIFY(test::Q(dialog.file.fileName).isEmpty());
         QCOMPARE(Tabl().TableFileName, Path("table.txt"));
         QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown)));
 
         // No dialog the second time.
         Prompts().Clear();
         Tabl().miSave->trigger();
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
         QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown)));
 
         // A row erased from the list would leave a record of the log out of its file: asked
         // first; agreed, the erased row is absent from the file.
         ClickRow(Tabl().ListBox1, 0);
         QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
-        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        Prompts().answers.push_back(core::PromptAnswer::Ok);
         Tabl().miSave->trigger();
-        QCOMPARE(Prompts().Texts(), QStringList({kPartialSave + Path("table.txt")}));
-        QCOMPARE(Prompts().asked[0].buttons, ui::PromptButtons::OkCancel);
+        QCOMPARE(test::Q(Prompts().Texts()), QStringList({kPartialSave + Path("table.txt")}));
+        QCOMPARE(Prompts().asked[0].buttons, core::PromptButtons::OkCancel);
         QCOMPARE(ReadBytes(Path("table.txt")), QByteArray::fromStdString(FileOf(shown.mid(1))));
     }
 
@@ -142,7 +142,7 @@ private slots:
             AddRecord(i, 4.0f, 0.004f * i);
         Tabl().show();
         Tabl().mAllRec->trigger();
-        Prompts().fileNames.enqueue(Path("a.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("a.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         const QByteArray first = ReadBytes(Path("a.txt"));
         QCOMPARE(first.count('\n'), 54);
@@ -155,7 +155,7 @@ private slots:
                                               QStringLiteral("10:00:02;3;4,985;1,000;2,000"),
                                               QStringLiteral("10:00:03;4;4,985;1,000;2,000"),
                                               QStringLiteral("10:00:04;5;4,985;1,000;2,000")}));
-            Prompts().fileNames.enqueue(Path("b.txt"));
+            Prompts().fileNames.push_back(test::ToUtf8(Path("b.txt")));
             QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
         } else {
             if (how == 1) {
@@ -178,19 +178,19 @@ private slots:
         // "Сохранить таблицу" asks for a file, as for a log never saved; cancelled here.
         Prompts().Clear();
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::SaveFile);
-        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Сохранить таблицу"));
+        QCOMPARE(test::Q(Prompts().asked[0].text), QStringLiteral("Сохранить таблицу"));
         QCOMPARE(ReadBytes(Path("a.txt")), first);
         QCOMPARE(ReadBytes(Path("a.txt.test.txt")), firstMarks);
         QVERIFY(Tabl().TableFileName.isEmpty());
 
         // The file chosen now is the new log's: saved to again without a question.
-        Prompts().fileNames.enqueue(Path("c.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("c.txt")));
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
         Prompts().Clear();
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
         QCOMPARE(ReadBytes(Path("c.txt")),
                  QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
         QCOMPARE(ReadBytes(Path("a.txt")), first);
@@ -201,7 +201,7 @@ private slots:
             AddRecord(i, 4.0f, 0.004f * i);
         Tabl().show();
         Tabl().mAllRec->trigger();
-        Prompts().fileNames.enqueue(Path("a.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("a.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         const QByteArray full = ReadBytes(Path("a.txt"));
 
@@ -212,7 +212,7 @@ private slots:
         Tabl().AddRecordRow(54);
         Prompts().Clear();
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
-        QCOMPARE(Prompts().Texts(), QStringList({kPartialSave + Path("a.txt")}));
+        QCOMPARE(test::Q(Prompts().Texts()), QStringList({kPartialSave + Path("a.txt")}));
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::Question);
         QCOMPARE(Prompts().unanswered, 1); // closed: counts as Cancel
         QCOMPARE(ReadBytes(Path("a.txt")), full);
@@ -223,7 +223,7 @@ private slots:
         QCOMPARE(Tabl().ListBox1->count(), 55);
         Prompts().Clear();
         QTest::mouseClick(Tabl().bbSaveTab, Qt::LeftButton);
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
         QCOMPARE(ReadBytes(Path("a.txt")),
                  QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
     }
@@ -231,17 +231,17 @@ private slots:
     void saveAsAsksBeforeReplacingAFile() {
         ShowFiveRows();
         WriteBytes(Path("old.txt"), "earlier");
-        Prompts().fileNames.enqueue(Path("old.txt"));
-        Prompts().answers.enqueue(ui::PromptAnswer::Cancel);
+        Prompts().fileNames.push_back(test::ToUtf8(Path("old.txt")));
+        Prompts().answers.push_back(core::PromptAnswer::Cancel);
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 2);
-        QCOMPARE(Prompts().asked[1].text, QStringLiteral("Файл существует, заменить?"));
-        QCOMPARE(Prompts().asked[1].buttons, ui::PromptButtons::OkCancel);
+        QCOMPARE(std::ssize(Prompts().asked), 2);
+        QCOMPARE(test::Q(Prompts().asked[1].text), QStringLiteral("Файл существует, заменить?"));
+        QCOMPARE(Prompts().asked[1].buttons, core::PromptButtons::OkCancel);
         QCOMPARE(ReadBytes(Path("old.txt")), QByteArray("earlier"));
         QVERIFY(Tabl().TableFileName.isEmpty());
 
-        Prompts().fileNames.enqueue(Path("old.txt"));
-        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        Prompts().fileNames.push_back(test::ToUtf8(Path("old.txt")));
+        Prompts().answers.push_back(core::PromptAnswer::Ok);
         Tabl().miSaveAs->trigger();
         QCOMPARE(Tabl().TableFileName, Path("old.txt"));
         QCOMPARE(ReadBytes(Path("old.txt")),
@@ -258,12 +258,12 @@ private slots:
         // A folder in the file's place: the write cannot replace it, whoever runs the test.
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.txt")));
         WriteBytes(Path("taken.txt/inside"), "kept");
-        Prompts().fileNames.enqueue(Path("taken.txt"));
-        Prompts().answers.enqueue(ui::PromptAnswer::Ok);
+        Prompts().fileNames.push_back(test::ToUtf8(Path("taken.txt")));
+        Prompts().answers.push_back(core::PromptAnswer::Ok);
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.last().kind, test::Prompt::Error);
-        QCOMPARE(Prompts().asked.last().caption, ui::AppTitle());
-        const QStringList lines = Prompts().asked.last().text.split(QLatin1Char('\n'));
+        QCOMPARE(Prompts().asked.back().kind, test::Prompt::Error);
+        QCOMPARE(test::Q(Prompts().asked.back().caption), QStringLiteral("Monitor VELS5"));
+        const QStringList lines = test::Q(Prompts().asked.back().text).split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2);
         QCOMPARE(lines[0], QStringLiteral("Cannot create file ") + Path("taken.txt"));
         QCOMPARE(lines[1], QStringLiteral("Is a directory"));
@@ -280,11 +280,11 @@ private slots:
                    FileOf({QStringLiteral("12:34:56;    5;   4,985В;   4,321В;   0,123дБ/м"),
                            QStringLiteral("12:34:57;    6;   4,985В;   4,300В;   -0,050дБ/м")}));
         m_rig->graph->show();
-        Prompts().fileNames.enqueue(Path("in.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("in.txt")));
         QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 1);
+        QCOMPARE(std::ssize(Prompts().asked), 1);
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::OpenFile);
-        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Открыть таблицу"));
+        QCOMPARE(test::Q(Prompts().asked[0].text), QStringLiteral("Открыть таблицу"));
         QCOMPARE(Prompts().asked[0].file.filterIndex, 1);
         QCOMPARE(Rows(Tabl().ListBox1),
                  QStringList({QStringLiteral("12:34:56;    5;   4,985;    4,321;    0,123"),
@@ -300,7 +300,7 @@ private slots:
         // With the graph hidden it is not redrawn.
         m_rig->graph->hide();
         WriteBytes(Path("in2.txt"), FileOf({QStringLiteral("01:00:00;1;4,985;1,000;2,000")}));
-        Prompts().fileNames.enqueue(Path("in2.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("in2.txt")));
         Tabl().miLoadTab->trigger();
         QCOMPARE(Log().Count(), 1);
         QCOMPARE(m_rig->graph->lVal->text(), QStringLiteral("m=-0,050 дБ/м"));
@@ -336,12 +336,12 @@ private slots:
             if (std::string_view(c.file) != "missing.txt")
                 WriteBytes(Path(c.file), c.bytes);
             Prompts().Clear();
-            Prompts().fileNames.enqueue(Path(c.file));
+            Prompts().fileNames.push_back(test::ToUtf8(Path(c.file)));
             QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
-            QCOMPARE(Prompts().asked.size(), 2);
+            QCOMPARE(std::ssize(Prompts().asked), 2);
             QCOMPARE(Prompts().asked[1].kind, c.kind);
-            QCOMPARE(Prompts().asked[1].caption, ui::AppTitle());
-            QCOMPARE(Prompts().asked[1].text, c.text);
+            QCOMPARE(test::Q(Prompts().asked[1].caption), QStringLiteral("Monitor VELS5"));
+            QCOMPARE(test::Q(Prompts().asked[1].text), c.text);
             QCOMPARE(Log().Count(), 5);
             for (int i = 0; i < 5; ++i) {
                 const core::MeasurementRecord r = Log()[i];
@@ -357,10 +357,10 @@ private slots:
     void loadIsUnavailableWhileAPortIsOpen() {
         Tabl().show();
         Tabl().SetLoadEnabled(false);
-        Prompts().fileNames.enqueue(Path("never.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("never.txt")));
         QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
         Tabl().miLoadTab->trigger();
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
     }
 
     void eraseRemovesSelectedRowsOnly() {
@@ -373,7 +373,7 @@ private slots:
         QTest::mouseClick(Tabl().BitBtn2, Qt::LeftButton);
         QCOMPARE(Rows(Tabl().ListBox1), QStringList({rows[0], rows[3], rows[4]}));
         QCOMPARE(Log().Count(), 5);
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
 
         // "Выделить всё" then "Вырезать" empties the list, and the log stays.
         Tabl().mSelAll->trigger();
@@ -449,10 +449,10 @@ private slots:
         Tabl().mAllRec->trigger();
         ClickRow(Tabl().ListBox1, 1);
         ClickRow(Tabl().ListBox1, 3, Qt::ShiftModifier);
-        Prompts().fileNames.enqueue(Path("templ.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("templ.txt")));
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 1);
-        QCOMPARE(Prompts().asked[0].text, QStringLiteral("Сохранить как шаблон"));
+        QCOMPARE(std::ssize(Prompts().asked), 1);
+        QCOMPARE(test::Q(Prompts().asked[0].text), QStringLiteral("Сохранить как шаблон"));
         QCOMPARE(ReadBytes(Path("templ.txt")),
                  QByteArray::fromStdString(
                      FileOf({QStringLiteral("    0;  0,050дБ"), QStringLiteral("    5;  -0,100дБ"),
@@ -460,9 +460,9 @@ private slots:
 
         ui::TFormGraph& graph = *m_rig->graph;
         QVERIFY(!graph.OverlayButton(10)->isEnabled());
-        Prompts().fileNames.enqueue(Path("templ.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("templ.txt")));
         graph.miLoadTempl->trigger();
-        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Загрузить шаблон"));
+        QCOMPARE(test::Q(Prompts().asked.back().text), QStringLiteral("Загрузить шаблон"));
         QCOMPARE(graph.Template.NTempl, std::int16_t(3));
         QCOMPARE(graph.Template.TemplatePoints[2].T, std::uint16_t(10));
         QCOMPARE(graph.Template.TemplatePoints[1].m, -0.1f);
@@ -474,14 +474,14 @@ private slots:
         ShowFiveRows();
         ClickRow(Tabl().ListBox1, 3);
         ClickRow(Tabl().ListBox1, 4, Qt::ControlModifier);
-        Prompts().fileNames.enqueue(Path("two.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("two.txt")));
         Tabl().miSaveTempl->trigger();
         QCOMPARE(ReadBytes(Path("two.txt")),
                  QByteArray::fromStdString(
                      FileOf({QStringLiteral("    0;  0,750"), QStringLiteral("    1;  1,000")})));
-        Prompts().fileNames.enqueue(Path("two.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("two.txt")));
         m_rig->graph->miLoadTempl->trigger();
-        QCOMPARE(Prompts().asked.last().text, QStringLiteral("Файл шаблона пустой"));
+        QCOMPARE(test::Q(Prompts().asked.back().text), QStringLiteral("Файл шаблона пустой"));
         QVERIFY(m_rig->graph->Template.TemplFile.empty());
         QCOMPARE(m_rig->graph->Template.NTempl, std::int16_t(0));
         QVERIFY(!m_rig->graph->OverlayButton(10)->isEnabled());
@@ -502,15 +502,15 @@ private slots:
         Tabl().View.IsUnit = true;
         Tabl().show();
         Tabl().mAllRec->trigger();
-        Prompts().fileNames.enqueue(Path("full.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("full.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         const QStringList shown = Rows(Tabl().ListBox1);
 
         Log().SetCount(0);
         Tabl().ClearRows();
-        Prompts().fileNames.enqueue(Path("full.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("full.txt")));
         QTest::mouseClick(Tabl().bbLoadTab, Qt::LeftButton);
-        QCOMPARE(Prompts().asked.size(), 2);
+        QCOMPARE(std::ssize(Prompts().asked), 2);
         QCOMPARE(Log().Count(), core::RecordLog::kMaxRecords);
         const QStringList loaded = Rows(Tabl().ListBox1);
         QCOMPARE(loaded.size(), shown.size());
@@ -532,7 +532,7 @@ private slots:
         Tabl().mAllRec->trigger();
         ClickRow(Tabl().ListBox1, 0);
         Tabl().miSaveTempl->trigger(); // one row in the list: nothing
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
         // The meter begins a new log by itself; its first record is the second row.
         Log().SetIdle();
         Log().Accumulate(core::SteadyAt(core::EncodeDateTime({2026, 1, 1, 13, 0, 0, 0})), 4.0f,
@@ -541,20 +541,20 @@ private slots:
         Tabl().AddRecordRow(0);
         Tabl().ListBox1->clearSelection();
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
-        QCOMPARE(Prompts().Texts(), QStringList({QStringLiteral("Нет выбранных строк")}));
+        QCOMPARE(test::Q(Prompts().Texts()), QStringList({QStringLiteral("Нет выбранных строк")}));
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::Information);
         // Both rows selected, but the first shows a record of the earlier log: refused.
         Prompts().Clear();
         Tabl().mSelAllClick();
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
-        QCOMPARE(Prompts().Texts(), QStringList({kRecordsGone}));
+        QCOMPARE(test::Q(Prompts().Texts()), QStringList({kRecordsGone}));
         QCOMPARE(Prompts().asked[0].kind, test::Prompt::Information);
-        QCOMPARE(Prompts().asked[0].caption, ui::AppTitle());
+        QCOMPARE(test::Q(Prompts().asked[0].caption), QStringLiteral("Monitor VELS5"));
         // The second row alone: one line, nothing written.
         Prompts().Clear();
         ClickRow(Tabl().ListBox1, 1);
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
-        QVERIFY(Prompts().asked.isEmpty());
+        QVERIFY(Prompts().asked.empty());
     }
 
     void templateRowsAreTheRecordsTheRowsShow() {
@@ -563,7 +563,7 @@ private slots:
         Tabl().mEraseClick(); // the list now starts with the row of record 1
         ClickRow(Tabl().ListBox1, 1);
         ClickRow(Tabl().ListBox1, 2, Qt::ControlModifier);
-        Prompts().fileNames.enqueue(Path("pos.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("pos.txt")));
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
         // Positions 1 and 2 show records 2 and 3.
         QCOMPARE(ReadBytes(Path("pos.txt")),
@@ -579,7 +579,7 @@ private slots:
             Tabl().AddRecordRow(Log().Count() - 1);
         }
         Tabl().mSelAllClick();
-        Prompts().fileNames.enqueue(Path("shown.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("shown.txt")));
         QTest::mouseClick(Tabl().bbSaveTempl, Qt::LeftButton);
         QCOMPARE(ReadBytes(Path("shown.txt")),
                  QByteArray::fromStdString(
@@ -590,7 +590,7 @@ private slots:
     void refusedTemplatesKeepTheLoadedOne() {
         ui::TFormGraph& graph = *m_rig->graph;
         WriteBytes(Path("good.txt"), FileOf({"0;0,1", "5;0,2", "10;0,3"}));
-        Prompts().fileNames.enqueue(Path("good.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("good.txt")));
         graph.miLoadTempl->trigger();
         QCOMPARE(graph.Template.NTempl, std::int16_t(3));
         const QString line31 = QString(18, QLatin1Char(' ')) + QStringLiteral("    0;  0,050");
@@ -611,10 +611,10 @@ private slots:
         for (const auto& c : cases) {
             WriteBytes(Path(c.file), c.bytes);
             Prompts().Clear();
-            Prompts().fileNames.enqueue(Path(c.file));
+            Prompts().fileNames.push_back(test::ToUtf8(Path(c.file)));
             graph.miLoadTempl->trigger();
-            QCOMPARE(Prompts().Texts().last(), c.text);
-            QCOMPARE(Prompts().asked.last().kind,
+            QCOMPARE(test::Q(Prompts().Texts()).last(), c.text);
+            QCOMPARE(Prompts().asked.back().kind,
                      c.keepsName ? test::Prompt::Error : test::Prompt::Information);
             QCOMPARE(QString::fromStdString(graph.Template.TemplFile),
                      c.keepsName ? Path(c.file) : QString());
@@ -626,9 +626,9 @@ private slots:
 
     void refusedFirstTemplateLeavesTheButtonDisabled() {
         ui::TFormGraph& graph = *m_rig->graph;
-        Prompts().fileNames.enqueue(Path("absent.txt"));
+        Prompts().fileNames.push_back(test::ToUtf8(Path("absent.txt")));
         graph.miLoadTempl->trigger();
-        QCOMPARE(Prompts().asked.last().text,
+        QCOMPARE(test::Q(Prompts().asked.back().text),
                  QStringLiteral("Cannot open file ") + Path("absent.txt"));
         // A file that cannot be read leaves the chosen name.
         QCOMPARE(QString::fromStdString(graph.Template.TemplFile), Path("absent.txt"));

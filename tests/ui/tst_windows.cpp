@@ -1,7 +1,7 @@
 // The table window, graph window and technical panel as the main window and the settings
 // file use them.
-#include "fake_prompts.h"
 #include "test_main.h"
+#include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
 #include "ui/common/form_style.h"
 #include "ui/common/picture_box.h"

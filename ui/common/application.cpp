@@ -2,7 +2,8 @@
 #include "ui/common/application.h"
 
 #include "comm/va_component.h"
-#include "ui/prompts/prompts.h"
+#include "core/common/prompts.h"
+#include "ui/common/utf8.h"
 
 #include <QMetaObject>
 #include <cstdio>
@@ -27,7 +28,7 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void Application::ReportException(std::exception_ptr error) {
-    QString caption = AppTitle();
+    QString caption = QText(core::kAppTitle);
     QString text = QStringLiteral("Unknown exception");
     try {
         std::rethrow_exception(error);
@@ -51,7 +52,7 @@ void Application::Show(const QString& caption, const QString& text) {
         return;
     }
     ++m_showing;
-    m_prompts->Error(nullptr, caption, text);
+    m_prompts->Error(Utf8(caption), Utf8(text));
     --m_showing;
 }
 

@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <exception>
 
-namespace ui {
-
+namespace core {
 class IPrompts;
+}
+
+namespace ui {
 
 class Application final : public QApplication {
     Q_OBJECT
@@ -19,7 +21,7 @@ public:
 
     /// Where errors are shown; nullptr (the default) writes them to stderr. Must outlive its
     /// use; set it back to nullptr before it goes.
-    void SetPrompts(IPrompts* prompts) { m_prompts = prompts; }
+    void SetPrompts(core::IPrompts* prompts) { m_prompts = prompts; }
 
     /// Delivers the event; an exception is caught and reported instead of ending the program.
     bool notify(QObject* receiver, QEvent* event) override;
@@ -32,7 +34,7 @@ public:
 private:
     void Show(const QString& caption, const QString& text);
 
-    IPrompts* m_prompts = nullptr;
+    core::IPrompts* m_prompts = nullptr;
     int m_showing = 0;
 };
 

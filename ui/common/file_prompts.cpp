@@ -9,36 +9,35 @@
 
 namespace ui {
 
-FileDialogOptions TextFileDialog(const QString& title) {
-    FileDialogOptions options;
+core::FileDialogOptions TextFileDialog(std::string_view title) {
+    core::FileDialogOptions options;
     options.title = title;
-    options.defaultSuffix = QStringLiteral("txt");
-    options.filter = QStringLiteral("TXT (*.txt)|*.txt|all (*.*)|*.*");
+    options.defaultSuffix = "txt";
+    options.filter = "TXT (*.txt)|*.txt|all (*.*)|*.*";
     options.filterIndex = 1;
     return options;
 }
 
-bool ConfirmReplace(IPrompts& prompts, QWidget* parent, const QString& path) {
-    if (!QFileInfo::exists(path))
+bool ConfirmReplace(core::IPrompts& prompts, const std::string& path) {
+    if (!QFileInfo::exists(QFile::decodeName(path.c_str())))
         return true;
-    return prompts.Question(parent, QString(), QStringLiteral("Файл существует, заменить?"),
-                            PromptButtons::OkCancel) == PromptAnswer::Ok;
+    return prompts.Question({}, "Файл существует, заменить?", core::PromptButtons::OkCancel) ==
+           core::PromptAnswer::Ok;
 }
 
-void ShowFileRefusal(IPrompts& prompts, QWidget* parent, const core::FileRefusal& refusal) {
-    const QString text = QString::fromStdString(refusal.message);
+void ShowFileRefusal(core::IPrompts& prompts, const core::FileRefusal& refusal) {
     if (refusal.kind == core::FileRefusal::Kind::Conversion)
-        prompts.Error(parent, AppTitle(), text);
+        prompts.Error(core::kAppTitle, refusal.message);
     else
-        prompts.Information(parent, AppTitle(), text);
+        prompts.Information(core::kAppTitle, refusal.message);
 }
 
-void ShowOpenFailure(IPrompts& prompts, QWidget* parent, const QString& path) {
-    prompts.Error(parent, AppTitle(), QStringLiteral("Cannot open file ") + path);
+void ShowOpenFailure(core::IPrompts& prompts, const std::string& path) {
+    prompts.Error(core::kAppTitle, "Cannot open file " + path);
 }
 
-void ShowWriteFailure(IPrompts& prompts, QWidget* parent, const core::FileWriteResult& result) {
-    prompts.Error(parent, AppTitle(), QString::fromStdString(result.Message()));
+void ShowWriteFailure(core::IPrompts& prompts, const core::FileWriteResult& result) {
+    prompts.Error(core::kAppTitle, result.Message());
 }
 
 std::string LocalPath(const QString& path) {

@@ -2,11 +2,11 @@
 // graph windows: the dialogs' options, the replace question, refusals and failed writes.
 #pragma once
 
-#include "ui/prompts/prompts.h"
+#include "core/common/prompts.h"
 
+#include <QString>
 #include <string>
-
-class QWidget;
+#include <string_view>
 
 namespace core {
 struct FileRefusal;
@@ -17,22 +17,22 @@ namespace ui {
 
 /// The open or save dialog of a text file: `title`, default extension "txt", the filter
 /// "TXT (*.txt)|*.txt|all (*.*)|*.*" with its first entry selected, no preset name.
-FileDialogOptions TextFileDialog(const QString& title);
+core::FileDialogOptions TextFileDialog(std::string_view title);
 
 /// True when the save may go on: `path` does not exist, or the answer to
 /// "Файл существует, заменить?" (OK and Cancel, empty caption) was OK.
-bool ConfirmReplace(IPrompts& prompts, QWidget* parent, const QString& path);
+bool ConfirmReplace(core::IPrompts& prompts, const std::string& path);
 
 /// A refused file: a notice in an information box, a conversion error in the application's
 /// error box, both captioned with the application's title.
-void ShowFileRefusal(IPrompts& prompts, QWidget* parent, const core::FileRefusal& refusal);
+void ShowFileRefusal(core::IPrompts& prompts, const core::FileRefusal& refusal);
 
 /// A file that could not be read: "Cannot open file <path>" in the application's error box.
-void ShowOpenFailure(IPrompts& prompts, QWidget* parent, const QString& path);
+void ShowOpenFailure(core::IPrompts& prompts, const std::string& path);
 
 /// A failed write (the earlier file is intact): "Cannot create file <path>" and, on the line
 /// below, the reason in the application's error box.
-void ShowWriteFailure(IPrompts& prompts, QWidget* parent, const core::FileWriteResult& result);
+void ShowWriteFailure(core::IPrompts& prompts, const core::FileWriteResult& result);
 
 /// The path as the file system takes it.
 std::string LocalPath(const QString& path);

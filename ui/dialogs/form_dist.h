@@ -11,7 +11,8 @@ class TFormDist final : public ParamDialog {
     Q_OBJECT
 public:
     /// `storeDist` writes an accepted distance (metres) back into the main window.
-    TFormDist(IPrompts& prompts, std::function<void(float)> storeDist, QWidget* parent = nullptr);
+    TFormDist(core::IPrompts& prompts, std::function<void(float)> storeDist,
+              QWidget* parent = nullptr);
 
     QLineEdit* eDist;
 

@@ -12,7 +12,7 @@ class TFormTime final : public ParamDialog {
     Q_OBJECT
 public:
     /// `storePeriod` writes an accepted period (seconds) back into the main window.
-    TFormTime(IPrompts& prompts, std::function<void(std::uint16_t)> storePeriod,
+    TFormTime(core::IPrompts& prompts, std::function<void(std::uint16_t)> storePeriod,
               QWidget* parent = nullptr);
 
     QLineEdit* ePeriod;

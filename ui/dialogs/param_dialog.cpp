@@ -1,8 +1,8 @@
 // The common frame of the distance and period dialogs.
 #include "ui/dialogs/param_dialog.h"
 
+#include "core/common/prompts.h"
 #include "ui/common/form_style.h"
-#include "ui/prompts/prompts.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,7 +10,7 @@
 
 namespace ui {
 
-ParamDialog::ParamDialog(IPrompts& prompts, const QString& line1, const QString& line2,
+ParamDialog::ParamDialog(core::IPrompts& prompts, const QString& line1, const QString& line2,
                          const QString& editName, int maxLength, const QString& text,
                          QWidget* parent)
     : QDialog(parent), m_prompts(prompts) {
@@ -51,11 +51,11 @@ bool ParamDialog::Judge(core::EntryVerdict verdict, const std::string& message,
     case core::EntryVerdict::Accepted:
         return true;
     case core::EntryVerdict::NotANumber:
-        m_prompts.Error(this, QStringLiteral("Error"), QString::fromStdString(message));
+        m_prompts.Error("Error", message);
         return false;
     case core::EntryVerdict::TooLarge:
     case core::EntryVerdict::TooSmall:
-        m_prompts.Information(this, AppTitle(), QString::fromStdString(message));
+        m_prompts.Information(core::kAppTitle, message);
         m_edit->setText(QString::fromStdString(corrected));
         return false;
     }

@@ -11,9 +11,11 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace ui {
-
+namespace core {
 class IPrompts;
+}
+
+namespace ui {
 
 class ParamDialog : public QDialog {
     Q_OBJECT
@@ -24,7 +26,7 @@ public:
 
 protected:
     /// `editName` and `maxLength` describe the edit field, `text` its text in the form.
-    ParamDialog(IPrompts& prompts, const QString& line1, const QString& line2,
+    ParamDialog(core::IPrompts& prompts, const QString& line1, const QString& line2,
                 const QString& editName, int maxLength, const QString& text, QWidget* parent);
     /// Validates the field; stores and accepts, or tells the user and stays open.
     virtual void bOkClick() = 0;
@@ -38,7 +40,7 @@ protected:
     bool Judge(core::EntryVerdict verdict, const std::string& message,
                const std::string& corrected);
 
-    IPrompts& m_prompts;
+    core::IPrompts& m_prompts;
 
 private:
     QLineEdit* m_edit;

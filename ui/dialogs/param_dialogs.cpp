@@ -7,7 +7,7 @@
 
 namespace ui {
 
-TFormDist::TFormDist(IPrompts& prompts, std::function<void(float)> storeDist, QWidget* parent)
+TFormDist::TFormDist(core::IPrompts& prompts, std::function<void(float)> storeDist, QWidget* parent)
     : ParamDialog(prompts, QStringLiteral("Длина зоны"), QStringLiteral("измерения,  м"),
                   QStringLiteral("eDist"), 5, QStringLiteral("1,0"), parent),
       eDist(Edit()), m_storeDist(std::move(storeDist)) {
@@ -22,7 +22,7 @@ void TFormDist::bOkClick() {
     }
 }
 
-TFormTime::TFormTime(IPrompts& prompts, std::function<void(std::uint16_t)> storePeriod,
+TFormTime::TFormTime(core::IPrompts& prompts, std::function<void(std::uint16_t)> storePeriod,
                      QWidget* parent)
     : ParamDialog(prompts, QStringLiteral("Период опроса"), QStringLiteral("ВЕЛС-5,   сек."),
                   QStringLiteral("ePeriod"), 2, QStringLiteral("1"), parent),

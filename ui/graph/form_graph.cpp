@@ -45,7 +45,8 @@ QAction* AddAction(QMenu* menu, const char* name, const QString& text, int tag =
 
 } // namespace
 
-TFormGraph::TFormGraph(IPrompts& prompts, const core::MeasurementSession& session, QWidget* parent)
+TFormGraph::TFormGraph(core::IPrompts& prompts, const core::MeasurementSession& session,
+                       QWidget* parent)
     : QMainWindow(parent), m_prompts(prompts), m_session(session),
       m_logNumber(session.LogNumber()) {
     setObjectName(QStringLiteral("FormGraph"));

@@ -23,13 +23,13 @@ class QToolBar;
 class QToolButton;
 
 namespace core {
+class IPrompts;
 class MeasurementSession;
 struct ZoomStep;
 } // namespace core
 
 namespace ui {
 
-class IPrompts;
 class PictureBox;
 class SessionSignals;
 
@@ -41,7 +41,7 @@ public:
 
     /// Reads the record log and parameters of `session` (owned by the main window, which
     /// outlives this window). GUI thread only.
-    TFormGraph(IPrompts& prompts, const core::MeasurementSession& session,
+    TFormGraph(core::IPrompts& prompts, const core::MeasurementSession& session,
                QWidget* parent = nullptr);
     ~TFormGraph() override;
 
@@ -179,7 +179,7 @@ private:
     void RedrawWhileVisible();
     void ShowElapsedTime(const QString& text);
 
-    IPrompts& m_prompts;
+    core::IPrompts& m_prompts;
     const core::MeasurementSession& m_session;
     core::GraphPlot m_plot;
     core::PaintList m_paint;

@@ -1,12 +1,12 @@
 // The graph window's view handlers: time and value zoom, scale and overlay choice, saving the
 // picture and choosing the colours.
+#include "core/common/prompts.h"
 #include "core/files/atomic_file.h"
 #include "core/graph/graph_controls.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
 #include "ui/paint/graph_painter.h"
 #include "ui/paint/paint_style.h"
-#include "ui/prompts/prompts.h"
 
 #include <QAction>
 #include <QFile>
@@ -91,30 +91,33 @@ void TFormGraph::sbTP2Click(int tag) {
 
 void TFormGraph::mSaveClick() {
     const QImage copy = iImg.copy();
-    FileDialogOptions options;
-    options.title = QStringLiteral("Сохранить график");
-    options.defaultSuffix = QStringLiteral("bmp");
-    options.filter = QStringLiteral("BMP (*.bmp)|*.bmp|all (*.*)|*.*");
-    const std::optional<QString> name = m_prompts.SaveFileName(this, options);
+    core::FileDialogOptions options;
+    options.title = "Сохранить график";
+    options.defaultSuffix = "bmp";
+    options.filter = "BMP (*.bmp)|*.bmp|all (*.*)|*.*";
+    const std::optional<std::string> name = m_prompts.SaveFileName(options);
     if (!name)
         return;
-    if (QFileInfo::exists(*name) &&
-        m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
-                           PromptButtons::OkCancel) != PromptAnswer::Ok)
+    if (QFileInfo::exists(QFile::decodeName(name->c_str())) &&
+        m_prompts.Question({}, "Файл существует, заменить?", core::PromptButtons::OkCancel) !=
+            core::PromptAnswer::Ok)
         return;
     const QByteArray bytes = EncodeBmp(copy);
-    const core::FileWriteResult written = core::WriteFileAtomically(
-        QFile::encodeName(*name).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    const core::FileWriteResult written =
+        core::WriteFileAtomically(*name, std::string_view(bytes.constData(), bytes.size()));
     if (!written)
-        m_prompts.Error(this, AppTitle(), QString::fromStdString(written.Message()));
+        m_prompts.Error(core::kAppTitle, written.Message());
 }
 
 void TFormGraph::ChooseColour(std::uint32_t& field) {
-    const std::optional<QColor> colour = m_prompts.ChooseColour(this, m_dialogColour);
-    if (!colour)
+    const core::Rgb initial{static_cast<std::uint8_t>(m_dialogColour.red()),
+                            static_cast<std::uint8_t>(m_dialogColour.green()),
+                            static_cast<std::uint8_t>(m_dialogColour.blue())};
+    const std::optional<core::Rgb> chosen = m_prompts.ChooseColour(initial);
+    if (!chosen)
         return;
-    m_dialogColour = *colour;
-    field = BgrFromColour(*colour);
+    m_dialogColour = QColor(chosen->red, chosen->green, chosen->blue);
+    field = BgrFromColour(m_dialogColour);
     RedrawGraph();
 }
 

@@ -1,10 +1,11 @@
 // The graph window's "Отчёт…": the test report of the log on screen as a PDF.
 #include "core/common/date_time.h"
+#include "core/common/prompts.h"
 #include "core/fire/fire_report.h"
 #include "core/session/measurement_session.h"
+#include "ui/common/utf8.h"
 #include "ui/graph/form_graph.h"
 #include "ui/paint/report_pdf.h"
-#include "ui/prompts/prompts.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -47,23 +48,26 @@ core::ReportSource SourceOf(const core::MeasurementSession& session) {
 } // namespace
 
 void TFormGraph::miReportClick() {
-    FileDialogOptions options;
-    options.title = QStringLiteral("Отчёт");
-    options.defaultSuffix = QStringLiteral("pdf");
-    options.filter = QStringLiteral("PDF (*.pdf)|*.pdf|all (*.*)|*.*");
-    options.fileName = DefaultReportName(core::LogStartOf(Records(m_session)));
-    const std::optional<QString> name = m_prompts.SaveFileName(this, options);
-    if (!name || (QFileInfo::exists(*name) &&
-                  m_prompts.Question(this, QString(), QStringLiteral("Файл существует, заменить?"),
-                                     PromptButtons::OkCancel) != PromptAnswer::Ok))
+    core::FileDialogOptions options;
+    options.title = "Отчёт";
+    options.defaultSuffix = "pdf";
+    options.filter = "PDF (*.pdf)|*.pdf|all (*.*)|*.*";
+    options.fileName = Utf8(DefaultReportName(core::LogStartOf(Records(m_session))));
+    const std::optional<std::string> chosen = m_prompts.SaveFileName(options);
+    if (!chosen)
+        return;
+    const QString name = QText(*chosen);
+    if (QFileInfo::exists(name) &&
+        m_prompts.Question({}, "Файл существует, заменить?", core::PromptButtons::OkCancel) !=
+            core::PromptAnswer::Ok)
         return;
     // Taken after the dialogs, so records written while they were open are in the report. A
     // full log takes about a second: the wait cursor says the program is busy.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const ReportWrite written = WriteTestReport(*name, SourceOf(m_session));
+    const ReportWrite written = WriteTestReport(name, SourceOf(m_session));
     QGuiApplication::restoreOverrideCursor();
     if (!written)
-        m_prompts.Error(this, AppTitle(), written.Message());
+        m_prompts.Error(core::kAppTitle, Utf8(written.Message()));
 }
 
 } // namespace ui

@@ -3,21 +3,20 @@
 #include "core/files/template_file.h"
 #include "ui/common/file_prompts.h"
 #include "ui/graph/form_graph.h"
-#include "ui/prompts/prompts.h"
 
 #include <QToolButton>
 
 namespace ui {
 
 void TFormGraph::miLoadTemplClick() {
-    const std::optional<QString> path =
-        m_prompts.OpenFileName(this, TextFileDialog(QStringLiteral("Загрузить шаблон")));
+    const std::optional<std::string> path =
+        m_prompts.OpenFileName(TextFileDialog("Загрузить шаблон"));
     if (!path)
         return;
-    Template.TemplFile = path->toStdString();
+    Template.TemplFile = *path;
     std::string bytes;
-    if (!core::ReadWholeFile(LocalPath(*path), bytes, core::read_limit::kTable)) {
-        ShowOpenFailure(m_prompts, this, *path);
+    if (!core::ReadWholeFile(*path, bytes, core::read_limit::kTable)) {
+        ShowOpenFailure(m_prompts, *path);
         return;
     }
     // Parsed whole before the store changes: a refused file leaves the points and NTempl.
@@ -26,7 +25,7 @@ void TFormGraph::miLoadTemplClick() {
         // The file name is forgotten after a refusal, but kept after a conversion error.
         if (load.refusal->kind == core::FileRefusal::Kind::Notice)
             Template.TemplFile.clear();
-        ShowFileRefusal(m_prompts, this, *load.refusal);
+        ShowFileRefusal(m_prompts, *load.refusal);
         return;
     }
     core::ApplyTemplateLoad(load, Template);

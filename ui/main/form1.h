@@ -25,10 +25,12 @@ namespace comm {
 class TVaComm;
 }
 
+namespace core {
+class IPrompts;
+}
+
 namespace ui {
 
-class CorePrompts;
-class IPrompts;
 class QtMainThread;
 class SessionSignals;
 class TFormAbout;
@@ -59,7 +61,7 @@ public:
     /// the journal core::JournalDir(core::DefaultDataHome()). At the first showing, after the
     /// settings are read, old saved journals are cleaned up and each unfinished journal is
     /// offered for recovery once.
-    TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
+    TForm1(core::IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
            QWidget* parent = nullptr);
     ~TForm1() override;
 
@@ -225,11 +227,10 @@ private:
     /// false: the user chose to quit.
     bool AskAboutOtherCopies();
 
-    IPrompts& m_prompts;
+    core::IPrompts& m_prompts;
     const core::IClock& m_clock;
     comm::PortMap m_portMap;
     std::unique_ptr<core::MeasurementSession> m_session;
-    std::unique_ptr<CorePrompts> m_sessionPrompts;
     std::unique_ptr<SessionSignals> m_signals;
     std::shared_ptr<QtMainThread> m_mainThread;
     std::unique_ptr<comm::TVaComm> MyCOM;

@@ -1,8 +1,10 @@
 // The main window's commands: recording switch, restart, window toggles, dialogs, help,
 // exit and the timers; the session's notices.
 #include "core/common/format.h"
+#include "core/common/prompts.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
+#include "ui/common/utf8.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
@@ -11,7 +13,6 @@
 #include "ui/main/form1.h"
 #include "ui/main/help.h"
 #include "ui/main/session_signals.h"
-#include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
 
@@ -111,13 +112,14 @@ void TForm1::N24Click() {
         ManualFolders(QDir::currentPath(), QCoreApplication::applicationDirPath());
     const QString manual = FindManual(folders);
     if (manual.isEmpty()) {
-        m_prompts.Information(this, AppTitle(), ManualMissingText(folders));
+        m_prompts.Information(core::kAppTitle, Utf8(ManualMissingText(folders)));
         return;
     }
     // The desktop's own opening reports success as soon as its opener has started; the
     // opener's exit status tells whether a viewer took the document.
-    OpenDocument(this, m_documentOpener, manual,
-                 [this, manual] { m_prompts.Information(this, AppTitle(), NoViewerText(manual)); });
+    OpenDocument(this, m_documentOpener, manual, [this, manual] {
+        m_prompts.Information(core::kAppTitle, Utf8(NoViewerText(manual)));
+    });
 }
 
 void TForm1::N10Click() {
@@ -133,9 +135,9 @@ void TForm1::ShowNotice(core::SessionNotice kind, const QString& text) {
     // inside it.
     QTimer::singleShot(0, this, [this, kind, text] {
         if (kind == core::SessionNotice::LogFull)
-            m_prompts.Information(this, AppTitle(), text);
+            m_prompts.Information(core::kAppTitle, Utf8(text));
         else
-            m_prompts.Error(this, AppTitle(), text);
+            m_prompts.Error(core::kAppTitle, Utf8(text));
     });
 }
 

@@ -1,9 +1,9 @@
 // The main window's first showing: the question when another copy of the program runs, the
 // clean-up of old saved journals and the offer to open a journal the program left unfinished.
+#include "core/common/prompts.h"
 #include "core/journal/journal_store.h"
 #include "core/session/running_copies.h"
 #include "ui/main/form1.h"
-#include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 
 #include <QFile>
@@ -17,9 +17,8 @@ bool TForm1::AskAboutOtherCopies() {
         core::OtherRunningCopies(m_runningDir, m_copy.Name());
     if (others.empty())
         return true;
-    return m_prompts.Question(this, AppTitle(),
-                              QString::fromStdString(core::OtherCopiesQuestion(others)),
-                              PromptButtons::YesNo) == PromptAnswer::Yes;
+    return m_prompts.Question(core::kAppTitle, core::OtherCopiesQuestion(others),
+                              core::PromptButtons::YesNo) == core::PromptAnswer::Yes;
 }
 
 void TForm1::TendJournals() {
@@ -30,13 +29,12 @@ void TForm1::TendJournals() {
          core::JournalsToOffer(core::ListJournals(m_journalDir))) {
         if (!m_windows.tabl || m_session->PortOpen())
             return; // a port is open: nothing may be loaded now
-        const PromptAnswer answer = m_prompts.Question(
-            this, AppTitle(), QString::fromStdString(core::RecoveryQuestion(journal)),
-            PromptButtons::YesNo);
+        const core::PromptAnswer answer = m_prompts.Question(
+            core::kAppTitle, core::RecoveryQuestion(journal), core::PromptButtons::YesNo);
         // Offered once either way; a marks file that cannot be written means it is asked
         // again at the next start, which loses nothing.
         (void)core::MarkJournalOffered(journal.path);
-        if (answer == PromptAnswer::Yes) {
+        if (answer == core::PromptAnswer::Yes) {
             // Shown first: each showing of the table window starts with an empty list.
             m_windows.tabl->show();
             m_windows.tabl->LoadTableFile(QFile::decodeName(journal.path.c_str()), true);

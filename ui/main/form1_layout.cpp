@@ -8,7 +8,6 @@
 #include "ui/main/qt_main_thread.h"
 #include "ui/main/session_signals.h"
 #include "ui/paint/glyphs.h"
-#include "ui/prompts/core_prompts.h"
 #include "vels5_version.h"
 
 #include <QActionGroup>
@@ -50,10 +49,10 @@ QAction* AddItem(QMenu* menu, const char* name, const QString& text) {
 
 } // namespace
 
-TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap, QWidget* parent)
+TForm1::TForm1(core::IPrompts& prompts, const core::IClock& clock, comm::PortMap portMap,
+               QWidget* parent)
     : QMainWindow(parent), m_prompts(prompts), m_clock(clock), m_portMap(std::move(portMap)),
       m_session(std::make_unique<core::MeasurementSession>(clock)),
-      m_sessionPrompts(std::make_unique<CorePrompts>(prompts, this)),
       m_signals(std::make_unique<SessionSignals>(*m_session)),
       m_mainThread(std::make_shared<QtMainThread>()),
       m_settingsPath(core::SettingsPath(comm::DefaultConfigDir())),
@@ -61,7 +60,7 @@ TForm1::TForm1(IPrompts& prompts, const core::IClock& clock, comm::PortMap portM
       m_runningDir(core::RunningDir(core::DefaultDataHome())) {
     setObjectName(QStringLiteral("Form1"));
     m_session->SetJournal(m_journalDir);
-    m_session->SetPrompts(m_sessionPrompts.get());
+    m_session->SetPrompts(&m_prompts);
     ConnectSession();
     setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));
     setFont(FormFont());

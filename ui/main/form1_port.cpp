@@ -2,10 +2,11 @@
 // received bytes and a vanished device.
 #include "comm/port/port.h"
 #include "comm/va_comm.h"
+#include "core/common/prompts.h"
+#include "ui/common/utf8.h"
 #include "ui/main/form1.h"
 #include "ui/main/help.h"
 #include "ui/main/qt_main_thread.h"
-#include "ui/prompts/prompts.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -129,7 +130,7 @@ void TForm1::OpenPort(int n) {
         if (comm::port::IsAccessDenied(error.Code()))
             text += QLatin1Char('\n') + AccessHint(m_portMap.Resolve(name).value_or(name),
                                                    qEnvironmentVariable("USER"));
-        m_prompts.Error(this, QStringLiteral("Error"), text);
+        m_prompts.Error("Error", Utf8(text));
         if (item)
             item->setChecked(false);
         ShowPortClosed(); // no port is open now: "Выкл" is the checked item
@@ -189,8 +190,7 @@ void TForm1::MyCOMDeviceLost(const std::string& portName) {
                                         "Подключите его и выберите порт снова.")
                              .arg(QString::fromStdString(portName));
     // Shown after the serial event has been handled, so the event thread is not held.
-    QTimer::singleShot(0, this,
-                       [this, text] { m_prompts.Error(this, QStringLiteral("Error"), text); });
+    QTimer::singleShot(0, this, [this, text] { m_prompts.Error("Error", Utf8(text)); });
 }
 
 void TForm1::SendFrame(const QByteArray& frame) {
@@ -200,8 +200,7 @@ void TForm1::SendFrame(const QByteArray& frame) {
         // The frame could not be queued ("Output buffer is full"): told, and the restart
         // goes on without it.
         const QString text = QString::fromStdString(error.Message());
-        QTimer::singleShot(0, this,
-                           [this, text] { m_prompts.Error(this, QStringLiteral("Error"), text); });
+        QTimer::singleShot(0, this, [this, text] { m_prompts.Error("Error", Utf8(text)); });
     }
 }
 

@@ -1,12 +1,12 @@
 // The main window's lifecycle around the settings file: load at the first showing, save at
 // closing, and the desktop check that keeps the table and graph windows reachable.
 #include "comm/va_comm.h"
+#include "core/common/prompts.h"
 #include "core/files/atomic_file.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/graph/form_graph.h"
 #include "ui/main/form1.h"
-#include "ui/prompts/prompts.h"
 #include "ui/table/form_tabl.h"
 
 #include <QCloseEvent>
@@ -106,7 +106,7 @@ bool TForm1::LoadSettings() {
     if (m_windows.tabl)
         m_session->SetRowFormat(m_windows.tabl->View);
     if (load.failedRow != 0) {
-        m_prompts.Error(this, AppTitle(), QString::fromStdString(load.error));
+        m_prompts.Error(core::kAppTitle, load.error);
         return false;
     }
     if (m_windows.graph && m_windows.graph->isVisible())
@@ -121,7 +121,7 @@ bool TForm1::SaveSettings() {
     const core::FileWriteResult written = core::WriteFileAtomically(m_settingsPath, bytes);
     if (written)
         return true;
-    m_prompts.Error(this, AppTitle(), QString::fromStdString(written.Message()));
+    m_prompts.Error(core::kAppTitle, written.Message());
     return false;
 }
 

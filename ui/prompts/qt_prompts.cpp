@@ -1,16 +1,23 @@
 // Qt implementation of the prompts: message boxes and non-native file and colour dialogs.
 #include "ui/prompts/qt_prompts.h"
 
+#include "ui/common/utf8.h"
+
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
 namespace ui {
+namespace {
 
-QString AppTitle() {
-    return QString::fromUtf8(core::kAppTitle.data(),
-                             static_cast<qsizetype>(core::kAppTitle.size()));
+std::optional<std::string> Run(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return Utf8(dialog.selectedFiles().constFirst());
 }
+
+} // namespace
 
 QStringList QtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
@@ -27,18 +34,27 @@ QStringList QtNameFilters(const QString& filter) {
     return filters;
 }
 
-void QtPrompts::Information(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+QWidget* QtPrompts::Parent() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+void QtPrompts::Information(std::string_view caption, std::string_view text) {
+    QMessageBox box(QMessageBox::Information, QText(caption), QText(text), QMessageBox::Ok,
+                    Parent());
     box.exec();
 }
 
-void QtPrompts::Error(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok, parent);
+void QtPrompts::Error(std::string_view caption, std::string_view text) {
+    QMessageBox box(QMessageBox::Critical, QText(caption), QText(text), QMessageBox::Ok, Parent());
     box.exec();
 }
 
-PromptAnswer QtPrompts::Question(QWidget* parent, const QString& caption, const QString& text,
-                                 PromptButtons buttons) {
+core::PromptAnswer QtPrompts::Question(std::string_view caption, std::string_view text,
+                                       core::PromptButtons buttons) {
+    using core::PromptAnswer;
+    using core::PromptButtons;
     QMessageBox::StandardButtons set = QMessageBox::Ok;
     switch (buttons) {
     case PromptButtons::Ok:
@@ -53,7 +69,7 @@ PromptAnswer QtPrompts::Question(QWidget* parent, const QString& caption, const 
         set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
         break;
     }
-    QMessageBox box(QMessageBox::Question, caption, text, set, parent);
+    QMessageBox box(QMessageBox::Question, QText(caption), QText(text), set, Parent());
     switch (box.exec()) {
     case QMessageBox::Ok:
         return PromptAnswer::Ok;
@@ -66,45 +82,44 @@ PromptAnswer QtPrompts::Question(QWidget* parent, const QString& caption, const 
     }
 }
 
-void QtPrompts::ConfigureFileDialog(QFileDialog& dialog, const FileDialogOptions& options,
+void QtPrompts::ConfigureFileDialog(QFileDialog& dialog, const core::FileDialogOptions& options,
                                     bool save) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setWindowTitle(options.title);
-    const QStringList filters = QtNameFilters(options.filter);
+    dialog.setWindowTitle(QText(options.title));
+    const QStringList filters = QtNameFilters(QText(options.filter));
     dialog.setNameFilters(filters);
     if (options.filterIndex >= 1 && options.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[options.filterIndex - 1]);
-    dialog.setDefaultSuffix(options.defaultSuffix);
+    dialog.setDefaultSuffix(QText(options.defaultSuffix));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The callers ask "Файл существует, заменить?" themselves, with their own buttons.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, save);
-    if (!options.fileName.isEmpty())
-        dialog.selectFile(options.fileName);
+    if (!options.fileName.empty())
+        dialog.selectFile(QText(options.fileName));
 }
 
-std::optional<QString> QtPrompts::OpenFileName(QWidget* parent, const FileDialogOptions& options) {
-    QFileDialog dialog(parent);
+std::optional<std::string> QtPrompts::OpenFileName(const core::FileDialogOptions& options) {
+    QFileDialog dialog(Parent());
     ConfigureFileDialog(dialog, options, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return Run(dialog);
 }
 
-std::optional<QString> QtPrompts::SaveFileName(QWidget* parent, const FileDialogOptions& options) {
-    QFileDialog dialog(parent);
+std::optional<std::string> QtPrompts::SaveFileName(const core::FileDialogOptions& options) {
+    QFileDialog dialog(Parent());
     ConfigureFileDialog(dialog, options, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return Run(dialog);
 }
 
-std::optional<QColor> QtPrompts::ChooseColour(QWidget* parent, const QColor& initial) {
+std::optional<core::Rgb> QtPrompts::ChooseColour(core::Rgb initial) {
     const QColor colour =
-        QColorDialog::getColor(initial, parent, QString(), QColorDialog::DontUseNativeDialog);
+        QColorDialog::getColor(QColor(initial.red, initial.green, initial.blue), Parent(),
+                               QString(), QColorDialog::DontUseNativeDialog);
     if (!colour.isValid())
         return std::nullopt;
-    return colour;
+    return core::Rgb{static_cast<std::uint8_t>(colour.red()),
+                     static_cast<std::uint8_t>(colour.green()),
+                     static_cast<std::uint8_t>(colour.blue())};
 }
 
 } // namespace ui

@@ -1,25 +1,38 @@
 // The program's prompts: Qt message boxes and Qt's own (non-native) file and colour dialogs.
 #pragma once
 
-#include "ui/prompts/prompts.h"
+#include "core/common/prompts.h"
+
+#include <QString>
+#include <QStringList>
 
 class QFileDialog;
+class QWidget;
 
 namespace ui {
 
-class QtPrompts final : public IPrompts {
+/// core::IPrompts with modal Qt boxes. Each box is placed over the active modal dialog, or
+/// else over the active window (none: a top-level box).
+class QtPrompts final : public core::IPrompts {
 public:
-    void Information(QWidget* parent, const QString& caption, const QString& text) override;
-    void Error(QWidget* parent, const QString& caption, const QString& text) override;
-    PromptAnswer Question(QWidget* parent, const QString& caption, const QString& text,
-                          PromptButtons buttons) override;
-    std::optional<QString> OpenFileName(QWidget* parent, const FileDialogOptions& options) override;
-    std::optional<QString> SaveFileName(QWidget* parent, const FileDialogOptions& options) override;
-    std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) override;
+    void Information(std::string_view caption, std::string_view text) override;
+    void Error(std::string_view caption, std::string_view text) override;
+    core::PromptAnswer Question(std::string_view caption, std::string_view text,
+                                core::PromptButtons buttons) override;
+    std::optional<std::string> OpenFileName(const core::FileDialogOptions& options) override;
+    std::optional<std::string> SaveFileName(const core::FileDialogOptions& options) override;
+    std::optional<core::Rgb> ChooseColour(core::Rgb initial) override;
 
     /// Sets title, filters, suffix, preset name and mode of `dialog` as `options` say.
-    static void ConfigureFileDialog(QFileDialog& dialog, const FileDialogOptions& options,
+    static void ConfigureFileDialog(QFileDialog& dialog, const core::FileDialogOptions& options,
                                     bool save);
+
+private:
+    static QWidget* Parent();
 };
+
+/// Qt name filters from a "description|patterns|..." filter; a description without its
+/// patterns in parentheses gets them appended, patterns separated by ";" become spaces.
+QStringList QtNameFilters(const QString& filter);
 
 } // namespace ui

@@ -3,11 +3,12 @@
 
 #include "core/common/date_time.h"
 #include "core/common/format.h"
+#include "core/common/prompts.h"
 #include "core/journal/journal_store.h"
 #include "core/session/measurement_session.h"
 #include "ui/common/file_prompts.h"
 #include "ui/common/form_style.h"
-#include "ui/prompts/prompts.h"
+#include "ui/common/utf8.h"
 #include "ui/table/form_tabl.h"
 
 #include <QFile>
@@ -46,7 +47,7 @@ QStringList RowTexts(const core::JournalEntry& j) {
 
 } // namespace
 
-TFormJournals::TFormJournals(IPrompts& prompts, TFormTabl& table,
+TFormJournals::TFormJournals(core::IPrompts& prompts, TFormTabl& table,
                              const core::MeasurementSession& session, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), m_table(table), m_session(session) {
     setObjectName(QStringLiteral("FormJournals"));
@@ -134,11 +135,12 @@ void TFormJournals::bbDeleteClick() {
         QStringLiteral("Удалить журнал испытания от %1 (%2)?")
             .arg(QString::fromStdString(core::JournalStartText(journal->startTime)),
                  QString::fromStdString(journal->name));
-    if (m_prompts.Question(this, AppTitle(), question, PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (m_prompts.Question(core::kAppTitle, Utf8(question), core::PromptButtons::YesNo) !=
+        core::PromptAnswer::Yes)
         return;
     const core::FileWriteResult removed = core::DeleteJournal(journal->path);
     if (!removed)
-        ShowWriteFailure(m_prompts, this, removed);
+        ShowWriteFailure(m_prompts, removed);
     Refresh();
 }
 

@@ -10,12 +10,12 @@ class QPushButton;
 class QTableWidget;
 
 namespace core {
+class IPrompts;
 class MeasurementSession;
-}
+} // namespace core
 
 namespace ui {
 
-class IPrompts;
 class TFormTabl;
 
 /// Lists the journals of the table window's journal folder, newest first: start, duration,
@@ -25,8 +25,8 @@ class TFormTabl;
 class TFormJournals final : public QDialog {
     Q_OBJECT
 public:
-    TFormJournals(IPrompts& prompts, TFormTabl& table, const core::MeasurementSession& session,
-                  QWidget* parent = nullptr);
+    TFormJournals(core::IPrompts& prompts, TFormTabl& table,
+                  const core::MeasurementSession& session, QWidget* parent = nullptr);
 
     QTableWidget* sgJournals;
     QPushButton* bbOpen;
@@ -44,7 +44,7 @@ public:
 private:
     void UpdateButtons();
 
-    IPrompts& m_prompts;
+    core::IPrompts& m_prompts;
     TFormTabl& m_table;
     const core::MeasurementSession& m_session;
     std::vector<core::JournalEntry> m_journals;

@@ -33,7 +33,7 @@ int PositionAfterErase(const std::vector<int>& selected, int row) {
 
 } // namespace
 
-TFormTabl::TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidget* parent)
+TFormTabl::TFormTabl(core::IPrompts& prompts, core::MeasurementSession& session, QWidget* parent)
     : QMainWindow(parent), m_prompts(prompts), m_session(session) {
     setObjectName(QStringLiteral("FormTabl"));
     setWindowTitle(QStringLiteral("Таблица"));

@@ -15,12 +15,12 @@ class QToolBar;
 class QToolButton;
 
 namespace core {
+class IPrompts;
 class MeasurementSession;
-}
+} // namespace core
 
 namespace ui {
 
-class IPrompts;
 class SessionSignals;
 
 class TFormTabl final : public QMainWindow {
@@ -28,7 +28,8 @@ class TFormTabl final : public QMainWindow {
 public:
     /// Reads the distance of `session` and reads and, when a table file is loaded, replaces
     /// its record log (owned by the main window, which outlives this window). GUI thread only.
-    TFormTabl(IPrompts& prompts, core::MeasurementSession& session, QWidget* parent = nullptr);
+    TFormTabl(core::IPrompts& prompts, core::MeasurementSession& session,
+              QWidget* parent = nullptr);
 
     /// Follows the session from now on: while visible, a row per new record and the "Ti="
     /// label; visible or not, an emptied list when the log is emptied and the load controls
@@ -147,7 +148,7 @@ private:
     void ShowElapsedTime(const QString& text);
     void ShowPortState();
 
-    IPrompts& m_prompts;
+    core::IPrompts& m_prompts;
     core::MeasurementSession& m_session;
     core::TableRows m_rows;
     std::uint32_t m_tableFileLog = 0; ///< the log generation TableFileName was chosen for

@@ -6,7 +6,7 @@
 #include "core/journal/journal_store.h"
 #include "core/session/measurement_session.h"
 #include "ui/common/file_prompts.h"
-#include "ui/prompts/prompts.h"
+#include "ui/common/utf8.h"
 #include "ui/table/form_journals.h"
 #include "ui/table/form_tabl.h"
 
@@ -18,15 +18,11 @@ namespace ui {
 namespace {
 
 // Writes the file atomically; a failure leaves any earlier file intact and is told.
-bool Write(IPrompts& prompts, QWidget* parent, const QString& path, const std::string& bytes) {
-    const core::FileWriteResult written = core::WriteFileAtomically(LocalPath(path), bytes);
+bool Write(core::IPrompts& prompts, const std::string& path, const std::string& bytes) {
+    const core::FileWriteResult written = core::WriteFileAtomically(path, bytes);
     if (!written)
-        ShowWriteFailure(prompts, parent, written);
+        ShowWriteFailure(prompts, written);
     return written.ok;
-}
-
-QString Text(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 } // namespace
@@ -45,16 +41,16 @@ void TFormTabl::miSaveTemplClick() {
 }
 
 void TFormTabl::bbLoadTabClick() {
-    const std::optional<QString> path =
-        m_prompts.OpenFileName(this, TextFileDialog(QStringLiteral("Открыть таблицу")));
+    const std::optional<std::string> path =
+        m_prompts.OpenFileName(TextFileDialog("Открыть таблицу"));
     if (path)
-        LoadTableFile(*path);
+        LoadTableFile(QText(*path));
 }
 
 bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
     std::string bytes;
     if (!core::ReadWholeFile(LocalPath(path), bytes, core::read_limit::kTable)) {
-        ShowOpenFailure(m_prompts, this, path);
+        ShowOpenFailure(m_prompts, Utf8(path));
         return false;
     }
     // The whole file is parsed before anything changes, so a refused file leaves the log,
@@ -65,7 +61,7 @@ bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
                                          ? core::ReadJournalTable(bytes, View.Delim, View.IsUnit)
                                          : core::ReadTableFile(bytes, View.Delim, View.IsUnit);
     if (!load) {
-        ShowFileRefusal(m_prompts, this, *load.refusal);
+        ShowFileRefusal(m_prompts, *load.refusal);
         return false;
     }
     core::ApplyTableLoad(load, m_session.Log());
@@ -86,9 +82,9 @@ void TFormTabl::LoadMarks(const QString& tablePath) {
                                                                            : nullptr);
     // The log is loaded whatever became of its marks: they are told about, not refused with it.
     if (beside.status == core::MarksBeside::Status::Unreadable)
-        ShowOpenFailure(m_prompts, this, QFile::decodeName(beside.path.c_str()));
+        ShowOpenFailure(m_prompts, Utf8(QFile::decodeName(beside.path.c_str())));
     else if (beside.status == core::MarksBeside::Status::Damaged)
-        m_prompts.Information(this, AppTitle(), QString::fromStdString(beside.load.error));
+        m_prompts.Information(core::kAppTitle, beside.load.error);
 }
 
 void TFormTabl::bbSaveTabClick() {
@@ -104,21 +100,21 @@ void TFormTabl::bbSaveTabClick() {
     // Rows missing (erased, or the window was hidden while records came): the file would lose
     // records that the log still has.
     if (m_rows.RowsOfLog(log) < log.Count() &&
-        m_prompts.Question(this, QString(),
-                           Text(core::rows_text::kPartialSave) + QLatin1Char('\n') + TableFileName,
-                           PromptButtons::OkCancel) != PromptAnswer::Ok)
+        m_prompts.Question({},
+                           std::string(core::rows_text::kPartialSave) + '\n' + Utf8(TableFileName),
+                           core::PromptButtons::OkCancel) != core::PromptAnswer::Ok)
         return;
     WriteRows(TableFileName);
 }
 
 void TFormTabl::bbSaveAsClick() {
-    const std::optional<QString> path =
-        m_prompts.SaveFileName(this, TextFileDialog(QStringLiteral("Сохранить таблицу")));
-    if (!path || !ConfirmReplace(m_prompts, this, *path))
+    const std::optional<std::string> path =
+        m_prompts.SaveFileName(TextFileDialog("Сохранить таблицу"));
+    if (!path || !ConfirmReplace(m_prompts, *path))
         return;
-    TableFileName = *path;
+    TableFileName = QText(*path);
     m_tableFileLog = m_session.Log().Generation();
-    WriteRows(*path);
+    WriteRows(TableFileName);
 }
 
 bool TFormTabl::WriteRows(const QString& path) {
@@ -126,13 +122,13 @@ bool TFormTabl::WriteRows(const QString& path) {
     rows.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i)
         rows.push_back(ListBox1->item(i)->text().toStdString());
-    if (!Write(m_prompts, this, path, core::FormatTableFile(rows)))
+    if (!Write(m_prompts, LocalPath(path), core::FormatTableFile(rows)))
         return false;
     // The fire test's marks beside the table file, which itself stays as it is.
     const core::FileWriteResult marks =
         core::SaveMarksBeside(LocalPath(path), m_session.Test().Marks());
     if (!marks) {
-        ShowWriteFailure(m_prompts, this, marks);
+        ShowWriteFailure(m_prompts, marks);
         return false;
     }
     // Only a file with every record of the log, in order, lets its journal go one day.
@@ -151,7 +147,7 @@ void TFormTabl::bbSaveTemplClick() {
         return;
     const std::vector<int> selected = SelectedRows();
     if (selected.empty()) {
-        m_prompts.Information(this, AppTitle(), Text(core::template_text::kNoSelection));
+        m_prompts.Information(core::kAppTitle, core::template_text::kNoSelection);
         return;
     }
     // Each row names its record: after erasing, hiding and showing, or a log the meter began
@@ -159,17 +155,17 @@ void TFormTabl::bbSaveTemplClick() {
     const std::optional<std::vector<core::MeasurementRecord>> records =
         m_rows.RecordsAt(selected, m_session.Log());
     if (!records) {
-        m_prompts.Information(this, AppTitle(), Text(core::rows_text::kRecordsGone));
+        m_prompts.Information(core::kAppTitle, core::rows_text::kRecordsGone);
         return;
     }
     if (records->size() < 2)
         return;
     const std::string bytes =
         core::FormatTemplateFile(core::FormatTemplateLines(*records, View.Delim, View.IsUnit));
-    const std::optional<QString> path =
-        m_prompts.SaveFileName(this, TextFileDialog(QStringLiteral("Сохранить как шаблон")));
-    if (path && ConfirmReplace(m_prompts, this, *path))
-        Write(m_prompts, this, *path, bytes);
+    const std::optional<std::string> path =
+        m_prompts.SaveFileName(TextFileDialog("Сохранить как шаблон"));
+    if (path && ConfirmReplace(m_prompts, *path))
+        Write(m_prompts, *path, bytes);
 }
 
 } // namespace ui
