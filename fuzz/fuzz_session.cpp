@@ -19,7 +19,11 @@ public:
     core::PromptAnswer Question(std::string_view, std::string_view, core::PromptButtons) override {
         return (flags & 8) ? core::PromptAnswer::Cancel : core::PromptAnswer::No;
     }
-    std::optional<std::string> SaveFileName(const core::SaveDialogOptions&) override {
+    std::optional<std::string> OpenFileName(const core::FileDialogOptions&) override {
+        return std::nullopt;
+    }
+    std::optional<core::Rgb> ChooseColour(core::Rgb) override { return std::nullopt; }
+    std::optional<std::string> SaveFileName(const core::FileDialogOptions&) override {
         return std::nullopt;
     }
 };

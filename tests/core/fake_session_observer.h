@@ -82,7 +82,11 @@ public:
             return core::PromptAnswer::No;
         return a == core::SaveAnswer::Stop ? core::PromptAnswer::Cancel : core::PromptAnswer::Yes;
     }
-    std::optional<std::string> SaveFileName(const core::SaveDialogOptions&) override {
+    std::optional<std::string> OpenFileName(const core::FileDialogOptions&) override {
+        return std::nullopt;
+    }
+    std::optional<core::Rgb> ChooseColour(core::Rgb) override { return std::nullopt; }
+    std::optional<std::string> SaveFileName(const core::FileDialogOptions&) override {
         // A file inside a file: nothing can be created there, not even by root.
         return m_fail ? std::optional<std::string>("/proc/version/log.txt") : std::nullopt;
     }
