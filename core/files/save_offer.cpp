@@ -2,7 +2,6 @@
 #include "core/files/save_offer.h"
 
 #include "core/files/atomic_file.h"
-#include "core/files/sys_file.h"
 #include "core/journal/journal.h"
 #include "core/table/table_row.h"
 
@@ -11,49 +10,17 @@
 namespace core {
 namespace {
 
-bool Exists(const std::string& path) {
-    sys::FileInfo st;
-    return sys::Stat(path, st);
-}
-
-void ReportWriteError(IPrompts& prompts, const FileWriteResult& result) {
-    prompts.Error(kAppTitle, result.Message());
-}
-
-// The marks beside a table file just written; false (after the error box) when they could
-// not be written.
-bool WriteMarks(IPrompts& prompts, const std::string& tablePath, const TestMarks* marks) {
-    if (!marks)
-        return true;
-    const FileWriteResult written = SaveMarksBeside(tablePath, *marks);
-    if (!written)
-        ReportWriteError(prompts, written);
-    return written.ok;
-}
-
 // What the user's own save came to.
 enum class UserSave : std::uint8_t { Saved, Refused, Failed };
 
 UserSave SaveWhereTheUserChooses(const RecordLog& log, const TableView& view, IPrompts& prompts,
                                  const TestMarks* marks, std::string* savedTo) {
-    FileDialogOptions dialog;
-    dialog.title = save_text::kSaveTable;
-    dialog.defaultSuffix = "txt";
-    dialog.filter = save_text::kFilter;
-    const std::optional<std::string> path = prompts.SaveFileName(dialog);
+    const std::optional<std::string> path =
+        AskSavePath(prompts, TextFileDialog(save_text::kSaveTable), PromptButtons::YesNo);
     if (!path)
         return UserSave::Refused;
-    if (Exists(*path) &&
-        prompts.Question({}, save_text::kReplace, PromptButtons::YesNo) != PromptAnswer::Yes)
-        return UserSave::Refused;
     // Built just before the write, so records added while a dialog was open are included.
-    const FileWriteResult written =
-        WriteFileAtomically(*path, FormatLogFile(log, view.Delim, view.IsUnit));
-    if (!written) {
-        ReportWriteError(prompts, written);
-        return UserSave::Failed;
-    }
-    if (!WriteMarks(prompts, *path, marks))
+    if (!WriteSavedFile(prompts, *path, FormatLogFile(log, view.Delim, view.IsUnit), marks))
         return UserSave::Failed;
     if (savedTo)
         *savedTo = *path;
@@ -67,12 +34,13 @@ void TellJournalled(IPrompts& prompts, const std::string& path) {
 SaveAnswer SaveToJournal(RecordLog& log, const TableView& view, IPrompts& prompts,
                          const std::string& journalDir, const TestMarks* marks) {
     const JournalWrite written = WriteLogToJournal(log, view, journalDir);
-    if (!written) {
-        ReportWriteError(prompts, written.result);
+    FileWriteResult result = written.result;
+    if (result && marks)
+        result = SaveMarksBeside(written.path, *marks);
+    if (!result) {
+        ShowFileFailure(prompts, result);
         return SaveAnswer::Failed;
     }
-    if (!WriteMarks(prompts, written.path, marks))
-        return SaveAnswer::Failed;
     log.SetCount(0);
     TellJournalled(prompts, written.path);
     return SaveAnswer::GoOn;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/common/prompts.h"
+#include "core/files/save_flow.h"
 #include "core/fire/fire_marks.h"
 #include "core/log/record_log.h"
 #include "core/table/table_view.h"
@@ -28,8 +29,6 @@ enum class LogDiscard : std::uint8_t {
 namespace save_text {
 inline constexpr std::string_view kSaveData = "Сохранить данные?";
 inline constexpr std::string_view kSaveTable = "Сохранить таблицу";
-inline constexpr std::string_view kReplace = "Файл существует, заменить?";
-inline constexpr std::string_view kFilter = "TXT (*.txt)|*.txt|all (*.*)|*.*";
 inline constexpr std::string_view kJournalled = "Данные сохранены в журнал:";
 } // namespace save_text
 

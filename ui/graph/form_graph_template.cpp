@@ -1,5 +1,6 @@
 // The graph window's "Загрузить шаблон": a template file into the template store.
 #include "core/files/atomic_file.h"
+#include "core/files/save_flow.h"
 #include "core/files/template_file.h"
 #include "ui/common/file_prompts.h"
 #include "ui/graph/form_graph.h"
@@ -10,7 +11,7 @@ namespace ui {
 
 void TFormGraph::miLoadTemplClick() {
     const std::optional<std::string> path =
-        m_prompts.OpenFileName(TextFileDialog("Загрузить шаблон"));
+        m_prompts.OpenFileName(core::TextFileDialog("Загрузить шаблон"));
     if (!path)
         return;
     Template.TemplFile = *path;

@@ -4,6 +4,7 @@
 #include "core/common/date_time.h"
 #include "core/common/format.h"
 #include "core/common/prompts.h"
+#include "core/files/save_flow.h"
 #include "core/journal/journal_store.h"
 #include "core/session/measurement_session.h"
 #include "ui/common/file_prompts.h"
@@ -140,7 +141,7 @@ void TFormJournals::bbDeleteClick() {
         return;
     const core::FileWriteResult removed = core::DeleteJournal(journal->path);
     if (!removed)
-        ShowWriteFailure(m_prompts, removed);
+        core::ShowFileFailure(m_prompts, removed);
     Refresh();
 }
 

@@ -1,5 +1,5 @@
 // The table window's files: loading and saving the table file, saving a template.
-#include "core/files/atomic_file.h"
+#include "core/files/save_flow.h"
 #include "core/files/table_file.h"
 #include "core/files/template_file.h"
 #include "core/fire/fire_marks.h"
@@ -15,17 +15,6 @@
 #include <QToolButton>
 
 namespace ui {
-namespace {
-
-// Writes the file atomically; a failure leaves any earlier file intact and is told.
-bool Write(core::IPrompts& prompts, const std::string& path, const std::string& bytes) {
-    const core::FileWriteResult written = core::WriteFileAtomically(path, bytes);
-    if (!written)
-        ShowWriteFailure(prompts, written);
-    return written.ok;
-}
-
-} // namespace
 
 void TFormTabl::miLoadTabClick() {
     bbLoadTab->click();
@@ -42,7 +31,7 @@ void TFormTabl::miSaveTemplClick() {
 
 void TFormTabl::bbLoadTabClick() {
     const std::optional<std::string> path =
-        m_prompts.OpenFileName(TextFileDialog("Открыть таблицу"));
+        m_prompts.OpenFileName(core::TextFileDialog("Открыть таблицу"));
     if (path)
         LoadTableFile(QText(*path));
 }
@@ -108,9 +97,9 @@ void TFormTabl::bbSaveTabClick() {
 }
 
 void TFormTabl::bbSaveAsClick() {
-    const std::optional<std::string> path =
-        m_prompts.SaveFileName(TextFileDialog("Сохранить таблицу"));
-    if (!path || !ConfirmReplace(m_prompts, *path))
+    const std::optional<std::string> path = core::AskSavePath(
+        m_prompts, core::TextFileDialog("Сохранить таблицу"), core::PromptButtons::OkCancel);
+    if (!path)
         return;
     TableFileName = QText(*path);
     m_tableFileLog = m_session.Log().Generation();
@@ -122,15 +111,10 @@ bool TFormTabl::WriteRows(const QString& path) {
     rows.reserve(static_cast<std::size_t>(ListBox1->count()));
     for (int i = 0; i < ListBox1->count(); ++i)
         rows.push_back(ListBox1->item(i)->text().toStdString());
-    if (!Write(m_prompts, LocalPath(path), core::FormatTableFile(rows)))
+    // The fire test's marks go beside the table file.
+    if (!core::WriteSavedFile(m_prompts, LocalPath(path), core::FormatTableFile(rows),
+                              &m_session.Test().Marks()))
         return false;
-    // The fire test's marks beside the table file, which itself stays as it is.
-    const core::FileWriteResult marks =
-        core::SaveMarksBeside(LocalPath(path), m_session.Test().Marks());
-    if (!marks) {
-        ShowWriteFailure(m_prompts, marks);
-        return false;
-    }
     // Only a file with every record of the log, in order, lets its journal go one day.
     if (m_rows.ShowsWholeLog(m_session.Log()))
         m_session.LogSaved(LocalPath(path));
@@ -162,10 +146,9 @@ void TFormTabl::bbSaveTemplClick() {
         return;
     const std::string bytes =
         core::FormatTemplateFile(core::FormatTemplateLines(*records, View.Delim, View.IsUnit));
-    const std::optional<std::string> path =
-        m_prompts.SaveFileName(TextFileDialog("Сохранить как шаблон"));
-    if (path && ConfirmReplace(m_prompts, *path))
-        Write(m_prompts, *path, bytes);
+    core::SaveFile(m_prompts, {core::TextFileDialog("Сохранить как шаблон")}, [&bytes] {
+        return core::SaveContent{bytes, {}};
+    });
 }
 
 } // namespace ui
