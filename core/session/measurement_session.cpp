@@ -500,6 +500,11 @@ void MeasurementSession::LogSaved(const std::string& path) {
     m_journal.SavedTo(path, m_test.Marks());
 }
 
+void MeasurementSession::TableSaved(const std::string& path, const TableRows& rows) {
+    if (rows.ShowsWholeLog(m_log))
+        LogSaved(path);
+}
+
 void MeasurementSession::EndLog() {
     m_journal.End(true, m_test.Marks());
 }

@@ -14,6 +14,7 @@
 #include "core/session/mode_view.h"
 #include "core/session/panel_text.h"
 #include "core/session/session_observer.h"
+#include "core/table/table_rows.h"
 #include "core/table/table_view.h"
 
 #include <cstdint>
@@ -201,6 +202,10 @@ public:
     /// journal that is closed, saved and old may be cleaned up). A record written after the
     /// save takes the note back.
     void LogSaved(const std::string& path);
+    /// The table window wrote `rows` to the table file `path`: only a file with every record
+    /// of the log, in order, stands for the log (LogSaved); any other leaves the journal as
+    /// it is.
+    void TableSaved(const std::string& path, const TableRows& rows);
     /// The log ends normally (the program closes): its journal gets the closing marker.
     void EndLog();
 

@@ -195,6 +195,33 @@ TEST_F(SessionJournal, MarksAndTheSaveNoteGoBesideTheJournal) {
     EXPECT_EQ(marks.marks->fireId, 2);
 }
 
+TEST_F(SessionJournal, OnlyATableOfEveryRecordInOrderStandsForTheLog) {
+    Work(4'000);
+    const core::RecordLog& log = rig.session.Log();
+    ASSERT_GE(log.Count(), 3);
+    const std::string marksPath = core::MarksPathFor(rig.session.JournalPath());
+    // No marks file yet: nothing noted.
+    const auto savedTo = [&] {
+        std::string bytes;
+        return core::ReadWholeFile(marksPath, bytes) ? core::ParseMarksFile(bytes).journal.savedTo
+                                                     : std::string();
+    };
+    core::TableRows rows;
+    rows.ShowWholeLog(log);
+    const int first[] = {0};
+    rows.Erase(first);
+    rig.session.TableSaved("/home/lab/part.txt", rows);
+    EXPECT_EQ(savedTo(), "");
+    // Every record, but not in the log's order.
+    rows.Append(log, 0);
+    ASSERT_EQ(rows.RowsOfLog(log), log.Count());
+    rig.session.TableSaved("/home/lab/shuffled.txt", rows);
+    EXPECT_EQ(savedTo(), "");
+    rows.ShowWholeLog(log);
+    rig.session.TableSaved("/home/lab/whole.txt", rows);
+    EXPECT_EQ(savedTo(), "/home/lab/whole.txt");
+}
+
 TEST_F(SessionJournal, AFailingDiskIsToldOncePerLogAndTheLogKeepsEveryRecord) {
     Work(2'000);
     failWrites = true;

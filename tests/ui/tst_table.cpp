@@ -193,6 +193,8 @@ private slots:
         QVERIFY(Prompts().asked.empty());
         QCOMPARE(ReadBytes(Path("c.txt")),
                  QByteArray::fromStdString(FileOf(Rows(Tabl().ListBox1))));
+        // Only the new log's rows: rows of the first are no rows of it.
+        QCOMPARE(ReadBytes(Path("c.txt")).count('\n'), 5);
         QCOMPARE(ReadBytes(Path("a.txt")), first);
     }
 

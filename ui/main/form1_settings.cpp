@@ -103,8 +103,10 @@ bool TForm1::LoadSettings() {
         ApplySettingsRow(row, load.values);
     }
     // The journal and the save offer write rows as the table shows them.
-    if (m_windows.tabl)
+    if (m_windows.tabl) {
+        m_windows.tabl->ViewChanged();
         m_session->SetRowFormat(m_windows.tabl->View);
+    }
     if (load.failedRow != 0) {
         m_prompts.Error(core::kAppTitle, load.error);
         return false;

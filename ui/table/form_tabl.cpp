@@ -4,7 +4,6 @@
 #include "core/common/format.h"
 #include "core/session/measurement_session.h"
 #include "core/session/panel_text.h"
-#include "core/table/table_row.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/main/session_signals.h"
@@ -34,7 +33,7 @@ int PositionAfterErase(const std::vector<int>& selected, int row) {
 } // namespace
 
 TFormTabl::TFormTabl(core::IPrompts& prompts, core::MeasurementSession& session, QWidget* parent)
-    : QMainWindow(parent), m_prompts(prompts), m_session(session) {
+    : QMainWindow(parent), m_prompts(prompts), m_session(session), m_model(session.Log()) {
     setObjectName(QStringLiteral("FormTabl"));
     setWindowTitle(QStringLiteral("Таблица"));
     setFont(FormFont());
@@ -195,9 +194,9 @@ void TFormTabl::FormShow() {
 }
 
 void TFormTabl::AddRecordRow(int index) {
-    const std::string row = core::FormatTableRow(m_session.Log()[index], View.Delim, View.IsUnit);
-    ListBox1->addItem(QString::fromStdString(row));
-    m_rows.Append(m_session.Log(), index);
+    ViewChanged();
+    m_model.Append(index);
+    ListBox1->addItem(QString::fromStdString(m_model.Text(m_model.Size() - 1)));
     if (View.ViewLastLine)
         MakeLastRowCurrent();
     SetDistLabel();
@@ -205,7 +204,12 @@ void TFormTabl::AddRecordRow(int index) {
 
 void TFormTabl::ClearRows() {
     ListBox1->clear();
-    m_rows.Clear();
+    m_model.Clear();
+}
+
+void TFormTabl::ViewChanged() {
+    if (m_model.SetView(View))
+        ShowModelRows();
 }
 
 void TFormTabl::SetViewLastLine(bool on) {
@@ -228,17 +232,8 @@ void TFormTabl::mEraseClick() {
     const QModelIndex top = ListBox1->indexAt(QPoint(0, 0));
     // One rebuild instead of a removal per row: removing rows one at a time moves the rest
     // of the list each time, which is quadratic in the number of rows.
-    QStringList kept;
-    kept.reserve(ListBox1->count() - static_cast<int>(selected.size()));
-    auto next = selected.begin();
-    for (int i = 0; i < ListBox1->count(); ++i) {
-        if (next != selected.end() && *next == i)
-            ++next;
-        else
-            kept << ListBox1->item(i)->text();
-    }
-    ShowRows(kept);
-    m_rows.Erase(selected);
+    m_model.Erase(selected);
+    ShowModelRows();
     if (current >= 0 && !std::binary_search(selected.begin(), selected.end(), current))
         ListBox1->setCurrentRow(PositionAfterErase(selected, current),
                                 QItemSelectionModel::NoUpdate);
@@ -258,14 +253,10 @@ void TFormTabl::mAllRecClick() {
     }
     mAllRec->setChecked(true);
     // The rows AddRecordRow would add one by one, shown in one step.
-    const core::RecordLog& log = m_session.Log();
-    QStringList rows;
-    rows.reserve(log.Count());
-    for (int i = 0; i < log.Count(); ++i)
-        rows << QString::fromStdString(core::FormatTableRow(log[i], View.Delim, View.IsUnit));
-    ShowRows(rows);
-    m_rows.ShowWholeLog(log);
-    if (log.Count() == 0)
+    m_model.SetView(View);
+    m_model.ShowWholeLog();
+    ShowModelRows();
+    if (m_model.Size() == 0)
         return;
     if (View.ViewLastLine)
         MakeLastRowCurrent();
@@ -276,7 +267,11 @@ void TFormTabl::miCloseClick() {
     hide();
 }
 
-void TFormTabl::ShowRows(const QStringList& rows) {
+void TFormTabl::ShowModelRows() {
+    QStringList rows;
+    rows.reserve(m_model.Size());
+    for (const std::string& text : m_model.Texts())
+        rows << QString::fromStdString(text);
     ListBox1->setUpdatesEnabled(false);
     ListBox1->clear();
     ListBox1->addItems(rows);

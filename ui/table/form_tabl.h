@@ -2,7 +2,7 @@
 // with the table file (save, load) and the template file (save).
 #pragma once
 
-#include "core/table/table_rows.h"
+#include "core/table/table_model.h"
 #include "core/table/table_view.h"
 
 #include <QMainWindow>
@@ -59,13 +59,17 @@ public:
     QAction* mAllRec;
 
     /// Stored view options (follow mode, delimiter, unit suffixes), with the values a new
-    /// window starts from. Change follow mode through SetViewLastLine so its controls follow.
+    /// window starts from. Change follow mode through SetViewLastLine so its controls follow,
+    /// and call ViewChanged after changing the delimiter or the suffixes.
     core::TableView View;
     /// File last chosen with "Сохранить таблицу как ...". It belongs to the log it was chosen
     /// for: "Сохранить таблицу" forgets it once that log was emptied or replaced.
     QString TableFileName;
-    /// The records the rows show, row by row (the list's items are their texts).
-    const core::TableRows& ShownRows() const { return m_rows; }
+    /// The rows: the records they show and their texts (the list's items show the texts).
+    const core::TableModel& Rows() const { return m_model; }
+    /// The delimiter or the unit suffixes of View changed: the rows are shown in the new
+    /// format (rows of an earlier log keep theirs).
+    void ViewChanged();
 
     /// Appends the row of log record `index`.
     void AddRecordRow(int index);
@@ -133,14 +137,14 @@ private:
     void BuildMenu();
     QWidget* BuildHeader();
     void SetDistLabel();
+    /// Shows every row of the model, in one step.
+    void ShowModelRows();
     void MakeLastRowCurrent();
     void ConnectHandlers();
-    /// Replaces the list's rows in one step.
-    void ShowRows(const QStringList& rows);
     /// Positions of the selected rows, ascending.
     std::vector<int> SelectedRows() const;
-    /// Writes every row of the list to `path`, and the marks beside it; false (after telling
-    /// the user) on failure.
+    /// Writes the rows of the log to `path` (rows of an earlier log leave the list first), and
+    /// the marks beside it; false (after telling the user) on failure.
     bool WriteRows(const QString& path);
     /// The marks beside a loaded table file into the session's test.
     void LoadMarks(const QString& tablePath);
@@ -150,7 +154,7 @@ private:
 
     core::IPrompts& m_prompts;
     core::MeasurementSession& m_session;
-    core::TableRows m_rows;
+    core::TableModel m_model;
     std::uint32_t m_tableFileLog = 0; ///< the log generation TableFileName was chosen for
     QString m_journalDir;
 };

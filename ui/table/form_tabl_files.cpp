@@ -55,12 +55,10 @@ bool TFormTabl::LoadTableFile(const QString& path, bool journal) {
     }
     core::ApplyTableLoad(load, m_session.Log());
     LoadMarks(path);
-    QStringList rows;
-    rows.reserve(static_cast<qsizetype>(load.rows.size()));
-    for (const std::string& row : load.rows)
-        rows << QString::fromStdString(row);
-    ShowRows(rows);
-    m_rows.ShowWholeLog(m_session.Log());
+    // The lines were rebuilt in the current view.
+    m_model.SetView(View);
+    m_model.ShowLoaded(load.rows);
+    ShowModelRows();
     emit LogLoaded();
     return true;
 }
@@ -88,7 +86,7 @@ void TFormTabl::bbSaveTabClick() {
     }
     // Rows missing (erased, or the window was hidden while records came): the file would lose
     // records that the log still has.
-    if (m_rows.RowsOfLog(log) < log.Count() &&
+    if (m_model.LeavesOutRecords() &&
         m_prompts.Question({},
                            std::string(core::rows_text::kPartialSave) + '\n' + Utf8(TableFileName),
                            core::PromptButtons::OkCancel) != core::PromptAnswer::Ok)
@@ -107,17 +105,16 @@ void TFormTabl::bbSaveAsClick() {
 }
 
 bool TFormTabl::WriteRows(const QString& path) {
-    std::vector<std::string> rows;
-    rows.reserve(static_cast<std::size_t>(ListBox1->count()));
-    for (int i = 0; i < ListBox1->count(); ++i)
-        rows.push_back(ListBox1->item(i)->text().toStdString());
+    // The file holds the log's rows as they are shown: rows of a log emptied or replaced
+    // since leave the list rather than go into the file as rows of this one.
+    ViewChanged();
+    if (m_model.DropRowsOfOtherLogs())
+        ShowModelRows();
     // The fire test's marks go beside the table file.
-    if (!core::WriteSavedFile(m_prompts, LocalPath(path), core::FormatTableFile(rows),
+    if (!core::WriteSavedFile(m_prompts, LocalPath(path), m_model.FileBytes(),
                               &m_session.Test().Marks()))
         return false;
-    // Only a file with every record of the log, in order, lets its journal go one day.
-    if (m_rows.ShowsWholeLog(m_session.Log()))
-        m_session.LogSaved(LocalPath(path));
+    m_session.TableSaved(LocalPath(path), m_model.Rows());
     return true;
 }
 
@@ -127,7 +124,7 @@ void TFormTabl::miJournalsClick() {
 }
 
 void TFormTabl::bbSaveTemplClick() {
-    if (ListBox1->count() < 2)
+    if (m_model.Size() < 2)
         return;
     const std::vector<int> selected = SelectedRows();
     if (selected.empty()) {
@@ -136,8 +133,7 @@ void TFormTabl::bbSaveTemplClick() {
     }
     // Each row names its record: after erasing, hiding and showing, or a log the meter began
     // by itself, row positions no longer match record indices.
-    const std::optional<std::vector<core::MeasurementRecord>> records =
-        m_rows.RecordsAt(selected, m_session.Log());
+    const std::optional<std::vector<core::MeasurementRecord>> records = m_model.RecordsAt(selected);
     if (!records) {
         m_prompts.Information(core::kAppTitle, core::rows_text::kRecordsGone);
         return;
