@@ -505,6 +505,10 @@ void MeasurementSession::TableSaved(const std::string& path, const TableRows& ro
         LogSaved(path);
 }
 
+void MeasurementSession::DistanceSettled() {
+    Publish(&ISessionObserver::DistanceChanged);
+}
+
 void MeasurementSession::EndLog() {
     m_journal.End(true, m_test.Marks());
 }

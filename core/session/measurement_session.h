@@ -210,6 +210,10 @@ public:
     void EndLog();
 
     // --- State the window shows
+    /// The distance is settled for now (the settings were read at start, the distance
+    /// dialog was closed, whatever its answer): DistanceChanged is announced, so every
+    /// "Li=" label shows Params().fDist.
+    void DistanceSettled();
     const ModeView& View() const { return m_view; }
     const RecordingView& Recording() const { return m_recording; }
     /// The main window's "Ti=" label lTime.

@@ -46,6 +46,9 @@ public:
     /// (asked only when the log has records) runs a modal loop. Timers the session stopped
     /// for it are stopped in Timer1()/Timer2() already and must be applied now.
     virtual void SaveOffered(LogDiscard /*discard*/) {}
+    /// The distance labels ("Li=") are to show Params().fDist: after the settings were read
+    /// at start and after the distance dialog, changed or not.
+    virtual void DistanceChanged() {}
     /// A notice for the user (UTF-8), sent at most once per occasion.
     virtual void Notice(SessionNotice /*kind*/, std::string_view /*text*/) {}
     /// A complete frame to write to the open port (the restart command).

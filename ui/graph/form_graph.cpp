@@ -263,6 +263,7 @@ void TFormGraph::Follow(const SessionSignals& events) {
     });
     connect(&events, &SessionSignals::LogReset, this, &TFormGraph::RedrawGraph);
     connect(&events, &SessionSignals::ElapsedTimeChanged, this, &TFormGraph::ShowElapsedTime);
+    connect(&events, &SessionSignals::DistanceChanged, this, &TFormGraph::ShowDistance);
 }
 
 void TFormGraph::RedrawWhileVisible() {
@@ -306,8 +307,12 @@ void TFormGraph::RedrawGraph() {
     ShowReadout();
 }
 
-void TFormGraph::ShowReadout() {
+void TFormGraph::ShowDistance() {
     ShowText(lDist, core::DistanceText(m_session.Params().fDist));
+}
+
+void TFormGraph::ShowReadout() {
+    ShowDistance();
     const core::RecordLog& log = m_session.Log();
     if (log.Count() < 1) {
         lVal->hide();

@@ -47,7 +47,7 @@ public:
 
     /// Follows the session from now on: while visible, redrawn after each new record, a
     /// loaded log and an edit of the test, and the "Ti=" label; redrawn whenever the log is
-    /// emptied, visible or not.
+    /// emptied and the "Li=" label when the distance is settled, visible or not.
     void Follow(const SessionSignals& events);
 
     /// Stored view state (scale, margins, overlay, colours), with the values a new window
@@ -174,6 +174,7 @@ private:
     void ApplyMouse(const core::MouseOutcome& outcome);
     void SetScreenCursor(core::ScreenCursor cursor);
     void ShowReadout();
+    void ShowDistance();
     /// Another log took the place of the one shown: its pan goes with it.
     void FollowLog();
     void RedrawWhileVisible();

@@ -209,7 +209,7 @@ private:
     void ApplyTimers();
     void ApplyView(const core::ModeView& view);
     void ApplyRecording(const core::RecordingView& recording);
-    void SetDistLabels();
+    void SetDistLabel();
     /// The fire test's window, shortcuts and its links to the graph and the table.
     void ConnectTest();
     void PlaceDialog(QWidget* dialog) const;

@@ -39,6 +39,7 @@ void TForm1::ConnectSession() {
     connect(m_signals.get(), &SessionSignals::SaveOffered, this, &TForm1::ApplyTimers);
     connect(m_signals.get(), &SessionSignals::Notice, this, &TForm1::ShowNotice);
     connect(m_signals.get(), &SessionSignals::SendFrame, this, &TForm1::SendFrame);
+    connect(m_signals.get(), &SessionSignals::DistanceChanged, this, &TForm1::SetDistLabel);
 }
 
 void TForm1::bbEnRecClick(bool down) {
@@ -91,7 +92,7 @@ void TForm1::miDistClick() {
         QString::fromStdString(core::FormatDecimal(m_session->Params().fDist, 4, 1)));
     if (dialog->exec() == QDialog::Accepted)
         bbRestartClick();
-    SetDistLabels();
+    m_session->DistanceSettled();
 }
 
 void TForm1::miTimeStepClick() {

@@ -57,7 +57,7 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::FormShow() {
     if (!LoadSettings())
         return; // a conversion error skips the rest of the showing
-    SetDistLabels();
+    m_session->DistanceSettled();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {

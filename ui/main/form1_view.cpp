@@ -122,13 +122,8 @@ void TForm1::ApplyRecording(const core::RecordingView& r) {
     bbEnRec->setEnabled(r.enabled);
 }
 
-void TForm1::SetDistLabels() {
-    const std::string text = core::DistanceText(m_session->Params().fDist);
-    for (QLabel* label : {lDist, m_windows.graph ? m_windows.graph->lDist : nullptr,
-                          m_windows.tabl ? m_windows.tabl->lDist : nullptr}) {
-        if (label)
-            ShowText(label, text);
-    }
+void TForm1::SetDistLabel() {
+    ShowText(lDist, core::DistanceText(m_session->Params().fDist));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

@@ -26,6 +26,7 @@ public:
     void LinkLost() override { emit m_to.LinkLost(); }
     void TestChanged() override { emit m_to.TestChanged(); }
     void StateChanged() override { emit m_to.StateChanged(); }
+    void DistanceChanged() override { emit m_to.DistanceChanged(); }
     void SaveOffered(core::LogDiscard discard) override { emit m_to.SaveOffered(discard); }
     void Notice(core::SessionNotice kind, std::string_view text) override {
         emit m_to.Notice(kind, Text(text));

@@ -34,6 +34,7 @@ signals:
     void LinkLost();
     void TestChanged();
     void StateChanged();
+    void DistanceChanged();
     void SaveOffered(core::LogDiscard discard);
     void Notice(core::SessionNotice kind, const QString& text);
     /// The frame's bytes as they are to be written.

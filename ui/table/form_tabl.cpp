@@ -73,6 +73,7 @@ void TFormTabl::Follow(const SessionSignals& events) {
     connect(&events, &SessionSignals::LogReset, this, &TFormTabl::ClearRows);
     connect(&events, &SessionSignals::ElapsedTimeChanged, this, &TFormTabl::ShowElapsedTime);
     connect(&events, &SessionSignals::StateChanged, this, &TFormTabl::ShowPortState);
+    connect(&events, &SessionSignals::DistanceChanged, this, &TFormTabl::SetDistLabel);
 }
 
 // A hidden window adds no rows: it starts empty when shown, and "Все записи" brings back

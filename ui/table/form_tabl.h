@@ -32,8 +32,8 @@ public:
               QWidget* parent = nullptr);
 
     /// Follows the session from now on: while visible, a row per new record and the "Ti="
-    /// label; visible or not, an emptied list when the log is emptied and the load controls
-    /// enabled exactly while no port is open.
+    /// label; visible or not, an emptied list when the log is emptied, the "Li=" label when
+    /// the distance is settled and the load controls enabled exactly while no port is open.
     void Follow(const SessionSignals& events);
 
     QToolBar* ToolBar1;
