@@ -1,6 +1,8 @@
 // The port map: COMn symbolic links in a folder, filled from the machine's serial devices.
 #include "comm/port_map.h"
 
+#include "comm/com_name.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -17,23 +19,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kMaxNumber = 9999;
-
-// "COM12" -> 12; anything else -> 0. Case-insensitive, as Windows device names are.
-int ComNumber(std::string_view name) {
-    if (name.size() < 4 || name.size() > 7)
-        return 0;
-    for (int i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    int n = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9')
-            return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
 
 std::string ReadLink(const fs::path& link) {
     std::error_code ec;
@@ -98,10 +83,7 @@ PortMap::PortMap(std::string mapDir, std::string sysfsRoot, std::string byIdDir,
       m_devDir(std::move(devDir)) {}
 
 std::optional<std::string> PortMap::Resolve(std::string_view deviceName) const {
-    std::string_view name = deviceName;
-    if (name.substr(0, 4) == "\\\\.\\")
-        name.remove_prefix(4);
-    const int number = ComNumber(name);
+    const int number = ComNumber(deviceName);
     if (number <= 0)
         return std::string(deviceName);
     const fs::path entry = fs::path(m_mapDir) / ("COM" + std::to_string(number));

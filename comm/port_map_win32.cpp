@@ -1,9 +1,10 @@
 // The ports on Windows: the system names them itself, so there is no map to keep. The list
 // is the registry key HARDWARE\DEVICEMAP\SERIALCOMM, and a COM name is opened as "\\.\COMn".
+#include "comm/com_name.h"
 #include "comm/port_map.h"
+#include "core/files/wide_text_win32.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <windows.h>
@@ -11,34 +12,6 @@
 namespace comm {
 
 namespace {
-
-// "COM12" -> 12 (case-insensitive, with or without "\\.\"); anything else -> 0.
-int ComNumber(std::string_view name) {
-    if (name.substr(0, 4) == "\\\\.\\")
-        name.remove_prefix(4);
-    if (name.size() < 4 || name.size() > 7)
-        return 0;
-    for (int i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    int n = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9')
-            return 0;
-        n = n * 10 + (c - '0');
-    }
-    return n;
-}
-
-std::string Utf8(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return {};
-    std::string out(static_cast<size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 // The numbers of the ports listed under HARDWARE\DEVICEMAP\SERIALCOMM: each value's data is
 // a port name such as "COM3", whose number follows its first three characters.
@@ -61,7 +34,7 @@ std::vector<int> RegistryPorts() {
             continue;
         data[dataSize] = 0;
         const std::string port(reinterpret_cast<const char*>(data));
-        const int n = port.size() > 3 ? std::atoi(port.c_str() + 3) : 0;
+        const int n = ComNumber(port);
         if (n > 0 && std::find(numbers.begin(), numbers.end(), n) == numbers.end())
             numbers.push_back(n);
     }
@@ -76,7 +49,7 @@ std::string DefaultConfigDir() {
     // %APPDATA%\vels5: the user's roaming settings (the Windows folder is not writable
     // without administrator rights).
     const wchar_t* appData = _wgetenv(L"APPDATA");
-    const std::string base = appData && *appData ? Utf8(appData) : std::string(".");
+    const std::string base = appData && *appData ? core::sys::Utf8(appData) : std::string(".");
     return base + "\\vels5";
 }
 

@@ -1,6 +1,7 @@
 // The termios port layer: exclusive open, immediate reads, writes that a stop can abort,
 // an epoll event wait with an eventfd to cancel it, queue counts, line errors, modem lines.
 #include "comm/port/port.h"
+#include "comm/port/port_base.h"
 #include "comm/port/termios2.h"
 
 #include <array>
@@ -67,7 +68,7 @@ bool PrepareWait(WriteWait& w, int fd, std::initializer_list<const TVaEvent*> ca
     return true;
 }
 
-class TermiosPort final : public IPort {
+class TermiosPort final : public PortBase {
 public:
     TermiosPort(int fd, const TermBits& found) : m_fd(fd), m_found(found) {
         serial_icounter_struct c{};
@@ -126,12 +127,13 @@ public:
     bool GetModemStatus(uint32_t& status) override;
     bool GetProperties(COMMPROP& prop) override;
 
-    bool Lost() const override { return m_lost.load(); }
-    void MarkLost() override { m_lost.store(true); }
-    bool TakeLostReport() override { return m_lost.load() && !m_lostReported.exchange(true); }
-    void Close() override;
-
 private:
+    void ResumeOutput() override { SuspendOutput(m_fd, false); }
+    void RestoreFoundSettings() override { SetTermBits(m_fd, m_found); }
+    void Release() override {
+        ioctl(m_fd, TIOCNXCL);
+        flock(m_fd, LOCK_UN);
+    }
     /// How a write ends on the errno of a failed write(): Lost or Failed (with the error).
     WriteResult::Status WriteFailure(int error, WriteResult& result);
     /// Waits until the device may take more bytes: Done to try again, or how the write ends
@@ -148,11 +150,8 @@ private:
     int m_epoll = -1;
     int m_wake = -1;
     int m_cancelFd = -1;
-    bool m_closed = false;
-    std::atomic<bool> m_outputHeld{false}; ///< SETXOFF given and no SETXON since
     uint32_t m_inQueue = 0, m_outQueue = 0;
-    std::atomic<uint32_t> m_mask{0};
-    std::atomic<bool> m_lost{false}, m_lostReported{false}, m_txPending{false};
+    std::atomic<bool> m_txPending{false};
     std::atomic<uint32_t> m_pendingErrors{0};
     std::mutex m_countersMutex; // baseline shared by the event thread and status queries
     bool m_haveCounters = false;
@@ -446,14 +445,10 @@ bool TermiosPort::Escape(uint32_t function) {
     int rc = 0;
     switch (function) {
     case SETXOFF:
-        rc = SuspendOutput(m_fd, true);
-        if (rc == 0)
-            m_outputHeld = true;
-        break;
     case SETXON:
-        rc = SuspendOutput(m_fd, false);
+        rc = SuspendOutput(m_fd, function == SETXOFF);
         if (rc == 0)
-            m_outputHeld = false;
+            NoteEscape(function);
         break;
     case SETRTS:
         rc = ModemLine(m_fd, TIOCM_RTS, true);
@@ -515,21 +510,6 @@ bool TermiosPort::GetProperties(COMMPROP& prop) {
     prop.dwCurrentTxQueue = m_outQueue;
     prop.dwCurrentRxQueue = m_inQueue;
     return true;
-}
-
-void TermiosPort::Close() {
-    if (m_closed)
-        return;
-    m_closed = true;
-    if (!m_lost.load()) {
-        // Output held by SETXOFF would stay held for whoever opens the device next. A stop
-        // by the peer's XOFF is the peer's to lift and stays.
-        if (m_outputHeld.exchange(false))
-            SuspendOutput(m_fd, false);
-        SetTermBits(m_fd, m_found);
-    }
-    ioctl(m_fd, TIOCNXCL);
-    flock(m_fd, LOCK_UN);
 }
 
 } // namespace

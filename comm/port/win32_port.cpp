@@ -2,6 +2,7 @@
 // that return at once, writes and event waits that wait on an event object beside the
 // cancel events (WaitForMultipleObjects) and take their transfer back when cancelled.
 #include "comm/port/port.h"
+#include "comm/port/port_base.h"
 
 #include <atomic>
 #include <cerrno>
@@ -74,7 +75,7 @@ private:
 
 using Clock = std::chrono::steady_clock;
 
-class Win32Port final : public IPort {
+class Win32Port final : public PortBase {
 public:
     Win32Port(HANDLE handle, const ::DCB& found) : m_handle(handle), m_found(found) {}
     ~Win32Port() override { Close(); }
@@ -143,12 +144,16 @@ public:
         return true;
     }
 
-    bool Lost() const override { return m_lost.load(); }
-    void MarkLost() override { m_lost.store(true); }
-    bool TakeLostReport() override { return m_lost.load() && !m_lostReported.exchange(true); }
-    void Close() override;
-
 private:
+    void ResumeOutput() override { EscapeCommFunction(m_handle, SETXON); }
+    void RestoreFoundSettings() override {
+        ::DCB found = m_found;
+        ::SetCommState(m_handle, &found);
+    }
+    void Release() override {
+        CancelIoEx(m_handle, nullptr);
+        CloseHandle(m_handle);
+    }
     /// Whether an operation that failed with `error` shows that the device has gone.
     bool Gone(DWORD error) {
         if (!VanishedCode(error))
@@ -178,12 +183,8 @@ private:
 
     HANDLE m_handle;
     const ::DCB m_found;
-    bool m_closed = false;
     Overlapped m_readOv, m_writeOv, m_waitOv;
     DWORD m_waitEvents = 0; // written by the system when a pending wait completes
-    std::atomic<uint32_t> m_mask{0};
-    std::atomic<bool> m_outputHeld{false}; ///< SETXOFF given and no SETXON since
-    std::atomic<bool> m_lost{false}, m_lostReported{false};
 };
 
 DWORD Win32Port::Init() {
@@ -369,27 +370,8 @@ bool Win32Port::ClearCommError(uint32_t& errors, COMSTAT& stat) {
 bool Win32Port::Escape(uint32_t function) {
     if (!EscapeCommFunction(m_handle, function))
         return FailLast();
-    if (function == SETXOFF)
-        m_outputHeld = true;
-    else if (function == SETXON)
-        m_outputHeld = false;
+    NoteEscape(function);
     return true;
-}
-
-void Win32Port::Close() {
-    if (m_closed)
-        return;
-    m_closed = true;
-    if (!m_lost.load()) {
-        // Output held by SETXOFF would stay held for whoever opens the device next.
-        if (m_outputHeld.exchange(false))
-            EscapeCommFunction(m_handle, SETXON);
-        ::DCB found = m_found;
-        ::SetCommState(m_handle, &found);
-    }
-    // Closing the handle gives up the exclusive opening, so the device opens again at once.
-    CancelIoEx(m_handle, nullptr);
-    CloseHandle(m_handle);
 }
 
 // "\\.\COM12" -> "COM12": the name that the configuration functions take.

@@ -2,6 +2,7 @@
 // every share mode (so a file open elsewhere can still be replaced or deleted, as on
 // Linux), C runtime descriptors over the handles, FlushFileBuffers, LockFileEx, MoveFileExW.
 #include "core/files/sys_file.h"
+#include "core/files/wide_text_win32.h"
 
 #include <cerrno>
 #include <cstring>
@@ -12,25 +13,6 @@
 namespace core::sys {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
-
-std::string Utf8(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return {};
-    std::string out(static_cast<size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-    return out;
-}
 
 // The errno value nearest to a Win32 code.
 int ErrnoOf(DWORD error) {
