@@ -1,4 +1,5 @@
 // Inputs and diagnostics shared by the decoder's modes.
+#include "tools/common/tool_input.h"
 #include "tools/vels5-decode/modes.h"
 
 #include <cerrno>
@@ -9,7 +10,7 @@ namespace decode {
 std::FILE* OpenInput(const std::string& name, const ModeContext& ctx) {
     if (name.empty() || name == "-")
         return ctx.in;
-    std::FILE* file = std::fopen(name.c_str(), "rb");
+    std::FILE* file = tool_input::OpenFile(name, "rb");
     if (!file)
         Complain(ctx, "cannot read '" + name + "': " + std::strerror(errno));
     return file;

@@ -40,6 +40,9 @@ void PrintHelp(std::FILE* out) {
 
 int main(int argc, char** argv) {
     tool_input::BinaryStdio();
+    tool_input::Utf8Arguments utf8(argc, argv);
+    argc = utf8.Count();
+    argv = utf8.Argv();
     const std::span<char*> args(argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0));
     const std::vector<std::string_view> views(args.begin(), args.end());
     if (tool_args::AsksForHelp(views)) {

@@ -238,6 +238,9 @@ int Print(const std::string& text, int status) {
 
 int main(int argc, char** argv) {
     tool_input::BinaryStdio();
+    tool_input::Utf8Arguments utf8(argc, argv);
+    argc = utf8.Count();
+    argv = utf8.Argv();
     if (argc >= 2 && std::string_view(argv[1]) == "--journals") {
         if (argc != 3)
             return Usage("--journals takes one folder and nothing else");
