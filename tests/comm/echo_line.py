@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """The far end of a serial line for the Windows tests: opens a pseudo-terminal, prints the
 path of its terminal side, then echoes every byte it receives until a 0xFF arrives, when it
-hangs up (closes its side) as an unplugged adapter does. Ends after IDLE seconds without
-traffic (default 600)."""
+hangs up (closes its side) as an unplugged adapter does; with --no-hang-up (for lines that
+carry every byte value, such as the meter simulator's) it echoes 0xFF too. Ends after IDLE
+seconds without traffic (default 600).
+Usage: echo_line.py [--no-hang-up] [IDLE]"""
 import os
 import pty
 import select
@@ -10,7 +12,10 @@ import sys
 import time
 import tty
 
-idle = float(sys.argv[1]) if len(sys.argv) > 1 else 600.0
+args = sys.argv[1:]
+hang_up = "--no-hang-up" not in args
+args = [a for a in args if a != "--no-hang-up"]
+idle = float(args[0]) if args else 600.0
 master, slave = pty.openpty()
 tty.setraw(slave)
 print(os.ttyname(slave), flush=True)
@@ -26,7 +31,7 @@ while time.monotonic() - last < idle:
         select.select([], [], [], 0.02)
         continue
     last = time.monotonic()
-    hangup = data.find(b"\xff")
+    hangup = data.find(b"\xff") if hang_up else -1
     if hangup >= 0:
         os.write(master, data[:hangup])
         break

@@ -1,11 +1,10 @@
 // vels5-meter: the meter simulator's entry point (options, line, port map, signals).
-#include "comm/port_map.h"
 #include "tools/vels5-meter/meter_line.h"
 #include "tools/vels5-meter/options.h"
 #include "tools/vels5-meter/registration.h"
 #include "tools/vels5-meter/simulator.h"
+#include "tools/vels5-meter/stop_request.h"
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -13,32 +12,6 @@
 #include <vector>
 
 namespace {
-
-volatile std::sig_atomic_t g_stop = 0;
-
-void OnStopSignal(int) {
-    g_stop = 1;
-}
-
-// Blocks the stop signals for the whole run and returns the mask to wait with, in which
-// they are open: the loop sees them only inside its wait.
-sigset_t InstallStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigset_t stops;
-    sigemptyset(&stops);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
-        sigaction(sig, &action, nullptr);
-        sigaddset(&stops, sig);
-    }
-    std::signal(SIGPIPE, SIG_IGN);
-    sigset_t previous;
-    sigprocmask(SIG_BLOCK, &stops, &previous);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
-        sigdelset(&previous, sig);
-    return previous;
-}
 
 std::string Describe(const meter::Options& o) {
     std::string text =
@@ -59,7 +32,7 @@ std::string Describe(const meter::Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ); // (a size: Windows refuses 0)
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const meter::ParsedOptions parsed = meter::ParseOptions(args);
     if (parsed.help) {
@@ -71,7 +44,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const meter::Options& options = *parsed.options;
-    const sigset_t waitMask = InstallStopSignals();
+    const meter::StopRequest& stop = meter::StopRequest::Install();
 
     std::string error;
     std::optional<meter::MeterLine> line =
@@ -81,6 +54,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vels5-meter: %s\n", error.c_str());
         return 1;
     }
+#ifndef _WIN32
+    // A pseudo-terminal enters the port map as COMn for as long as the simulator runs.
     comm::PortMap map;
     meter::Registration registration(map);
     if (line->IsPty()) {
@@ -92,18 +67,22 @@ int main(int argc, char** argv) {
         }
         std::printf("vels5-meter: COM%d -> %s (%s)\n", number, line->Path().c_str(),
                     Describe(options).c_str());
-    } else {
+    } else
+#endif
+    {
         std::printf("vels5-meter: %s (%s)\n", line->Path().c_str(), Describe(options).c_str());
     }
 
     meter::Simulator simulator(options, *line, stdout);
-    const int status = simulator.Run(g_stop, waitMask);
+    const int status = simulator.Run(stop);
+#ifndef _WIN32
     if (registration.Number() > 0) {
         const int number = registration.Number();
         registration.Remove();
         std::printf("vels5-meter: stopped, COM%d removed\n", number);
-    } else {
-        std::printf("vels5-meter: stopped\n");
+        return status;
     }
+#endif
+    std::printf("vels5-meter: stopped\n");
     return status;
 }

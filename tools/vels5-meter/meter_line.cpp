@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
@@ -132,8 +134,43 @@ long MeterLine::Write(std::span<const std::uint8_t> bytes) {
             continue; // a signal arrived mid-call; the stop flag is checked by the loop
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return 0;
+        m_error = std::strerror(errno);
         return -1;
     }
+}
+
+long MeterLine::Read(std::span<std::uint8_t> into) {
+    for (;;) {
+        const ssize_t n = read(m_fd, into.data(), into.size());
+        if (n > 0)
+            return n;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return 0;
+        m_error = n == 0 ? "hung up" : std::strerror(errno);
+        return -1;
+    }
+}
+
+LineReady MeterLine::Wait(double seconds, bool wantWrite, const StopRequest& stop) {
+    LineReady ready;
+    const timespec timeout{
+        static_cast<time_t>(seconds),
+        static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) * 1e9)};
+    pollfd p{m_fd, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0};
+    const int rc = ppoll(&p, 1, &timeout, &stop.WaitMask());
+    if (rc < 0 && errno == EINTR) {
+        ready.stopped = true; // only the stop signals are let through here
+    } else if (rc < 0) {
+        ready.failed = true;
+        m_error = std::string("poll: ") + std::strerror(errno);
+    } else if (rc > 0) {
+        ready.readable = p.revents & POLLIN;
+        ready.writable = p.revents & POLLOUT;
+        ready.hungUp = p.revents & (POLLHUP | POLLERR | POLLNVAL);
+    }
+    return ready;
 }
 
 // Set up after the simulator's own opens of the slave, so only other programs' opens count.

@@ -1,13 +1,27 @@
 // The serial endpoint the simulator drives: a pseudo-terminal it creates, or a real device.
+// On Windows a COM port only (meter_line_win32.cpp): pseudo-terminals are a Linux thing, so
+// there the monitor's port is joined to the simulator's by a null-modem pair.
 #pragma once
+
+#include "tools/vels5-meter/stop_request.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
 namespace meter {
+
+/// What a wait on the line found.
+struct LineReady {
+    bool readable = false; ///< bytes are waiting (or the far end hung up: Read tells)
+    bool writable = false; ///< the line takes bytes again (asked for with `wantWrite`)
+    bool hungUp = false;
+    bool stopped = false; ///< a stop was requested during the wait
+    bool failed = false;  ///< the wait itself failed: ErrorText()
+};
 
 /// Owns the file descriptors of the simulator's end of the line. Move-only; not thread-safe.
 ///
@@ -29,11 +43,25 @@ public:
     MeterLine(const MeterLine&) = delete;
     ~MeterLine();
 
+#ifndef _WIN32
     /// Non-blocking descriptor to read from and write to (pty master, or the device).
-    int Fd() const { return m_fd; }
+    int Fd() const {
+        return m_fd;
+    }
+#endif
     /// Where the other side opens the line: the pty slave's path, or the device path.
-    const std::string& Path() const { return m_path; }
-    bool IsPty() const { return m_keeper >= 0; }
+    const std::string& Path() const {
+        return m_path;
+    }
+#ifdef _WIN32
+    bool IsPty() const {
+        return false;
+    }
+#else
+    bool IsPty() const {
+        return m_keeper >= 0;
+    }
+#endif
 
     /// Pseudo-terminal housekeeping, called before each frame. When no process holds the
     /// slave's flock (the monitor does while it has the port open): discards frames that
@@ -43,9 +71,17 @@ public:
     /// user. Returns true when it found the port abandoned. No-op for a device.
     bool ReleaseIfAbandoned();
 
-    /// write(2) on Fd(): bytes written (possibly fewer), 0 when the line is full, -1 with
-    /// errno on a device error.
+    /// Bytes written (possibly fewer), 0 when the line is full, -1 on a device error
+    /// (ErrorText()).
     long Write(std::span<const std::uint8_t> bytes);
+    /// Bytes read, 0 when nothing is waiting, -1 on a device error or a hang-up (ErrorText()).
+    long Read(std::span<std::uint8_t> into);
+    /// Waits up to `seconds` for bytes, for room to write (`wantWrite`) or for `stop`.
+    LineReady Wait(double seconds, bool wantWrite, const StopRequest& stop);
+    /// The last failure of Write, Read or Wait, as a sentence fragment.
+    const std::string& ErrorText() const {
+        return m_error;
+    }
 
     /// True once another program has opened the pseudo-terminal's slave since it was made
     /// (the open is watched with inotify; the simulator's own descriptors do not count).
@@ -53,13 +89,21 @@ public:
     bool OpenedByOther();
 
 private:
+#ifdef _WIN32
+    struct Port; ///< the COM handle and its overlapped records
+    explicit MeterLine(std::unique_ptr<Port> port, std::string path);
+
+    std::unique_ptr<Port> m_port;
+#else
     MeterLine(int fd, int keeper, std::string path);
     void WatchOpens();
 
     int m_fd = -1;
     int m_keeper = -1;
     int m_opens = -1; ///< inotify descriptor watching the slave's opens; -1 once seen or none
+#endif
     std::string m_path;
+    std::string m_error;
 };
 
 } // namespace meter

@@ -6,21 +6,18 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
-#include <poll.h>
 #include <string>
-#include <time.h>
-#include <unistd.h>
 
 namespace meter {
 namespace {
 
 double MonotonicSec() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 std::string WithComma(std::string text) {
@@ -78,23 +75,21 @@ void Simulator::Logf(double tSec, const char* format, ...) {
     std::fflush(m_log);
 }
 
-int Simulator::Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask) {
+int Simulator::Run(const StopRequest& stop) {
     m_origin = MonotonicSec();
-    while (!stop) {
+    while (!stop.Requested()) {
         HoldStartUntilOpened();
         if (!RunTimers(Now()))
             return 1;
         const double wait = std::max(0.0, NextDeadline() - Now());
-        timespec timeout{static_cast<time_t>(wait), static_cast<long>(std::fmod(wait, 1.0) * 1e9)};
-        pollfd p{m_line.Fd(), static_cast<short>(POLLIN | (m_pending.empty() ? 0 : POLLOUT)), 0};
-        const int ready = ppoll(&p, 1, &timeout, &waitMask);
-        if (ready < 0 && errno == EINTR)
-            continue; // a stop signal: the loop condition sees it
-        if (ready < 0) {
-            Logf(Now(), "error: poll: %s", std::strerror(errno));
+        const LineReady ready = m_line.Wait(wait, !m_pending.empty(), stop);
+        if (ready.stopped)
+            continue; // the loop condition sees it
+        if (ready.failed) {
+            Logf(Now(), "error: %s", m_line.ErrorText().c_str());
             return 1;
         }
-        if (ready > 0 && !Serve(p.revents))
+        if (!Serve(ready))
             return 1;
     }
     return 0;
@@ -147,12 +142,12 @@ bool Simulator::RunTimers(double tSec) {
     return true;
 }
 
-bool Simulator::Serve(short revents) {
-    if ((revents & POLLIN) && !ReadInput(Now()))
+bool Simulator::Serve(const LineReady& ready) {
+    if (ready.readable && !ReadInput(Now()))
         return false;
-    if ((revents & POLLOUT) && !FlushPending())
+    if (ready.writable && !FlushPending())
         return false;
-    if ((revents & (POLLHUP | POLLERR | POLLNVAL)) && !(revents & POLLIN)) {
+    if (ready.hungUp && !ready.readable) {
         Logf(Now(), "error: %s hung up", m_line.Path().c_str());
         return false;
     }
@@ -199,7 +194,7 @@ bool Simulator::SendFrame(double tSec) {
 bool Simulator::FlushPending() {
     const long written = m_line.Write(m_pending);
     if (written < 0) {
-        Logf(Now(), "error: write to %s: %s", m_line.Path().c_str(), std::strerror(errno));
+        Logf(Now(), "error: write to %s: %s", m_line.Path().c_str(), m_line.ErrorText().c_str());
         return false;
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + written);
@@ -251,25 +246,23 @@ void Simulator::LogFireTest(double tSec, const core::StatusArea& s) {
         if (m_alarmed[i] || m < m_thresholds[i])
             continue;
         m_alarmed[i] = true;
-        Logf(tSec, "detector И%zu alarms: m=%s dB/m (threshold %s dB/m)", i + 1, Fixed3(m).c_str(),
-             Fixed3(m_thresholds[i]).c_str());
+        Logf(tSec, "detector И%u alarms: m=%s dB/m (threshold %s dB/m)",
+             static_cast<unsigned>(i + 1), Fixed3(m).c_str(), Fixed3(m_thresholds[i]).c_str());
     }
 }
 
 bool Simulator::ReadInput(double tSec) {
     std::array<std::uint8_t, 512> buffer{};
     for (;;) {
-        const ssize_t n = read(m_line.Fd(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        const long n = m_line.Read(buffer);
+        if (n == 0)
             return true;
-        if (n <= 0) {
+        if (n < 0) {
             Logf(tSec, "error: read from %s: %s", m_line.Path().c_str(),
-                 n == 0 ? "hung up" : std::strerror(errno));
+                 m_line.ErrorText().c_str());
             return false;
         }
-        for (ssize_t i = 0; i < n; ++i)
+        for (long i = 0; i < n; ++i)
             if (std::optional<RxEvent> event = m_rx.Push(buffer[static_cast<std::size_t>(i)]))
                 OnReceived(tSec, *event);
     }

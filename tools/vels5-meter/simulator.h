@@ -6,7 +6,6 @@
 #include "tools/vels5-meter/rx_log.h"
 #include "tools/vels5-meter/scenario.h"
 
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -20,11 +19,8 @@ class Simulator {
 public:
     Simulator(const Options& options, MeterLine& line, std::FILE* log);
 
-    /// Runs until `stop` becomes non-zero. The caller keeps the stop signals blocked; they
-    /// are let through only while the loop waits (ppoll with `waitMask`), so a signal
-    /// never slips in between the check and the wait. Returns 0 after a stop, 1 on a
-    /// device error.
-    int Run(const volatile std::sig_atomic_t& stop, const sigset_t& waitMask);
+    /// Runs until a stop is requested. Returns 0 after a stop, 1 on a device error.
+    int Run(const StopRequest& stop);
 
 private:
     double Now() const;
@@ -33,8 +29,8 @@ private:
     void HoldStartUntilOpened();
     /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
     bool RunTimers(double tSec);
-    /// Handles what ppoll reported on the line.
-    bool Serve(short revents);
+    /// Handles what the wait found on the line.
+    bool Serve(const LineReady& ready);
     bool SendFrame(double tSec);
     void LogPhase(double tSec, const core::StatusArea& status);
     /// The fire test seen from the meter: the fire leaving and re-entering its band, and the
@@ -43,7 +39,13 @@ private:
     bool ReadInput(double tSec);
     void OnReceived(double tSec, const RxEvent& event);
     bool FlushPending();
-    void Logf(double tSec, const char* format, ...) __attribute__((format(printf, 3, 4)));
+#ifdef _WIN32
+    __attribute__((format(gnu_printf, 3, 4)))
+#else
+    __attribute__((format(printf, 3, 4)))
+#endif
+    void
+    Logf(double tSec, const char* format, ...);
 
     const Options& m_options;
     MeterLine& m_line;
@@ -64,7 +66,7 @@ private:
     std::vector<double> m_thresholds; ///< of the simulated detectors, dB/m
     std::vector<bool> m_alarmed;      ///< per detector, in the current work phase
     bool m_outside = false;           ///< the fire is in its stretch outside the band
-    bool m_holding = true; ///< the scenario waits for the monitor to open the port
+    bool m_holding = true;            ///< the scenario waits for the monitor to open the port
 };
 
 /// A number in the shortest "%g" form with a decimal comma ("12,8", "320").
