@@ -1,5 +1,6 @@
 // vels5-table: reads a table or template file exactly as the windows do and prints its
 // records as JSON lines or CSV.
+#include "core/files/sys_file.h"
 #include "core/files/table_file.h"
 #include "core/files/template_file.h"
 #include "core/fire/fire_marks.h"
@@ -16,7 +17,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -244,8 +244,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::string_view(argv[1]) == "--journals") {
         if (argc != 3)
             return Usage("--journals takes one folder and nothing else");
-        struct stat info {};
-        if (stat(argv[2], &info) != 0 || !S_ISDIR(info.st_mode)) {
+        core::sys::FileInfo info;
+        if (!core::sys::Stat(argv[2], info) || !info.folder) {
             std::fprintf(stderr, "vels5-table: cannot read the folder %s: %s\n", argv[2],
                          std::strerror(errno != 0 ? errno : ENOTDIR));
             return kExitInput;
