@@ -110,6 +110,14 @@ std::string FormatDateAndTime(double dateTime) {
     return FormatDate(dateTime) + " " + FormatTimeOfDay(dateTime);
 }
 
+std::string FormatFileStamp(double dateTime) {
+    const DateTimeFields f = DecodeDateTime(dateTime);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d_%02d-%02d-%02d", f.year, f.month, f.day,
+                  f.hour, f.minute, f.second);
+    return text;
+}
+
 std::string FormatDuration(int seconds) {
     if (seconds < 0)
         seconds = 0;

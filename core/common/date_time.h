@@ -28,6 +28,9 @@ std::string FormatTimeOfDay(double dateTime);
 std::string FormatDate(double dateTime);
 /// "dd.mm.yyyy hh:mm:ss" of a date-time.
 std::string FormatDateAndTime(double dateTime);
+/// "yyyy-mm-dd_hh-mm-ss" of a date-time: the start of the journal's and the report's file
+/// names (DateTimeFromFileName reads it back).
+std::string FormatFileStamp(double dateTime);
 /// "hh:mm:ss" of a duration in whole seconds (hours go past 23); negative counts as 0.
 std::string FormatDuration(int seconds);
 /// floor(d * 86400): a duration in days as whole seconds.

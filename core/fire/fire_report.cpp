@@ -122,6 +122,13 @@ std::optional<double> LogStartOf(std::span<const MeasurementRecord> records,
     return start;
 }
 
+std::string ReportFileName(std::optional<double> start) {
+    std::string name = "Протокол";
+    if (start && *start >= 1)
+        name += " " + FormatFileStamp(*start);
+    return name + ".pdf";
+}
+
 std::optional<double> DateTimeFromFileName(std::string_view path) {
     const std::size_t slash = path.find_last_of('/');
     const std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));

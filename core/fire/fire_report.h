@@ -89,6 +89,10 @@ std::vector<std::string> RowsOfRecords(std::span<const MeasurementRecord> record
 std::optional<double> LogStartOf(std::span<const MeasurementRecord> records,
                                  std::optional<double> date = std::nullopt);
 
+/// The report's file name offered in the save dialog: "Протокол 2026-01-31_14-05-09.pdf"
+/// after the log's start (FormatFileStamp), "Протокол.pdf" for a log without a date.
+std::string ReportFileName(std::optional<double> start);
+
 /// The date-time a file name starts with as the journal names its files,
 /// "2026-01-31_14-05-09..." (any folder before it is ignored); nothing for other names.
 std::optional<double> DateTimeFromFileName(std::string_view path);

@@ -50,11 +50,7 @@ std::string JournalDir(const std::string& dataHome) {
 }
 
 std::string JournalFileName(double startTime, int copy) {
-    const DateTimeFields f = DecodeDateTime(startTime);
-    char name[64];
-    std::snprintf(name, sizeof name, "%04d-%02d-%02d_%02d-%02d-%02d", f.year, f.month, f.day,
-                  f.hour, f.minute, f.second);
-    std::string text = name;
+    std::string text = FormatFileStamp(startTime);
     if (copy > 1)
         text += "-" + std::to_string(copy);
     return text + ".txt";

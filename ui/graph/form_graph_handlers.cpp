@@ -1,7 +1,7 @@
 // The graph window's view handlers: time and value zoom, scale and overlay choice, saving the
 // picture and choosing the colours.
 #include "core/common/prompts.h"
-#include "core/files/atomic_file.h"
+#include "core/files/save_flow.h"
 #include "core/graph/graph_controls.h"
 #include "ui/common/picture_box.h"
 #include "ui/graph/form_graph.h"
@@ -9,8 +9,6 @@
 #include "ui/paint/paint_style.h"
 
 #include <QAction>
-#include <QFile>
-#include <QFileInfo>
 #include <QToolButton>
 
 namespace ui {
@@ -91,22 +89,13 @@ void TFormGraph::sbTP2Click(int tag) {
 
 void TFormGraph::mSaveClick() {
     const QImage copy = iImg.copy();
-    core::FileDialogOptions options;
-    options.title = "Сохранить график";
-    options.defaultSuffix = "bmp";
-    options.filter = "BMP (*.bmp)|*.bmp|all (*.*)|*.*";
-    const std::optional<std::string> name = m_prompts.SaveFileName(options);
-    if (!name)
-        return;
-    if (QFileInfo::exists(QFile::decodeName(name->c_str())) &&
-        m_prompts.Question({}, "Файл существует, заменить?", core::PromptButtons::OkCancel) !=
-            core::PromptAnswer::Ok)
-        return;
-    const QByteArray bytes = EncodeBmp(copy);
-    const core::FileWriteResult written =
-        core::WriteFileAtomically(*name, std::string_view(bytes.constData(), bytes.size()));
-    if (!written)
-        m_prompts.Error(core::kAppTitle, written.Message());
+    core::SaveRequest request;
+    request.dialog.title = "Сохранить график";
+    request.dialog.defaultSuffix = "bmp";
+    request.dialog.filter = "BMP (*.bmp)|*.bmp|all (*.*)|*.*";
+    core::SaveFile(m_prompts, request, [&copy] {
+        return core::SaveContent{EncodeBmp(copy).toStdString(), {}};
+    });
 }
 
 void TFormGraph::ChooseColour(std::uint32_t& field) {

@@ -3,6 +3,7 @@
 #include "comm/va_comm.h"
 #include "core/common/prompts.h"
 #include "core/files/atomic_file.h"
+#include "core/files/save_flow.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/graph/form_graph.h"
@@ -120,11 +121,7 @@ bool TForm1::SaveSettings() {
     const std::string bytes =
         core::FormatSettings(CurrentSettings(), StatusPanel0->text().toStdString());
     QDir().mkpath(QFileInfo(QString::fromStdString(m_settingsPath)).absolutePath());
-    const core::FileWriteResult written = core::WriteFileAtomically(m_settingsPath, bytes);
-    if (written)
-        return true;
-    m_prompts.Error(core::kAppTitle, written.Message());
-    return false;
+    return core::WriteSavedFile(m_prompts, m_settingsPath, bytes);
 }
 
 core::Settings TForm1::CurrentSettings() const {

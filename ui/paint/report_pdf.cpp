@@ -2,16 +2,18 @@
 #include "ui/paint/report_pdf.h"
 
 #include "core/common/format.h"
+#include "core/files/atomic_file.h"
 #include "core/fire/fire_test.h"
 #include "core/graph/graph_fire_marks.h"
 #include "ui/paint/graph_painter.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <vector>
 
 namespace ui {
@@ -226,6 +228,20 @@ ReportWrite Failure(const QString& path, const QString& reason) {
     return result;
 }
 
+ReportWrite WritePdf(const QString& path, const ReportPdf& pdf) {
+    if (!pdf.failure.isEmpty())
+        return Failure(path, pdf.failure);
+    const core::FileWriteResult written = core::WriteFileAtomically(
+        QFile::encodeName(path).toStdString(),
+        std::string_view(pdf.bytes.constData(), static_cast<std::size_t>(pdf.bytes.size())));
+    if (!written)
+        return Failure(path, QString::fromStdString(written.reason));
+    ReportWrite result;
+    result.ok = true;
+    result.pages = pdf.pages;
+    return result;
+}
+
 } // namespace
 
 QImage ReportGraphPicture(std::span<const core::MeasurementRecord> records,
@@ -250,14 +266,12 @@ int ReportPageCount(const core::TestReport& report) {
     return 1 + AppendixPages(report);
 }
 
-ReportWrite WriteReportPdf(const QString& path, const core::TestReport& report,
-                           const QImage& graph) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Failure(path, file.errorString());
-    int pages = 0;
+ReportPdf DrawReportPdf(const core::TestReport& report, const QImage& graph) {
+    ReportPdf result;
+    QBuffer buffer(&result.bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter pdf(&file);
+        QPdfWriter pdf(&buffer);
         pdf.setResolution(kDpi);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                       QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter));
@@ -268,26 +282,31 @@ ReportWrite WriteReportPdf(const QString& path, const core::TestReport& report,
         const int total = counting.Finish() + AppendixPages(report);
         QPainter painter;
         if (!painter.begin(&pdf)) {
-            file.cancelWriting();
-            return Failure(path, QStringLiteral("the PDF could not be started"));
+            result.bytes.clear();
+            result.failure = QStringLiteral("the PDF could not be started");
+            return result;
         }
         Pages flow(pdf, &painter, total);
         DrawTestPart(flow, report, graph);
         DrawAppendix(flow, report);
-        pages = flow.Finish();
+        result.pages = flow.Finish();
         painter.end();
     }
-    if (!file.commit())
-        return Failure(path, file.errorString());
-    ReportWrite result;
-    result.ok = true;
-    result.pages = pages;
     return result;
 }
 
+ReportPdf DrawTestReport(const core::ReportSource& source) {
+    return DrawReportPdf(core::BuildTestReport(source),
+                         ReportGraphPicture(source.records, source.marks));
+}
+
+ReportWrite WriteReportPdf(const QString& path, const core::TestReport& report,
+                           const QImage& graph) {
+    return WritePdf(path, DrawReportPdf(report, graph));
+}
+
 ReportWrite WriteTestReport(const QString& path, const core::ReportSource& source) {
-    return WriteReportPdf(path, core::BuildTestReport(source),
-                          ReportGraphPicture(source.records, source.marks));
+    return WritePdf(path, DrawTestReport(source));
 }
 
 } // namespace ui

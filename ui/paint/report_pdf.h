@@ -4,6 +4,7 @@
 
 #include "core/fire/fire_report.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <span>
@@ -36,14 +37,27 @@ QImage ReportGraphPicture(std::span<const core::MeasurementRecord> records,
 /// Pages of a report whose test part fits on the first page: 1 and the appendix pages.
 int ReportPageCount(const core::TestReport& report);
 
-/// Writes `report` with `graph` as the PDF file `path`: 300 dots per inch, margins of 15 mm,
-/// Liberation Sans (Liberation Mono for the records), "Лист k из n" at the foot of each page.
-/// The test part moves on to a further page only when it does not fit on the first. Written
-/// through QSaveFile: on failure nothing is left at `path` (an earlier file stays as it was).
+/// A report drawn as the bytes of a PDF file.
+struct ReportPdf {
+    QByteArray bytes;
+    int pages = 0;
+    QString failure; ///< why the PDF could not be drawn; empty when it was
+};
+
+/// `report` with `graph` as a PDF: 300 dots per inch, margins of 15 mm, Liberation Sans
+/// (Liberation Mono for the records), "Лист k из n" at the foot of each page. The test part
+/// moves on to a further page only when it does not fit on the first.
+ReportPdf DrawReportPdf(const core::TestReport& report, const QImage& graph);
+
+/// The report of `source` (core::BuildTestReport and ReportGraphPicture) as a PDF.
+ReportPdf DrawTestReport(const core::ReportSource& source);
+
+/// DrawReportPdf written as the file `path` through the atomic writer: on failure nothing is
+/// left at `path` (an earlier file stays as it was).
 ReportWrite WriteReportPdf(const QString& path, const core::TestReport& report,
                            const QImage& graph);
 
-/// The report of `source` (core::BuildTestReport and ReportGraphPicture) written to `path`.
+/// The report of `source` written to `path` (DrawTestReport and the atomic writer).
 ReportWrite WriteTestReport(const QString& path, const core::ReportSource& source);
 
 } // namespace ui
