@@ -5,6 +5,7 @@
 // Heap allocations per redraw are counted (operator new, and every malloc-family call).
 #include "core/fire/fire_test.h"
 #include "core/graph/graph_plot.h"
+#include "offscreen_main.h"
 #include "ui/paint/graph_painter.h"
 
 #include <QGuiApplication>
@@ -157,10 +158,5 @@ BENCHMARK(RedrawGraph)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QGuiApplication>(argc, argv);
 }

@@ -2,6 +2,7 @@
 // test (six pages) and a full log of 32 767 records (275 pages), with the band, three alarms
 // and a stretch outside the band. Reports the pages and the file size.
 #include "core/fire/fire_report.h"
+#include "offscreen_main.h"
 #include "ui/paint/report_pdf.h"
 
 #include <QFileInfo>
@@ -56,10 +57,5 @@ BENCHMARK(WriteReport)->Arg(600)->Arg(32'767)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QGuiApplication>(argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "core/common/clock.h"
 #include "core/session/measurement_session.h"
 #include "core/table/table_row.h"
+#include "offscreen_main.h"
 #include "tests/common/fake_prompts.h"
 #include "ui/table/form_tabl.h"
 
@@ -97,10 +98,5 @@ BENCHMARK(EraseEverySecondRow)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv);
 }

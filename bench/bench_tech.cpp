@@ -3,6 +3,7 @@
 // face drawn at creation.
 #include "core/link/status_area.h"
 #include "core/tech/tech_panel.h"
+#include "offscreen_main.h"
 #include "ui/common/picture_box.h"
 #include "ui/tech/dial_painter.h"
 #include "ui/tech/form_tech.h"
@@ -102,10 +103,5 @@ BENCHMARK(DrawDialFace)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunOffscreen<QApplication>(argc, argv);
 }

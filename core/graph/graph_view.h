@@ -26,6 +26,7 @@ struct GraphView {
     std::uint32_t cGrid = 0x008000;
     std::uint32_t cFont = 0x000000;
     std::uint32_t cGrap = 0x00FFFF; ///< the curve
+    bool operator==(const GraphView&) const = default;
 };
 
 } // namespace core

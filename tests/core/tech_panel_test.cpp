@@ -26,6 +26,21 @@ double DirectionDeg(const Segment& s) {
     return deg < 0 ? deg + 360 : deg;
 }
 
+// A status area holding the emitter block `em` and the photodetector block `pd`.
+StatusArea AreaWith(const BlockStatus& em, const BlockStatus& pd) {
+    StatusArea s;
+    s.SetEmitter(em);
+    s.SetPhotodetector(pd);
+    return s;
+}
+
+// A panel updated once with `em` and `pd`.
+TechPanel PanelWith(const BlockStatus& em, const BlockStatus& pd) {
+    TechPanel p;
+    p.Update(AreaWith(em, pd));
+    return p;
+}
+
 TEST(TechVolts, CodeTimesTenOver8191) {
     const struct {
         std::uint16_t code;
@@ -72,17 +87,13 @@ TEST(DialValues, TemperatureIsTheSignedCodeOver256) {
 }
 
 TEST(TechPanel, LeftDialIsTheEmitterRightDialThePhotodetector) {
-    StatusArea s;
     BlockStatus em, pd;
     em.rmsCode = 1000;
     em.faults = 0x02;
     em.attenuatorStep = 3;
     pd.rmsCode = 2000;
     pd.attenuatorStep = 5;
-    s.SetEmitter(em);
-    s.SetPhotodetector(pd);
-    TechPanel p;
-    p.Update(s);
+    TechPanel p = PanelWith(em, pd);
     EXPECT_EQ(p.Left().Values(), core::DialValuesOf(em));
     EXPECT_EQ(p.Right().Values(), core::DialValuesOf(pd));
     EXPECT_EQ(p.Left().Layout().cx, 134);
@@ -99,14 +110,10 @@ TEST(TechPanel, EachStateLineFollowsOnlyItsBlock) {
                 {0, 0x08, text::kNormal, text::kAlarm},
                 {0x01, 0x10, text::kAlarm, text::kAlarm}};
     for (const auto& r : rows) {
-        StatusArea s;
         BlockStatus em, pd;
         em.faults = r.em;
         pd.faults = r.pd;
-        s.SetEmitter(em);
-        s.SetPhotodetector(pd);
-        TechPanel p;
-        p.Update(s);
+        TechPanel p = PanelWith(em, pd);
         TechFrame f;
         p.Compose(kWork, f);
         SCOPED_TRACE(testing::Message() << int(r.em) << "/" << int(r.pd));
@@ -154,7 +161,6 @@ TEST(TechModeText, CentredOnThePictureAtRowTen) {
 
 // After the watchdog the status area still holds the last work frame: none of it is shown.
 TEST(TechPanel, ALostLinkShowsNoLinkAndNoValuesUntilTheNextFrame) {
-    StatusArea s;
     BlockStatus em, pd;
     em.rmsCode = 8191;
     em.peakCode = 8191;
@@ -163,8 +169,7 @@ TEST(TechPanel, ALostLinkShowsNoLinkAndNoValuesUntilTheNextFrame) {
     em.attenuatorStep = 3;
     pd.rmsCode = 4096;
     pd.faults = 0x01;
-    s.SetEmitter(em);
-    s.SetPhotodetector(pd);
+    const StatusArea s = AreaWith(em, pd);
     TechPanel p;
     p.Update(s);
     for (int i = 0; i < 20; ++i)
@@ -336,7 +341,6 @@ TEST(ThirdLevel, MarkedOnlyAboveOne) {
 }
 
 TEST(TechTexts, LinesFormatsColoursAndAnchors) {
-    StatusArea s;
     BlockStatus em, pd;
     em.rmsCode = 65535;
     em.peakCode = 4096;
@@ -347,10 +351,7 @@ TEST(TechTexts, LinesFormatsColoursAndAnchors) {
     pd.tempCode = 32767;
     pd.kt = 1.02134f;
     pd.attenuatorStep = 0;
-    s.SetEmitter(em);
-    s.SetPhotodetector(pd);
-    TechPanel p;
-    p.Update(s);
+    TechPanel p = PanelWith(em, pd);
     TechFrame f;
     p.Compose(kWork, f);
     const core::DialFrame& l = f.dials[0];

@@ -1,12 +1,15 @@
 // The program's seven windows as app/main.cpp creates them, with scripted prompts, a manual
-// clock and a port map in a temporary folder (no scan of the machine's serial devices).
+// clock and a port map in a temporary folder (no scan of the machine's serial devices); with
+// a folder for files or a pseudo-terminal that plays the meter.
 #pragma once
 
 #include "comm/port_map.h"
 #include "comm/va_comm.h"
 #include "core/common/clock.h"
 #include "core/common/date_time.h"
+#include "pty_device.h"
 #include "tests/common/fake_prompts.h"
+#include "tests/common/status_frame.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
 #include "ui/dialogs/form_time.h"
@@ -17,11 +20,16 @@
 #include "ui/table/form_tabl.h"
 #include "ui/tech/form_tech.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
+#include <cstdint>
 #include <memory>
 #include <utility>
+#include <vector>
 
 namespace test {
 
@@ -93,7 +101,12 @@ struct WindowsRig {
         form1->SetWindows(
             {tabl.get(), graph.get(), dist.get(), about.get(), time.get(), tech.get(), test.get()});
     }
-    ~WindowsRig() {
+    ~WindowsRig() { DestroyWindows(); }
+    /// Closes the port and destroys the windows in the program's order, unless done already
+    /// (what else the rig holds stays).
+    void DestroyWindows() {
+        if (!form1)
+            return;
         form1->Comm().Close();
         test.reset();
         tech.reset();
@@ -112,6 +125,82 @@ struct WindowsRig {
 struct AppRig : WindowsRig<core::ManualClock> {
     explicit AppRig(const ConfigHome& home)
         : WindowsRig(home, core::EncodeDateTime({2026, 1, 1, 12, 0, 0, 0})) {}
+};
+
+/// Waits until the session has taken `frames` valid frames since its watchdog had `before`
+/// starts: every valid frame re-arms the watchdog (a mode change once more), so the start count
+/// tells. The timeout only bounds a failing test.
+inline void WaitForFrames(ui::TForm1& form, std::uint32_t before, std::uint32_t frames = 1) {
+    QTRY_VERIFY_WITH_TIMEOUT(form.Session().Timer2().starts >= before + frames, 20000);
+}
+
+/// Writes `bytes` to the meter's side of `pty` and waits until the session has taken `frames`
+/// frames from them.
+inline void FeedFrames(ui::TForm1& form, PtyDevice& pty, const std::vector<std::uint8_t>& bytes,
+                       std::uint32_t frames = 1) {
+    const std::uint32_t before = form.Session().Timer2().starts;
+    pty.Write(bytes);
+    WaitForFrames(form, before, frames);
+}
+
+/// The home as a base, so that it is made before the windows and outlives them.
+struct HomeBase {
+    ConfigHome home;
+};
+
+/// The file's bytes; "<unreadable>" when it cannot be read.
+inline QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+/// Replaces the file with `bytes`.
+inline void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+/// The windows and a fresh folder for the files a test saves and loads.
+struct FilesRig : HomeBase, AppRig {
+    QTemporaryDir dir;
+    FilesRig() : AppRig(home) {}
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+};
+
+/// The COM number the meter's pseudo-terminal is registered as.
+inline constexpr int kMeterCom = 12;
+
+/// A pseudo-terminal registered in the home's port map as COM12 before the windows read it.
+struct MeterBase {
+    PtyDevice pty;
+    /// False when the pseudo-terminal or its port-map entry could not be made.
+    const bool registered;
+    explicit MeterBase(const ConfigHome& home)
+        : registered(pty.Ok() && home.Map().RegisterAs(pty.SlavePath(), kMeterCom)) {}
+};
+
+/// The windows with a pseudo-terminal on COM12 that plays the meter; the port is not open
+/// yet. Tests check `registered` first.
+struct MeterRig : HomeBase, MeterBase, AppRig {
+    MeterRig() : MeterBase(home), AppRig(home) {}
+
+    /// Writes `bytes` as the meter and waits until the session has taken `frames` frames.
+    void Feed(const std::vector<std::uint8_t>& bytes, std::uint32_t frames = 1) {
+        FeedFrames(*form1, pty, bytes, frames);
+    }
+    /// One record in the log: a work frame with Ui 4,5 V and Di `di`, then the record timer's
+    /// tick a second later.
+    void Record(float di) {
+        Feed(StatusFrame(core::mode_bit::kWork, 4.5f, di));
+        clock.AdvanceMs(1000);
+        form1->Timer1Timer();
+    }
+    /// Chooses COM12 from the main window's port popup.
+    void OpenMeterPort() {
+        form1->PortItem(kMeterCom)->trigger();
+        QCOMPARE(form1->StatusPanel0->text(), QStringLiteral("COM12"));
+    }
 };
 
 } // namespace test

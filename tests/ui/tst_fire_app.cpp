@@ -15,24 +15,14 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
-using test::AppRig;
-using test::ConfigHome;
-using test::PtyDevice;
+using core::mode_bit::kWork;
 using test::StatusFrame;
-
-namespace {
-
-constexpr std::uint8_t kWork = core::mode_bit::kWork;
-
-} // namespace
 
 class TstTestApp : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ConfigHome> m_home;
-    std::unique_ptr<PtyDevice> m_pty;
-    std::unique_ptr<AppRig> m_rig;
+    std::unique_ptr<test::MeterRig> m_rig;
     int m_beeps = 0;
 
     ui::TForm1& Form() { return *m_rig->form1; }
@@ -40,38 +30,21 @@ private:
     const core::TestMarks& Marks() { return Form().Session().Test().Marks(); }
 
     // A work frame with Di = `di` (the meter at 1 m), taken by the session.
-    void Feed(float di) {
-        const std::uint32_t before = Form().Session().Timer2().starts;
-        m_pty->Write(StatusFrame(kWork, 4.5f, di));
-        QTRY_VERIFY_WITH_TIMEOUT(Form().Session().Timer2().starts > before, 3000);
-    }
-    // A work frame, then the record timer's tick a second later: one record.
-    void Record(float di) {
-        Feed(di);
-        m_rig->clock.AdvanceMs(1000);
-        Form().Timer1Timer();
-    }
+    void Feed(float di) { m_rig->Feed(StatusFrame(kWork, 4.5f, di)); }
+    void Record(float di) { m_rig->Record(di); }
 
 private slots:
     void init() {
-        m_home = std::make_unique<ConfigHome>();
-        m_pty = std::make_unique<PtyDevice>();
-        QVERIFY(m_pty->Ok());
-        QVERIFY(m_home->Map().RegisterAs(m_pty->SlavePath(), 12));
-        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig = std::make_unique<test::MeterRig>();
+        QVERIFY(m_rig->registered);
         m_beeps = 0;
         Test().Beep = [this] { ++m_beeps; };
         Form().show();
         Form().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&Form()));
-        Form().PortItem(12)->trigger();
-        QCOMPARE(Form().StatusPanel0->text(), QStringLiteral("COM12"));
+        m_rig->OpenMeterPort();
     }
-    void cleanup() {
-        m_rig.reset();
-        m_pty.reset();
-        m_home.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void shortcutsFromTheMainWindowAndTheNoticeWhileHidden() {
         m_rig->graph->OverlayAction(1)->trigger();

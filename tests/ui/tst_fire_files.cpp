@@ -8,36 +8,21 @@
 
 #include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QToolButton>
 
-namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-} // namespace
+using test::ReadBytes;
+using test::WriteBytes;
 
 class TstTestFiles : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::ConfigHome> m_home;
-    std::unique_ptr<test::AppRig> m_rig;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::FilesRig> m_rig;
 
     ui::TFormTabl& Tabl() { return *m_rig->tabl; }
     test::FakePrompts& Prompts() { return m_rig->prompts; }
     core::MeasurementSession& Session() { return m_rig->form1->Session(); }
-    QString Path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    QString Path(const char* name) const { return m_rig->Path(name); }
 
     // A log of 60 records, m rising 0,01 dB/m a second, listed in the table window, with a
     // ТП1 test started at 5 s and two detectors, one alarmed.
@@ -71,16 +56,10 @@ private:
 
 private slots:
     void init() {
-        m_home = std::make_unique<test::ConfigHome>();
-        m_rig = std::make_unique<test::AppRig>(*m_home);
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        m_rig = std::make_unique<test::FilesRig>();
+        QVERIFY(m_rig->dir.isValid());
     }
-    void cleanup() {
-        m_rig.reset();
-        m_home.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void savedBesideTheTableAndLoadedBack() {
         LogWithATest();
@@ -155,7 +134,7 @@ private slots:
     void aFailedMarksWriteIsToldAndKeepsTheEarlierMarks() {
         LogWithATest();
         // A folder in the marks file's place: it cannot be replaced, whoever runs the test.
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("fire.txt.test.txt")));
+        QVERIFY(QDir(m_rig->dir.path()).mkdir(QStringLiteral("fire.txt.test.txt")));
         Prompts().fileNames.push_back(test::ToUtf8(Path("fire.txt")));
         QTest::mouseClick(Tabl().bbSaveAs, Qt::LeftButton);
         QVERIFY(QFile::exists(Path("fire.txt")));

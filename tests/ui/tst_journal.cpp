@@ -88,9 +88,7 @@ private:
     }
     // A work frame through the pseudo-terminal, taken by the session.
     void Feed(test::PtyDevice& pty) {
-        const std::uint32_t before = m_rig->form1->Session().Timer2().starts;
-        pty.Write(test::StatusFrame(core::mode_bit::kWork, 4.5f, 0.25f));
-        QTRY_VERIFY_WITH_TIMEOUT(m_rig->form1->Session().Timer2().starts > before, 20000);
+        test::FeedFrames(*m_rig->form1, pty, test::StatusFrame(core::mode_bit::kWork, 4.5f, 0.25f));
     }
     QStringList Questions() const {
         QStringList texts;

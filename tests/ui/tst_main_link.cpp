@@ -24,39 +24,22 @@
 #include <unistd.h>
 
 using core::PromptAnswer;
-using test::AppRig;
-using test::ConfigHome;
+using core::mode_bit::kWork;
 using test::Prompt;
 using test::PtyDevice;
 using test::StatusFrame;
-
-namespace {
-
-constexpr std::uint8_t kWork = core::mode_bit::kWork;
-
-} // namespace
 
 class TstMainLink : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ConfigHome> m_home;
-    std::unique_ptr<PtyDevice> m_pty;
-    std::unique_ptr<AppRig> m_rig;
+    std::unique_ptr<test::MeterRig> m_rig;
 
     ui::TForm1& Form() { return *m_rig->form1; }
     test::FakePrompts& Prompts() { return m_rig->prompts; }
 
-    // Every valid frame re-arms the watchdog (a mode change once more), so its start count
-    // tells when the session has taken the frames.
-    static void WaitForFrames(ui::TForm1& f, std::uint32_t before, std::uint32_t frames) {
-        QTRY_VERIFY_WITH_TIMEOUT(f.Session().Timer2().starts >= before + frames, 20000);
-    }
-
     void Feed(const std::vector<std::uint8_t>& bytes, std::uint32_t frames = 1) {
-        const std::uint32_t before = Form().Session().Timer2().starts;
-        m_pty->Write(bytes);
-        WaitForFrames(Form(), before, frames);
+        m_rig->Feed(bytes, frames);
     }
 
     // What the program has sent so far and not yet read: a marker queued through the same
@@ -64,36 +47,21 @@ private:
     std::vector<std::uint8_t> SentSoFar() {
         const std::vector<std::uint8_t> marker{0x7E, 0x81, 0x7E, 0x42};
         Form().Comm().WriteBuf(marker.data(), static_cast<int>(marker.size()));
-        std::vector<std::uint8_t> sent = m_pty->ReadUntil(marker);
+        std::vector<std::uint8_t> sent = m_rig->pty.ReadUntil(marker);
         return sent;
     }
 
-    void OpenCom12() {
-        Form().PortItem(12)->trigger();
-        QCOMPARE(Form().StatusPanel0->text(), QStringLiteral("COM12"));
-    }
+    void OpenCom12() { m_rig->OpenMeterPort(); }
 
-    // One record in the log: a work frame, then a record-timer tick a second later.
-    void MakeRecord() {
-        Feed(StatusFrame(kWork, 4.5f, 0.25f));
-        m_rig->clock.AdvanceMs(1000);
-        Form().Timer1Timer();
-    }
+    void MakeRecord() { m_rig->Record(0.25f); }
 
 private slots:
     void init() {
-        m_home = std::make_unique<ConfigHome>();
-        m_pty = std::make_unique<PtyDevice>();
-        QVERIFY(m_pty->Ok());
-        QVERIFY(m_home->Map().RegisterAs(m_pty->SlavePath(), 12));
-        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig = std::make_unique<test::MeterRig>();
+        QVERIFY(m_rig->registered);
         m_rig->form1->show();
     }
-    void cleanup() {
-        m_rig.reset();
-        m_pty.reset();
-        m_home.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void openingAPortFromThePopup() {
         ui::TForm1& f = Form();
@@ -188,7 +156,7 @@ private slots:
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
         QTest::mouseClick(f.bbRestart, Qt::LeftButton);
-        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_rig->pty.Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
         QVERIFY(!f.Timer1->isActive());
         QVERIFY(Prompts().asked.empty()); // an empty log is not offered for saving
     }
@@ -235,14 +203,14 @@ private slots:
         QCOMPARE(bytes.count("\r\n"), 1);
         QVERIFY(bytes.contains(";   4,985;   4,500;   0,250\r\n"));
         QCOMPARE(f.Session().Log().Count(), 0);
-        QCOMPARE(m_pty->Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
+        QCOMPARE(m_rig->pty.Read(4), (std::vector<std::uint8_t>{0xC0, 0x22, 0x00, 0xEE}));
     }
 
     void restartThatCannotBeQueuedIsReportedAndTheProgramGoesOn() {
         ui::TForm1& f = Form();
         // The line's output is suspended before the port opens (as an XOFF would), so nothing
         // the program writes can leave its write queue.
-        const int line = open(m_pty->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const int line = open(m_rig->pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
         QVERIFY(line >= 0);
         QCOMPARE(tcflow(line, TCOOFF), 0);
         const std::vector<char> block(4096, 'x');
@@ -315,10 +283,10 @@ private slots:
         QCOMPARE(m_rig->tabl->ListBox1->count(), 0);
         // The live journal already holds the log: the user is pointed at it, and it is
         // closed with its marker; no second copy is written.
-        const QStringList files = QDir(m_home->JournalDir()).entryList(QDir::Files);
+        const QStringList files = QDir(m_rig->home.JournalDir()).entryList(QDir::Files);
         QCOMPARE(files, (QStringList{QStringLiteral("2026-01-01_12-00-01.txt"),
                                      QStringLiteral("2026-01-01_12-00-01.txt.test.txt")}));
-        const QString path = m_home->JournalDir() + QLatin1Char('/') + files[0];
+        const QString path = m_rig->home.JournalDir() + QLatin1Char('/') + files[0];
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), QByteArray("12:00:01;    0;   4,985;   4,500;   0,250\r\n"));
@@ -396,7 +364,7 @@ private slots:
         ui::TForm1& f = Form();
         OpenCom12();
         Feed(StatusFrame(kWork, 1.0f, 0.5f));
-        m_pty->Hangup();
+        m_rig->pty.Hangup();
         QTRY_COMPARE_WITH_TIMEOUT(std::ssize(Prompts().asked), 1, 20000);
         QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
         QVERIFY(
@@ -410,15 +378,13 @@ private slots:
         // The adapter is back (a new device behind the same COM number): choose it again.
         PtyDevice back;
         QVERIFY(back.Ok());
-        comm::PortMap map = m_home->Map();
+        comm::PortMap map = m_rig->home.Map();
         map.Unregister(12);
         QVERIFY(map.RegisterAs(back.SlavePath(), 12));
         f.PortItem(12)->trigger();
         QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
         QCOMPARE(std::ssize(Prompts().asked), 1);
-        const std::uint32_t before = f.Session().Timer2().starts;
-        back.Write(StatusFrame(kWork, 3.0f, 0.5f));
-        WaitForFrames(f, before, 1);
+        test::FeedFrames(f, back, StatusFrame(kWork, 3.0f, 0.5f));
         QCOMPARE(f.lUi->text(), QStringLiteral("Ui=3,000В"));
         f.TxOff->trigger();
     }
@@ -426,8 +392,8 @@ private slots:
     void portThatCannotBeOpened() {
         ui::TForm1& f = Form();
         // The device is there when the popup is built and gone when it is chosen.
-        const std::string device = m_home->Device(QStringLiteral("ttyUSB9"));
-        QVERIFY(m_home->Map().RegisterAs(device, 3));
+        const std::string device = m_rig->home.Device(QStringLiteral("ttyUSB9"));
+        QVERIFY(m_rig->home.Map().RegisterAs(device, 3));
         f.Update1->trigger();
         OpenCom12();
         QVERIFY(QFile::remove(QString::fromStdString(device)));
@@ -456,7 +422,7 @@ private slots:
         const std::vector<std::uint8_t> frame = StatusFrame(kWork, 1.0f, 0.5f);
         std::thread meter([&] {
             while (!stop.load()) {
-                m_pty->Write(frame);
+                m_rig->pty.Write(frame);
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
         });
@@ -464,7 +430,7 @@ private slots:
         QVERIFY(f.close());
         QVERIFY(!f.Comm().Active());
         QCoreApplication::processEvents(); // hand-offs queued before the close do nothing
-        m_rig.reset();                     // the windows go while the line is still busy
+        m_rig->DestroyWindows();           // the windows go while the line is still busy
         stop.store(true);
         meter.join();
     }

@@ -2,6 +2,7 @@
 // rows are applied, the conversion error, the desktop check and a file that cannot be written.
 #include "app_rig.h"
 #include "core/common/cp1251.h"
+#include "graph_view_text.h"
 #include "test_main.h"
 #include "ui/common/form_style.h"
 
@@ -140,25 +141,25 @@ private slots:
         QVERIFY(g.isVisible());
         QCOMPARE(g.pos(), QPoint(250, 260));
         QCOMPARE(g.size() + ui::kFrameExtra, QSize(1111, 444));
-        QCOMPARE(g.View.NumPoint, std::int16_t(1600));
-        QCOMPARE(g.View.LeftMargin, std::int16_t(61));
-        QCOMPARE(g.View.BottomMargin, std::int16_t(31));
-        QCOMPARE(g.View.wQx, std::int16_t(10));
         // wQy is read back, but every redraw takes it from the scale row in use (volts row 1).
-        QCOMPARE(g.View.wQy, std::int16_t(10));
-        QCOMPARE(g.View.bVeiwTP, std::int8_t(11));
+        QCOMPARE(g.View, (core::GraphView{.NumPoint = 1600,
+                                          .LeftMargin = 61,
+                                          .BottomMargin = 31,
+                                          .wQx = 10,
+                                          .wQy = 10,
+                                          .bVeiwTP = 11,
+                                          .Unit = 2,
+                                          .NScaleDB = 7,
+                                          .NScalePER = 4,
+                                          .NScaleV = 1,
+                                          .cBack = 0x00010203,
+                                          .cMargin = 0x00040506,
+                                          .cGrid = 0x00070809,
+                                          .cFont = 0x000A0B0C,
+                                          .cGrap = 0x000D0E0F}));
         QVERIFY(g.OverlayAction(11)->isChecked());
         QVERIFY(g.OverlayButton(11)->isChecked());
-        QCOMPARE(g.View.Unit, std::uint8_t(2));
         QVERIFY(g.sbV->isChecked()); // FormShow ran again with the loaded Unit
-        QCOMPARE(g.View.NScaleDB, std::int16_t(7));
-        QCOMPARE(g.View.NScalePER, std::int16_t(4));
-        QCOMPARE(g.View.NScaleV, std::int16_t(1));
-        QCOMPARE(g.View.cBack, 0x00010203u);
-        QCOMPARE(g.View.cMargin, 0x00040506u);
-        QCOMPARE(g.View.cGrid, 0x00070809u);
-        QCOMPARE(g.View.cFont, 0x000A0B0Cu);
-        QCOMPARE(g.View.cGrap, 0x000D0E0Fu);
         g.hide();
         t.hide();
     }

@@ -11,21 +11,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <QToolButton>
 
+using test::ReadBytes;
+using test::WriteBytes;
+
 namespace {
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const std::string& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
 // UTF-8 lines as a Windows-1251 file with CR LF.
 std::string FileOf(const QStringList& lines) {
@@ -57,14 +48,12 @@ class TstTable : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::ConfigHome> m_home;
-    std::unique_ptr<test::AppRig> m_rig;
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<test::FilesRig> m_rig;
 
     ui::TFormTabl& Tabl() { return *m_rig->tabl; }
     test::FakePrompts& Prompts() { return m_rig->prompts; }
     core::RecordLog& Log() { return m_rig->form1->Session().Log(); }
-    QString Path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
+    QString Path(const char* name) const { return m_rig->Path(name); }
 
     void AddRecord(int t, float ui, float m) {
         const int i = Log().Count();
@@ -87,16 +76,10 @@ private:
 
 private slots:
     void init() {
-        m_home = std::make_unique<test::ConfigHome>();
-        m_rig = std::make_unique<test::AppRig>(*m_home);
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
+        m_rig = std::make_unique<test::FilesRig>();
+        QVERIFY(m_rig->dir.isValid());
     }
-    void cleanup() {
-        m_rig.reset();
-        m_home.reset();
-        m_dir.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void saveWithoutANameAsksAndThenReusesIt() {
         ShowFiveRows();
@@ -258,7 +241,7 @@ private slots:
     void failedSaveIsToldAndKeepsWhatWasThere() {
         ShowFiveRows();
         // A folder in the file's place: the write cannot replace it, whoever runs the test.
-        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("taken.txt")));
+        QVERIFY(QDir(m_rig->dir.path()).mkdir(QStringLiteral("taken.txt")));
         WriteBytes(Path("taken.txt/inside"), "kept");
         Prompts().fileNames.push_back(test::ToUtf8(Path("taken.txt")));
         Prompts().answers.push_back(core::PromptAnswer::Ok);
@@ -270,7 +253,7 @@ private slots:
         QCOMPARE(lines[0], QStringLiteral("Cannot create file ") + Path("taken.txt"));
         QCOMPARE(lines[1], QStringLiteral("Is a directory"));
         QCOMPARE(ReadBytes(Path("taken.txt/inside")), QByteArray("kept"));
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(QDir(m_rig->dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
         // The chosen name has become the table's file name all the same.
         QCOMPARE(Tabl().TableFileName, Path("taken.txt"));
     }

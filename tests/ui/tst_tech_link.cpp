@@ -15,10 +15,6 @@
 #include <QTimer>
 #include <cmath>
 
-using test::AppRig;
-using test::ConfigHome;
-using test::PtyDevice;
-
 namespace {
 
 namespace colour = core::tech_colour;
@@ -54,20 +50,12 @@ class TstTechLink : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ConfigHome> m_home;
-    std::unique_ptr<PtyDevice> m_pty;
-    std::unique_ptr<AppRig> m_rig;
+    std::unique_ptr<test::MeterRig> m_rig;
 
     ui::TForm1& Form() { return *m_rig->form1; }
     ui::TFormTech& Tech() { return *m_rig->tech; }
 
-    // Every valid frame re-arms the watchdog, so its start count tells when the frames have
-    // been handled.
-    void Feed(const core::StatusArea& area) {
-        const std::uint32_t before = Form().Session().Timer2().starts;
-        m_pty->Write(test::StatusFrame(area));
-        QTRY_VERIFY_WITH_TIMEOUT(Form().Session().Timer2().starts > before, 20000);
-    }
+    void Feed(const core::StatusArea& area) { m_rig->Feed(test::StatusFrame(area)); }
     void Frames(int n) {
         for (int i = 0; i < n; ++i)
             Tech().Timer1Timer();
@@ -75,22 +63,14 @@ private:
 
 private slots:
     void init() {
-        m_home = std::make_unique<ConfigHome>();
-        m_pty = std::make_unique<PtyDevice>();
-        QVERIFY(m_pty->Ok());
-        QVERIFY(m_home->Map().RegisterAs(m_pty->SlavePath(), 12));
-        m_rig = std::make_unique<AppRig>(*m_home);
+        m_rig = std::make_unique<test::MeterRig>();
+        QVERIFY(m_rig->registered);
         m_rig->form1->show();
         // The test steps the panel's frames itself.
         Tech().Timer1->stop();
-        Form().PortItem(12)->trigger();
-        QCOMPARE(Form().StatusPanel0->text(), QStringLiteral("COM12"));
+        m_rig->OpenMeterPort();
     }
-    void cleanup() {
-        m_rig.reset();
-        m_pty.reset();
-        m_home.reset();
-    }
+    void cleanup() { m_rig.reset(); }
 
     void visiblePanelFollowsTheFrames() {
         Form().miTechPan->trigger();

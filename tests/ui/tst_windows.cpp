@@ -1,5 +1,6 @@
 // The table window, graph window and technical panel as the main window and the settings
 // file use them.
+#include "graph_view_text.h"
 #include "test_main.h"
 #include "tests/common/fake_prompts.h"
 #include "tests/core/fake_session_observer.h"
@@ -199,20 +200,21 @@ private slots:
         QCOMPARE(g.windowTitle(), QStringLiteral("График"));
         QCOMPARE(g.size(), ui::InnerSize(1072, 469));
         QCOMPARE(g.minimumSize(), ui::InnerSize(1050, 200));
-        QCOMPARE(g.View.NumPoint, std::int16_t(200));
-        QCOMPARE(g.View.LeftMargin, std::int16_t(75));
-        QCOMPARE(g.View.BottomMargin, std::int16_t(25));
-        QCOMPARE(g.View.wQx, std::int16_t(8));
-        QCOMPARE(g.View.bVeiwTP, std::int8_t(0));
-        QCOMPARE(g.View.Unit, std::uint8_t(0));
-        QCOMPARE(g.View.NScaleDB, std::int16_t(2));
-        QCOMPARE(g.View.NScalePER, std::int16_t(3));
-        QCOMPARE(g.View.NScaleV, std::int16_t(2));
-        QCOMPARE(g.View.cBack, 0x000000u);
-        QCOMPARE(g.View.cMargin, 0x808080u);
-        QCOMPARE(g.View.cGrid, 0x008000u);
-        QCOMPARE(g.View.cFont, 0x000000u);
-        QCOMPARE(g.View.cGrap, 0x00FFFFu);
+        QCOMPARE(g.View, (core::GraphView{.NumPoint = 200,
+                                          .LeftMargin = 75,
+                                          .BottomMargin = 25,
+                                          .wQx = 8,
+                                          .wQy = 10,
+                                          .bVeiwTP = 0,
+                                          .Unit = 0,
+                                          .NScaleDB = 2,
+                                          .NScalePER = 3,
+                                          .NScaleV = 2,
+                                          .cBack = 0x000000,
+                                          .cMargin = 0x808080,
+                                          .cGrid = 0x008000,
+                                          .cFont = 0x000000,
+                                          .cGrap = 0x00FFFF}));
         QCOMPARE(g.Panel1->size(), QSize(273, 38));
         QVERIFY(!g.lVal->isVisible());
         QCOMPARE(g.lTime->text(), QStringLiteral("Ti= 00:00:00"));
