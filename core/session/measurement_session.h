@@ -7,59 +7,23 @@
 #include "core/files/save_offer.h"
 #include "core/fire/fire_test.h"
 #include "core/journal/session_journal.h"
-#include "core/link/link_receiver.h"
 #include "core/link/status_area.h"
 #include "core/log/record_log.h"
 #include "core/session/measurement_params.h"
 #include "core/session/mode_view.h"
-#include "core/session/panel_text.h"
+#include "core/session/session_link.h"
 #include "core/session/session_observer.h"
+#include "core/session/session_view.h"
 #include "core/table/table_rows.h"
 #include "core/table/table_view.h"
 
 #include <cstdint>
-#include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace core {
-
-/// Texts of the recording switch and the elapsed-time labels (UTF-8).
-namespace session_text {
-inline constexpr std::string_view kDisableRecording = "Запретить запись";
-inline constexpr std::string_view kEnableRecording = "Разрешить запись";
-inline constexpr std::string_view kTimeZero = kElapsedZero;
-inline constexpr std::string_view kLogFull = "Журнал заполнен, запись остановлена";
-/// First line of the notice of a journal that cannot be written.
-inline constexpr std::string_view kJournalFailed =
-    "Журнал испытания не записывается на диск, запись продолжается только в памяти. "
-    "Сохраните таблицу.";
-} // namespace session_text
-
-/// Recording state: the Tag of miLink.
-enum class RecordingState : std::uint8_t { Unavailable = 0, On = 1, Paused = 2 };
-
-/// A timer as the window should run it. Apply: when `starts` changed, (re)start the timer
-/// (stop and start: a full interval from now); when `running` is false, stop it.
-struct TimerCommand {
-    bool running = false;
-    std::uint32_t starts = 0; ///< incremented by every start and re-arm
-    bool operator==(const TimerCommand&) const = default;
-};
-
-/// The recording switch as shown: miLink (Tag, caption, enabled) and bbEnRec (hint, down,
-/// enabled).
-struct RecordingView {
-    RecordingState state = RecordingState::Unavailable;
-    std::string miLinkCaption{session_text::kDisableRecording};
-    std::string bbEnRecHint{session_text::kDisableRecording};
-    bool bbEnRecDown = false;
-    bool enabled = false; ///< miLink and bbEnRec
-    bool operator==(const RecordingView&) const = default;
-};
 
 /// The measurement logic of the program. The main window forwards its events to the handlers
 /// below (same names as its own); what changes is announced to the observers
@@ -87,17 +51,11 @@ public:
 
     // --- Link (MyCOMRxChar, Timer2Timer)
     /// Received bytes, in order: unstuffed and checked; each valid frame re-arms the watchdog,
-    /// each status frame is copied into the status area and runs ProcessStatus.
-    /// Bytes that arrive while a frame is being processed (a modal question keeps the serial
-    /// events coming) are held and taken in order once it is done, so the status area never
-    /// changes under ProcessStatus; beyond kHeldBytesLimit held bytes the rest are dropped
-    /// and counted, and the receiver picks up again at a later frame start.
+    /// each status frame is copied into the status area and runs ProcessStatus. Bytes that
+    /// arrive while a frame is being processed are held (SessionLink::Receive).
     void ReceiveBytes(std::span<const std::uint8_t> bytes);
-    /// Bytes held at most while a frame is being processed: about 17 s of a saturated line.
-    static constexpr std::size_t kHeldBytesLimit = 65536;
-    /// Bytes dropped because they arrived while a frame was being processed and the held
-    /// bytes had reached their limit.
-    std::uint64_t BytesDroppedWhileBusy() const { return m_droppedWhileBusy; }
+    static constexpr std::size_t kHeldBytesLimit = SessionLink::kHeldBytesLimit;
+    std::uint64_t BytesDroppedWhileBusy() const { return m_link.BytesDroppedWhileBusy(); }
     /// Fault-free work frames left out of the log because Ui or Di / fDist is not a finite
     /// value within the float range.
     std::uint64_t BadValueFrames() const { return m_badValueFrames; }
@@ -115,7 +73,7 @@ public:
     /// record for the gap, so T jumps over it, as over a fault.
     void DeviceLost();
     /// No valid frame has come since the watchdog fired or the device vanished.
-    bool LinkLost() const { return m_linkLost; }
+    bool LinkLost() const { return m_link.Lost(); }
 
     // --- Modes
     /// Updates the view, timers and log from the status area (after each status frame).
@@ -159,7 +117,7 @@ public:
     /// and timers keep their state.
     void PortDropped();
     /// A port is open (opened and not closed since): no table file may be loaded.
-    bool PortOpen() const { return m_portOpen; }
+    bool PortOpen() const { return m_link.PortOpen(); }
 
     // --- Fire test of the current log
     /// The test: its marks, verdict and end. Edits made directly on it (fire, detectors,
@@ -219,7 +177,7 @@ public:
     /// The main window's "Ti=" label lTime.
     const std::string& TimeText() const { return m_timeText; }
     const TimerCommand& Timer1() const { return m_timer1; }
-    const TimerCommand& Timer2() const { return m_timer2; }
+    const TimerCommand& Timer2() const { return m_link.Watchdog(); }
 
     // --- Owned data
     StatusArea& Status() { return m_status; }
@@ -228,7 +186,7 @@ public:
     const RecordLog& Log() const { return m_log; }
     MeasurementParams& Params() { return m_params; }
     const MeasurementParams& Params() const { return m_params; }
-    const LinkReceiver& Receiver() const { return m_receiver; }
+    const LinkReceiver& Receiver() const { return m_link.Receiver(); }
     std::uint8_t LastMode() const { return m_lastMode; }
     std::uint16_t Blink() const { return m_blink; }
 
@@ -241,28 +199,22 @@ private:
             (observer->*event)(args...);
     }
 
-    void Take(std::span<const std::uint8_t> bytes);
-    void Hold(std::span<const std::uint8_t> bytes);
-    void OnValidFrame();
-
+    void OnReception(Reception what);
     void OnLinkLost();
-    void OnLinkBack();
     void SkipGap();
     void RecordWritten();
     /// The test's verdict and end against the log, its marks into the journal.
     void UpdateTestOfLog();
     void ModeChange(std::uint8_t mode);
     bool WorkView(std::uint8_t mode);
-    void AdjustmentView();
-    void StabilisationView();
     void Pause();
     void Resume();
     void StopAtLimit();
     void NewTest();
     void ShowElapsed(std::string_view text);
     void StartTimer1();
-    void StopTimer(TimerCommand& timer);
-    void ReArmWatchdog();
+    void StopTimer1();
+    void StopWatchdog();
     std::span<const MeasurementRecord> Records() const;
     void JournalFailed(const FileWriteResult& result);
 
@@ -271,9 +223,8 @@ private:
     IPrompts* m_prompts = nullptr;
     TableView m_rowFormat;
     int m_calls = 0; ///< session methods under way (StateChanged goes out when the last ends)
-    bool m_portOpen = false;
     StatusArea m_status;
-    LinkReceiver m_receiver;
+    SessionLink m_link; ///< after m_status, which it fills
     RecordLog m_log;
     MeasurementParams m_params;
     FireTest m_test;
@@ -281,16 +232,9 @@ private:
     RecordingView m_recording;
     std::string m_timeText{session_text::kTimeZero};
     TimerCommand m_timer1;
-    TimerCommand m_timer2;
     std::uint8_t m_lastMode = 0;
     std::uint16_t m_blink = 0;
-    bool m_processing = false;            ///< a frame is being processed
-    std::vector<std::uint8_t> m_held;     ///< bytes that arrived meanwhile
-    std::vector<std::uint8_t> m_draining; ///< held bytes being taken
-    std::uint64_t m_droppedWhileBusy = 0;
     std::uint64_t m_badValueFrames = 0;
-    bool m_linkLost = false;
-    int m_silentCopies = 0; ///< records repeated since the last valid frame
     SessionJournal m_journal;
 };
 
