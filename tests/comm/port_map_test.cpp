@@ -1,7 +1,10 @@
 // The port map on fake sysfs and by-id trees: which devices get COM numbers, stable
-// numbers for USB adapters, registration and resolution of COM names.
+// numbers for USB adapters, registration and resolution of COM names, and an open port whose
+// adapter is pulled and plugged in again.
+#include "comm/main_thread.h"
 #include "comm/port/port.h"
 #include "comm/port_map.h"
+#include "comm/va_comm.h"
 #include "comm/va_utils.h"
 #include "tests/common/pty.h"
 #include "tests/common/temp_dir.h"
@@ -9,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <termios.h>
 #include <thread>
 
 namespace comm {
@@ -158,6 +162,108 @@ TEST_F(PortMapTest, PortStateTellsOpenableMissingAndBusy) {
     EXPECT_EQ(GetPortStateIn(map.Dir(), 3), 0); // in use
     held->Close();
     EXPECT_EQ(GetPortStateIn(map.Dir(), 3), 1);
+}
+
+// A USB adapter whose device node is a pseudo-terminal, so the serial component can really
+// open it by its COM name, lose it and get it back.
+class ReplugTest : public PortMapTest {
+protected:
+    static constexpr const char* kId = "usb-FTDI_FT232R_R3PLUG-if00-port0";
+
+    void SetUp() override {
+        PortMapTest::SetUp();
+        m_comm.SetMainThread(m_queue);
+        m_comm.SetPortMapDir((m_root / "map").string());
+        m_comm.SetBaudrate(br38400);
+        m_comm.SetDeviceName("COM1");
+        m_comm.OnRxChar = [this](TVaCustomComm*, int count) {
+            std::string part(static_cast<std::size_t>(count), '\0');
+            part.resize(static_cast<std::size_t>(m_comm.ReadBuf(part.data(), count)));
+            m_received += part;
+        };
+        m_comm.OnError = [this](TVaCustomComm*, int flags) {
+            m_lost += (flags & CE_DEVICELOST) != 0;
+        };
+    }
+    void TearDown() override {
+        m_comm.Close();
+        m_queue->Shutdown();
+    }
+    // The adapter appears as `tty` (sysfs entry, by-id link) with `pty`'s terminal as node.
+    void PlugIn(const std::string& tty, const test::Pty& pty) {
+        AddTty(tty, true);
+        fs::remove(m_root / "dev" / tty);
+        fs::create_symlink(pty.Slave(), m_root / "dev" / tty);
+        AddById(kId, tty);
+    }
+    bool Receive(test::Pty& pty, const std::string& text) {
+        m_received.clear();
+        pty.Write(text);
+        return m_queue->RunUntil([&] { return m_received == text; }, 10000);
+    }
+    std::string OpenError() {
+        try {
+            m_comm.Open();
+        } catch (const EVaCommError& e) {
+            return e.what();
+        }
+        return "(opened)";
+    }
+
+    // COM1 is open on the adapter when it is pulled out; it comes back as `returnTty`.
+    void PullAndPlugBackAs(const std::string& returnTty) {
+        test::Pty first;
+        ASSERT_TRUE(first.Ok());
+        PlugIn("ttyUSB0", first);
+        PortMap map = Map();
+        ASSERT_EQ(map.Refresh(), (std::vector<int>{1}));
+        const std::string entry = Target(1);
+        m_comm.Open();
+        ASSERT_TRUE(Receive(first, "before"));
+
+        first.CloseMaster();
+        Unplug("ttyUSB0", kId);
+        ASSERT_TRUE(m_queue->RunUntil([&] { return m_lost > 0; }, 10000));
+        EXPECT_TRUE(m_comm.DeviceLost());
+        m_comm.Close();
+        // Gone: not offered, the number kept, the name not found (not some other failure).
+        EXPECT_EQ(map.Refresh(), (std::vector<int>{}));
+        EXPECT_EQ(map.Numbers(), (std::vector<int>{1}));
+        EXPECT_EQ(OpenError(), "Specified device not found (COM1).");
+        EXPECT_EQ(GetPortStateIn(map.Dir(), 1), 2);
+
+        test::Pty second;
+        ASSERT_TRUE(second.Ok());
+        PlugIn(returnTty, second);
+        EXPECT_EQ(map.Refresh(), (std::vector<int>{1})); // no second entry for it
+        EXPECT_EQ(Target(1), entry);
+        EXPECT_EQ(map.Resolve("COM1"), entry);
+        EXPECT_EQ(GetPortStateIn(map.Dir(), 1), 1);
+        // The same component, the same name and settings: the device now behind the entry.
+        m_comm.Open();
+        termios t{};
+        ASSERT_EQ(tcgetattr(second.Master(), &t), 0);
+        EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B38400));
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO), 0u);
+        EXPECT_TRUE(Receive(second, "after"));
+        ASSERT_TRUE(m_comm.WriteText("out"));
+        EXPECT_EQ(second.Read(3, 10000), "out");
+        EXPECT_EQ(m_lost, 1);
+        m_comm.Close();
+    }
+
+    std::shared_ptr<CallQueue> m_queue = std::make_shared<CallQueue>();
+    TVaComm m_comm;
+    std::string m_received;
+    int m_lost = 0;
+};
+
+TEST_F(ReplugTest, AnAdapterBackUnderItsNodeIsReopenedByTheSameComName) {
+    PullAndPlugBackAs("ttyUSB0");
+}
+
+TEST_F(ReplugTest, AnAdapterBackAsAnotherNodeIsReopenedThroughItsByIdLink) {
+    PullAndPlugBackAs("ttyUSB1");
 }
 
 } // namespace

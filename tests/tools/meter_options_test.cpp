@@ -130,6 +130,25 @@ TEST(MeterOptions, OutsideStretchAndDetectors) {
     EXPECT_NE(Parse({"--outside", "lower@100"}).error.find("begins at 220 s"), std::string::npos);
 }
 
+TEST(MeterOptions, UnplugGapsAreSortedAndMustNotOverlap) {
+    const ParsedOptions p = Parse({"--unplug", "1:30+5s", "--unplug=40+8"});
+    ASSERT_TRUE(p.options) << p.error;
+    ASSERT_EQ(p.options->unplugs.size(), 2u);
+    EXPECT_DOUBLE_EQ(p.options->unplugs[0].fromSec, 40);
+    EXPECT_DOUBLE_EQ(p.options->unplugs[0].durationSec, 8);
+    EXPECT_DOUBLE_EQ(p.options->unplugs[1].fromSec, 90);
+    EXPECT_DOUBLE_EQ(p.options->unplugs[1].durationSec, 5);
+    EXPECT_TRUE(Parse({"--unplug", "40+8", "--unplug", "48+1"}).options); // back-to-back
+    EXPECT_NE(Parse({"--unplug", "40+8", "--unplug", "47+1"}).error.find("begins before"),
+              std::string::npos);
+    EXPECT_NE(Parse({"--unplug", "40+8", "--device", "/dev/ttyS0"}).error.find("--unplug"),
+              std::string::npos);
+    for (const char* bad : {"40", "40+", "+8", "40+0", "x+8", "40+-1", "-5+8"})
+        EXPECT_NE(Parse({"--unplug", bad}).error.find("--unplug: expected FROM+DURATION"),
+                  std::string::npos)
+            << bad;
+}
+
 TEST(MeterOptions, FaultInjectionsAreParsed) {
     auto f = meter::ParseFault("em:0x02@30s+10s");
     ASSERT_TRUE(f);
@@ -173,7 +192,8 @@ TEST(MeterOptions, HelpNamesEveryOption) {
          {"--port",        "--device",    "--interval",  "--start", "--stab",      "--adjust",
           "--measuring",   "--fire",      "--speed",     "--dist",  "--seed",      "--fault",
           "--line-errors", "--addr",      "--verbose",   "--help",  "C0 22 00 EE", "SIGTERM",
-          "--outside",     "--detectors", "--threshold", "COM5",    "ТП5Б",        "TP5B"})
+          "--outside",     "--detectors", "--threshold", "COM5",    "ТП5Б",        "TP5B",
+          "--unplug",      "--split"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -178,6 +178,22 @@ public:
                 ++k;
         return k == sequence.size();
     }
+    // Waits until the descriptor reports a hang-up (the line's device is gone).
+    bool WaitHangUp(int ms) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+        while (Clock::now() < deadline) {
+            pollfd p{m_fd, POLLIN, 0};
+            if (poll(&p, 1, 100) > 0) {
+                if (p.revents & (POLLHUP | POLLERR))
+                    return true;
+                std::uint8_t buf[512];
+                const ssize_t n = read(m_fd, buf, sizeof buf);
+                for (ssize_t i = 0; i < n; ++i)
+                    Take(m_rx.Push(buf[i]));
+            }
+        }
+        return false;
+    }
     void SendRestart() {
         EXPECT_EQ(write(m_fd, core::kRestartFrame.data(), core::kRestartFrame.size()), 4);
     }
@@ -352,6 +368,75 @@ TEST(MeterProcess, EntryOfAKilledSimulatorIsTakenOverEvenWhenItsPtyNumberWasReus
     const std::string ready = next.WaitLine("^vels5-meter: COM");
     EXPECT_NE(ready.find("COM5 "), std::string::npos) << next.Output();
     EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
+}
+
+// A pulled cable: the monitor's descriptor hangs up and the entry stays but leads nowhere;
+// after the gap the same entry, through the same link, leads to a new terminal on which the
+// fire goes on where it would be.
+TEST(MeterProcess, UnplugClosesTheLineAndOffersANewOneUnderTheSameEntry) {
+    MapDir map;
+    // Fire seconds run ten times as fast: the 1,5 s gap is 15 s of the fire.
+    Meter meter(map, Fast({"--speed", "10", "--unplug", "5+1,5"}));
+    const std::string ready =
+        meter.WaitLine(R"(^vels5-meter: COM5 -> .*unplugged at 5 s of the fire for 1,5 s\)$)");
+    ASSERT_FALSE(ready.empty()) << meter.Output();
+    const fs::path entry = map.Entry(5);
+    const fs::path link = fs::read_symlink(entry);
+    EXPECT_EQ(link, entry.parent_path() / ".COM5.device");
+    EXPECT_EQ(fs::canonical(entry), PtsOf(ready));
+
+    {
+        FakeMonitor before(entry.string());
+        ASSERT_TRUE(before.Follow(30000, [&] { return before.Saw({0x04}); })) << meter.Output();
+        const std::string pulled = meter.WaitLine("unplugged at 5 s of the fire: " + PtsOf(ready) +
+                                                  " closed, COM5 without a device");
+        ASSERT_FALSE(pulled.empty()) << meter.Output();
+        EXPECT_TRUE(before.WaitHangUp(10000));
+        // As an unplugged adapter's: the entry keeps its number and names the same link,
+        // which leads nowhere.
+        EXPECT_TRUE(fs::is_symlink(entry));
+        EXPECT_EQ(fs::read_symlink(entry), link);
+        EXPECT_FALSE(fs::exists(entry));
+        EXPECT_LT(open(entry.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC), 0);
+        EXPECT_EQ(errno, ENOENT);
+    }
+
+    std::smatch m;
+    const std::string back = meter.WaitLine("plugged in again: COM5 -> ");
+    ASSERT_TRUE(std::regex_search(
+        back, m, std::regex(R"(COM5 -> (/dev/pts/[0-9]+) at ([0-9]+),([0-9]+) s of the fire)")))
+        << meter.Output();
+    // The fire ran on through the gap: 5 s of the fire plus 15 at least.
+    EXPECT_GE(std::stoi(m[2].str()), 20) << back;
+    EXPECT_EQ(fs::read_symlink(entry), link);
+    EXPECT_EQ(fs::canonical(entry), m[1].str());
+    FakeMonitor after(entry.string());
+    EXPECT_TRUE(after.Follow(30000, [&] { return after.Receiver().Accepted() >= 5; }))
+        << meter.Output();
+    EXPECT_EQ(after.Modes(), (std::vector<std::uint8_t>{0x04})) << "no new start, no restart";
+
+    meter.Signal(SIGTERM);
+    EXPECT_EQ(meter.Wait(), 0);
+    EXPECT_FALSE(fs::is_symlink(entry));
+    EXPECT_FALSE(fs::is_symlink(link));
+}
+
+TEST(MeterProcess, EntryOfAKilledUnpluggingSimulatorIsTakenOverByTheNextOne) {
+    MapDir map;
+    fs::path link;
+    {
+        Meter killed(map, Fast({"--unplug", "600+1"}));
+        ASSERT_FALSE(killed.WaitLine("^vels5-meter: COM5 ").empty()) << killed.Output();
+        link = fs::read_symlink(map.Entry(5));
+        killed.Signal(SIGKILL);
+        EXPECT_EQ(killed.Wait(), -1);
+    }
+    ASSERT_TRUE(fs::is_symlink(link)); // left behind, with the entry
+    Meter next(map, Fast());
+    const std::string ready = next.WaitLine("^vels5-meter: COM");
+    EXPECT_NE(ready.find("COM5 "), std::string::npos) << next.Output();
+    EXPECT_EQ(fs::read_symlink(map.Entry(5)), PtsOf(ready));
+    EXPECT_FALSE(fs::is_symlink(link));
 }
 
 TEST(MeterProcess, LongHeaderAndLineErrors) {

@@ -94,6 +94,17 @@ Faults and line trouble:
   --split TIME        send each frame in two writes TIME apart (a bare number is
                       ms; shorter than --interval): a slow line, so the monitor
                       must join a frame from two reads
+  --unplug FROM+DURATION
+                      pull the cable: when the fire reaches FROM seconds the
+                      pseudo-terminal closes (the monitor's port hangs up and
+                      its device is gone), and DURATION seconds later a new
+                      one is offered under the same COM entry, the way a USB
+                      adapter plugged in again comes back under its by-id
+                      link; the fire goes on where it would be, and no frame
+                      is sent in between. The entry then leads to the
+                      terminal through a link .COMN.device beside it, which
+                      is absent during the gap. E.g. --unplug 40+8. May be
+                      repeated (gaps must not overlap); not with --device
 
 Receiving: every frame that arrives is logged with its bytes and verdict. The
 restart command C0 22 00 EE starts the work phase again (with its measurement

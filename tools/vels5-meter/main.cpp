@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,6 +27,9 @@ std::string Describe(const meter::Options& o) {
     if (o.scenario.detectors > 0)
         text += ", " + std::to_string(o.scenario.detectors) + " detectors around " +
                 meter::SecondsText(o.scenario.thresholdDbPerM) + " dB/m";
+    for (const meter::UnplugGap& gap : o.unplugs)
+        text += ", unplugged at " + meter::SecondsText(gap.fromSec) + " s of the fire for " +
+                meter::SecondsText(gap.durationSec) + " s";
     return text;
 }
 
@@ -58,22 +62,30 @@ int main(int argc, char** argv) {
     // A pseudo-terminal enters the port map as COMn for as long as the simulator runs.
     comm::PortMap map;
     meter::Registration registration(map);
+    meter::LineSocket* socket = nullptr;
     if (line->IsPty()) {
-        const int number =
-            registration.Register(line->Path(), options.port, meter::kFirstComNumber, error);
+        // To be unplugged, the entry leads to the terminal the way an adapter's leads to it.
+        const bool replugable = !options.unplugs.empty();
+        const int number = registration.Register(line->Path(), options.port, meter::kFirstComNumber,
+                                                 error, replugable);
         if (number < 0) {
             std::fprintf(stderr, "vels5-meter: %s\n", error.c_str());
             return 2;
         }
         std::printf("vels5-meter: COM%d -> %s (%s)\n", number, line->Path().c_str(),
                     Describe(options).c_str());
+        if (replugable)
+            socket = &registration;
     } else
 #endif
     {
         std::printf("vels5-meter: %s (%s)\n", line->Path().c_str(), Describe(options).c_str());
     }
 
-    meter::Simulator simulator(options, *line, stdout);
+#ifdef _WIN32
+    meter::LineSocket* socket = nullptr;
+#endif
+    meter::Simulator simulator(options, std::move(*line), stdout, socket);
     const int status = simulator.Run(stop);
 #ifndef _WIN32
     if (registration.Number() > 0) {

@@ -106,4 +106,17 @@ private:
     std::string m_error;
 };
 
+/// Where the simulator's pseudo-terminal is plugged in: the port entry the monitor opens it
+/// by. Lets the simulator pull its cable and plug a new line in under the same entry.
+class LineSocket {
+public:
+    virtual ~LineSocket() = default;
+    /// The entry's name for the log, e.g. "COM5".
+    virtual std::string EntryName() const = 0;
+    /// The line has been closed: from now on the entry leads to no device.
+    virtual void Unplugged() = 0;
+    /// A new line can be opened at `path`: the entry leads to it. false with `error`.
+    virtual bool PluggedIn(const std::string& path, std::string& error) = 0;
+};
+
 } // namespace meter

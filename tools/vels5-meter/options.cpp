@@ -5,9 +5,11 @@
 #include "core/session/measurement_params.h"
 #include "tools/common/option_parser.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace meter {
 namespace {
@@ -176,6 +178,36 @@ std::string ResolveOutside(ScenarioConfig& c) {
     return {};
 }
 
+// "%g" with a decimal comma, for times in messages.
+std::string Seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    std::string out(text);
+    std::replace(out.begin(), out.end(), '.', ',');
+    return out;
+}
+
+std::string AddUnplug(Options& o, std::string_view v) {
+    const auto gap = ParseUnplug(v);
+    if (!gap)
+        return "--unplug: expected FROM+DURATION in seconds such as 40+8, got " + Quote(v);
+    o.unplugs.push_back(*gap);
+    return {};
+}
+
+// Gaps in the order of the fire; one that begins before the previous one has ended would have
+// the line pulled while it is already out.
+std::string CheckUnplugs(std::vector<UnplugGap>& gaps) {
+    std::sort(gaps.begin(), gaps.end(),
+              [](const UnplugGap& a, const UnplugGap& b) { return a.fromSec < b.fromSec; });
+    for (std::size_t i = 1; i < gaps.size(); ++i) {
+        if (gaps[i].fromSec < gaps[i - 1].fromSec + gaps[i - 1].durationSec)
+            return "--unplug: the gap from " + Seconds(gaps[i].fromSec) +
+                   " s begins before the one from " + Seconds(gaps[i - 1].fromSec) + " s has ended";
+    }
+    return {};
+}
+
 std::string SetDetectors(Options& o, std::string_view v) {
     const auto n = ParseIntIn(v, 1, 99);
     if (!n)
@@ -233,6 +265,7 @@ constexpr ValueOption kValueOptions[] = {
     {"--outside", SetOutside},     {"--detectors", SetDetectors},
     {"--threshold", SetThreshold}, {"--line-errors", SetLineErrors},
     {"--addr", SetAddress},        {"--split", SetSplit},
+    {"--unplug", AddUnplug},
 };
 
 constexpr tool_args::Option kHelpOption{"--help", 'h'};
@@ -318,6 +351,17 @@ std::optional<FaultInjection> ParseFault(std::string_view text) {
     return f;
 }
 
+std::optional<UnplugGap> ParseUnplug(std::string_view text) {
+    const auto plus = text.find('+');
+    if (plus == std::string_view::npos)
+        return std::nullopt;
+    const auto from = ParseSeconds(text.substr(0, plus));
+    const auto duration = ParseSeconds(text.substr(plus + 1));
+    if (!from || !duration || *duration <= 0)
+        return std::nullopt;
+    return UnplugGap{*from, *duration};
+}
+
 ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     ParsedOptions result;
     Options o;
@@ -358,6 +402,15 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args) {
     }
     if (o.port != 0 && !o.device.empty()) {
         result.error = "--port and --device exclude each other: a device is not registered";
+        return result;
+    }
+    if (!o.unplugs.empty() && !o.device.empty()) {
+        result.error = "--unplug: only the simulator's own pseudo-terminal can be unplugged, "
+                       "not a --device";
+        return result;
+    }
+    if (std::string error = CheckUnplugs(o.unplugs); !error.empty()) {
+        result.error = std::move(error);
         return result;
     }
     if (o.splitMs >= o.intervalMs) {

@@ -7,20 +7,29 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace meter {
+
+/// A pulled cable: the pseudo-terminal closes when the fire reaches `fromSec` and a new one
+/// is offered under the same COM entry `durationSec` (real seconds) later.
+struct UnplugGap {
+    double fromSec = 0;     ///< seconds of the fire
+    double durationSec = 0; ///< seconds the line stays away, > 0
+};
 
 /// The lowest COM number the simulator takes when none is given.
 inline constexpr int kFirstComNumber = 5;
 
 struct Options {
-    int port = 0;             ///< --port: COM number 1-255; 0 = lowest free from 5
-    std::string device;       ///< --device: drive this serial device, no pseudo-terminal
-    int intervalMs = 200;     ///< --interval: ms between status frames, 10-60000
-    double lineErrorRate = 0; ///< --line-errors: share of damaged frames, 0-1
-    int address = -1;         ///< --addr: block address 0-127 (long header); -1 short
-    int splitMs = 0;          ///< --split: send frames in two writes this far apart (ms)
-    bool verbose = false;     ///< --verbose: print every frame sent
+    int port = 0;                   ///< --port: COM number 1-255; 0 = lowest free from 5
+    std::string device;             ///< --device: drive this serial device, no pseudo-terminal
+    int intervalMs = 200;           ///< --interval: ms between status frames, 10-60000
+    double lineErrorRate = 0;       ///< --line-errors: share of damaged frames, 0-1
+    int address = -1;               ///< --addr: block address 0-127 (long header); -1 short
+    int splitMs = 0;                ///< --split: send frames in two writes this far apart (ms)
+    bool verbose = false;           ///< --verbose: print every frame sent
+    std::vector<UnplugGap> unplugs; ///< --unplug, by ascending fromSec, not overlapping
     ScenarioConfig scenario;
 };
 
@@ -49,5 +58,9 @@ std::optional<double> ParseSeconds(std::string_view text, double bareUnitSec = 1
 /// photodetector block. FLAGS is 1-255, decimal or 0x hex. TIME is scenario time
 /// (from its start); without DURATION the fault lasts until the end.
 std::optional<FaultInjection> ParseFault(std::string_view text);
+
+/// A pulled cable "FROM+DURATION", e.g. "40+8" or "1:30+5s": FROM in seconds of the fire,
+/// DURATION > 0 seconds.
+std::optional<UnplugGap> ParseUnplug(std::string_view text);
 
 } // namespace meter

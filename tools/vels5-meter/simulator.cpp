@@ -57,8 +57,9 @@ std::string ExactDecimal(float value) {
     return WithComma(text);
 }
 
-Simulator::Simulator(const Options& options, MeterLine& line, std::FILE* log)
-    : m_options(options), m_line(line), m_log(log), m_scenario(options.scenario),
+Simulator::Simulator(const Options& options, MeterLine line, std::FILE* log, LineSocket* socket)
+    : m_options(options), m_line(std::move(line)), m_log(log), m_socket(socket),
+      m_scenario(options.scenario),
       m_thresholds(
           DetectorThresholds(options.scenario.detectors, options.scenario.thresholdDbPerM)),
       m_alarmed(m_thresholds.size(), false) {}
@@ -82,11 +83,15 @@ int Simulator::Run(const StopRequest& stop) {
         if (!RunTimers(Now()))
             return 1;
         const double wait = std::max(0.0, NextDeadline() - Now());
-        const LineReady ready = m_line.Wait(wait, !m_pending.empty(), stop);
+        if (!m_line) { // a gap: nothing to serve until the new line is offered
+            stop.WaitFor(wait);
+            continue;
+        }
+        const LineReady ready = m_line->Wait(wait, !m_pending.empty(), stop);
         if (ready.stopped)
             continue; // the loop condition sees it
         if (ready.failed) {
-            Logf(Now(), "error: %s", m_line.ErrorText().c_str());
+            Logf(Now(), "error: %s", m_line->ErrorText().c_str());
             return 1;
         }
         if (!Serve(ready))
@@ -104,12 +109,12 @@ double Simulator::Now() const {
 // every frame is sent at scenario time 0. The whole timeline (frame grid, held half frame)
 // moves with the start, so the pace of the frames does not change. A device is not held.
 void Simulator::HoldStartUntilOpened() {
-    if (!m_holding)
+    if (!m_holding || !m_line)
         return;
-    if (m_line.OpenedByOther()) {
+    if (m_line->OpenedByOther()) {
         m_holding = false;
-        if (m_line.IsPty())
-            Logf(Now(), "%s opened: the scenario starts", m_line.Path().c_str());
+        if (m_line->IsPty())
+            Logf(Now(), "%s opened: the scenario starts", m_line->Path().c_str());
         return;
     }
     const double held = Now();
@@ -120,10 +125,70 @@ void Simulator::HoldStartUntilOpened() {
 }
 
 double Simulator::NextDeadline() const {
-    return m_heldUntil ? std::min(m_nextFrame, *m_heldUntil) : m_nextFrame;
+    if (!m_line)
+        return m_plugInAt;
+    double next = m_heldUntil ? std::min(m_nextFrame, *m_heldUntil) : m_nextFrame;
+    if (const std::optional<double> unplug = UnplugDue())
+        next = std::min(next, *unplug);
+    return next;
+}
+
+std::optional<double> Simulator::UnplugDue() const {
+    const ScenarioConfig& c = m_scenario.Config();
+    if (!m_socket || !m_line || m_nextGap >= m_options.unplugs.size() || c.speed <= 0)
+        return std::nullopt;
+    // Fire seconds count from the end of the work phase's measurement (Scenario::FireSecAt).
+    return m_scenario.WorkStartSec() + c.measuringSec +
+           m_options.unplugs[m_nextGap].fromSec / c.speed;
+}
+
+// The cable is pulled: the pseudo-terminal closes (the monitor's descriptor hangs up and the
+// device node goes), the entry leads nowhere, and what was still to be sent is lost.
+void Simulator::Unplug(double tSec) {
+    const UnplugGap& gap = m_options.unplugs[m_nextGap++];
+    const std::string path = m_line->Path();
+    m_line.reset();
+    m_socket->Unplugged();
+    Logf(tSec, "unplugged at %s s of the fire: %s closed, %s without a device for %s s",
+         Number(gap.fromSec).c_str(), path.c_str(), m_socket->EntryName().c_str(),
+         Number(gap.durationSec).c_str());
+    m_pending.clear();
+    m_held.clear();
+    m_heldUntil.reset();
+    m_lineFull = false;
+    m_plugInAt = tSec + gap.durationSec;
+}
+
+// The cable is back: a new pseudo-terminal under the same entry. The frames keep their grid,
+// so the fire goes on where it would be had the line never gone.
+bool Simulator::PlugIn(double tSec) {
+    std::string error;
+    std::optional<MeterLine> line = MeterLine::OpenPty(error);
+    if (!line || !m_socket->PluggedIn(line->Path(), error)) {
+        Logf(tSec, "error: plugging in again: %s", error.c_str());
+        return false;
+    }
+    m_line.emplace(std::move(*line));
+    const std::optional<double> fireSec = m_scenario.FireSecAt(tSec);
+    Logf(tSec, "plugged in again: %s -> %s%s%s%s", m_socket->EntryName().c_str(),
+         m_line->Path().c_str(), fireSec ? " at " : "", fireSec ? Fixed3(*fireSec).c_str() : "",
+         fireSec ? " s of the fire" : "");
+    const double step = m_options.intervalMs / 1000.0;
+    if (m_nextFrame < tSec)
+        m_nextFrame += std::ceil((tSec - m_nextFrame) / step) * step;
+    return true;
 }
 
 bool Simulator::RunTimers(double tSec) {
+    if (!m_line) {
+        if (tSec < m_plugInAt)
+            return true;
+        if (!PlugIn(tSec))
+            return false;
+    } else if (const std::optional<double> unplug = UnplugDue(); unplug && tSec >= *unplug) {
+        Unplug(tSec);
+        return true;
+    }
     if (m_heldUntil && tSec >= *m_heldUntil) {
         m_pending.insert(m_pending.end(), m_held.begin(), m_held.end());
         m_held.clear();
@@ -133,7 +198,7 @@ bool Simulator::RunTimers(double tSec) {
     }
     if (tSec < m_nextFrame)
         return true;
-    m_line.ReleaseIfAbandoned();
+    m_line->ReleaseIfAbandoned();
     if (!SendFrame(tSec))
         return false;
     m_nextFrame += m_options.intervalMs / 1000.0;
@@ -148,7 +213,7 @@ bool Simulator::Serve(const LineReady& ready) {
     if (ready.writable && !FlushPending())
         return false;
     if (ready.hungUp && !ready.readable) {
-        Logf(Now(), "error: %s hung up", m_line.Path().c_str());
+        Logf(Now(), "error: %s hung up", m_line->Path().c_str());
         return false;
     }
     return true;
@@ -192,9 +257,9 @@ bool Simulator::SendFrame(double tSec) {
 }
 
 bool Simulator::FlushPending() {
-    const long written = m_line.Write(m_pending);
+    const long written = m_line->Write(m_pending);
     if (written < 0) {
-        Logf(Now(), "error: write to %s: %s", m_line.Path().c_str(), m_line.ErrorText().c_str());
+        Logf(Now(), "error: write to %s: %s", m_line->Path().c_str(), m_line->ErrorText().c_str());
         return false;
     }
     m_pending.erase(m_pending.begin(), m_pending.begin() + written);
@@ -254,12 +319,12 @@ void Simulator::LogFireTest(double tSec, const core::StatusArea& s) {
 bool Simulator::ReadInput(double tSec) {
     std::array<std::uint8_t, 512> buffer{};
     for (;;) {
-        const long n = m_line.Read(buffer);
+        const long n = m_line->Read(buffer);
         if (n == 0)
             return true;
         if (n < 0) {
-            Logf(tSec, "error: read from %s: %s", m_line.Path().c_str(),
-                 m_line.ErrorText().c_str());
+            Logf(tSec, "error: read from %s: %s", m_line->Path().c_str(),
+                 m_line->ErrorText().c_str());
             return false;
         }
         for (long i = 0; i < n; ++i)

@@ -14,10 +14,12 @@
 namespace meter {
 
 /// Runs the scenario on a line until a stop is requested or the device fails. Single
-/// thread; writes its log lines to `log`.
+/// thread; writes its log lines to `log`. With a `socket`, the gaps of options.unplugs are
+/// made: the line is closed when the fire reaches a gap and a new pseudo-terminal is plugged
+/// into the socket when the gap ends, the scenario and its frame grid running on meanwhile.
 class Simulator {
 public:
-    Simulator(const Options& options, MeterLine& line, std::FILE* log);
+    Simulator(const Options& options, MeterLine line, std::FILE* log, LineSocket* socket = nullptr);
 
     /// Runs until a stop is requested. Returns 0 after a stop, 1 on a device error.
     int Run(const StopRequest& stop);
@@ -25,6 +27,12 @@ public:
 private:
     double Now() const;
     double NextDeadline() const;
+    /// Scenario time at which the line is pulled for the next gap; nothing when no gap is
+    /// ahead, the line is out already, or the fire does not run (speed 0).
+    std::optional<double> UnplugDue() const;
+    void Unplug(double tSec);
+    /// Opens the new line of a gap that has ended; false when that fails.
+    bool PlugIn(double tSec);
     /// Keeps the scenario at its beginning until the monitor opens the pseudo-terminal.
     void HoldStartUntilOpened();
     /// Sends what is due at `tSec`: the held half of a split frame, the next frame.
@@ -48,8 +56,9 @@ private:
     Logf(double tSec, const char* format, ...);
 
     const Options& m_options;
-    MeterLine& m_line;
+    std::optional<MeterLine> m_line; ///< empty during a gap
     std::FILE* m_log;
+    LineSocket* m_socket;
     Scenario m_scenario;
     RxLog m_rx;
     double m_origin = 0;                 ///< monotonic seconds at the start of Run
@@ -67,6 +76,8 @@ private:
     std::vector<bool> m_alarmed;      ///< per detector, in the current work phase
     bool m_outside = false;           ///< the fire is in its stretch outside the band
     bool m_holding = true;            ///< the scenario waits for the monitor to open the port
+    std::size_t m_nextGap = 0;        ///< index in options.unplugs of the gap ahead
+    double m_plugInAt = 0;            ///< during a gap: when the new line is offered
 };
 
 /// A number in the shortest "%g" form with a decimal comma ("12,8", "320").

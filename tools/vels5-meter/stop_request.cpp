@@ -2,6 +2,8 @@
 #include "tools/vels5-meter/stop_request.h"
 
 #include <initializer_list>
+#include <poll.h>
+#include <time.h>
 
 namespace meter {
 namespace {
@@ -37,6 +39,13 @@ const StopRequest& StopRequest::Install() {
 
 bool StopRequest::Requested() const {
     return g_stop != 0;
+}
+
+void StopRequest::WaitFor(double seconds) const {
+    const auto whole = static_cast<time_t>(seconds);
+    const timespec timeout{whole, static_cast<long>((seconds - static_cast<double>(whole)) * 1e9)};
+    // The stop signals get through only here: EINTR is the stop, the caller checks it.
+    ppoll(nullptr, 0, &timeout, &m_waitMask);
 }
 
 } // namespace meter

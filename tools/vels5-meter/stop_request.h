@@ -14,6 +14,8 @@ class StopRequest {
 public:
     static const StopRequest& Install();
     bool Requested() const;
+    /// Waits up to `seconds` with nothing else to wait for; returns early on a stop request.
+    void WaitFor(double seconds) const;
 #ifdef _WIN32
     void* Event() const {
         return m_event;

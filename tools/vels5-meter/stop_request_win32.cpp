@@ -2,6 +2,7 @@
 // that the line's wait waits for beside the port.
 #include "tools/vels5-meter/stop_request.h"
 
+#include <cmath>
 #include <windows.h>
 
 namespace meter {
@@ -29,6 +30,10 @@ const StopRequest& StopRequest::Install() {
 
 bool StopRequest::Requested() const {
     return WaitForSingleObject(m_event, 0) == WAIT_OBJECT_0;
+}
+
+void StopRequest::WaitFor(double seconds) const {
+    WaitForSingleObject(m_event, static_cast<DWORD>(std::ceil(seconds * 1000.0)));
 }
 
 } // namespace meter
