@@ -2,6 +2,7 @@
 // loop. Closing the main window ends the program.
 #include "comm/port_map.h"
 #include "ui/common/application.h"
+#include "ui/common/program_version.h"
 #include "ui/common/translations.h"
 #include "ui/dialogs/form_about.h"
 #include "ui/dialogs/form_dist.h"
@@ -24,7 +25,11 @@
 namespace {
 
 // Qt ends a program that finds no display with an abort that suggests reinstalling it.
+// Windows always has one.
 bool HasGraphicalSession() {
+#ifdef _WIN32
+    return true;
+#endif
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         const char* value = std::getenv(name);
         if (value && *value)
@@ -87,7 +92,7 @@ int main(int argc, char** argv) {
     ui::TFormGraph formGraph(prompts, session);
     ui::TFormDist formDist(
         prompts, [&form1](float metres) { form1.StoreDist(metres); }, &form1);
-    ui::TFormAbout formAbout(QStringLiteral(VELS5_VERSION), &form1);
+    ui::TFormAbout formAbout(ui::ProgramVersion(), &form1);
     ui::TFormTime formTime(
         prompts, [&form1](std::uint16_t seconds) { form1.StoreTimeStep(seconds); }, &form1);
     ui::TFormTech formTech(session.Status());

@@ -7,7 +7,8 @@ class QCoreApplication;
 namespace ui {
 
 /// Installs Qt's Russian translations (from Qt's translations folder; Debian ships them in
-/// qt6-translations-l10n) into `app`. False when they are missing: the standard texts then
+/// qt6-translations-l10n; the Windows installer puts them in "translations" beside the
+/// program) into `app`. False when they are missing: the standard texts then
 /// stay English.
 bool InstallQtTranslations(QCoreApplication& app);
 

@@ -2,13 +2,13 @@
 #include "comm/va_comm.h"
 #include "core/journal/journal.h"
 #include "ui/common/form_style.h"
+#include "ui/common/program_version.h"
 #include "ui/main/cursors.h"
 #include "ui/main/form1.h"
 #include "ui/main/indicators.h"
 #include "ui/main/qt_main_thread.h"
 #include "ui/main/session_signals.h"
 #include "ui/paint/glyphs.h"
-#include "vels5_version.h"
 
 #include <QActionGroup>
 #include <QLabel>
@@ -62,7 +62,7 @@ TForm1::TForm1(core::IPrompts& prompts, const core::IClock& clock, comm::PortMap
     m_session->SetJournal(m_journalDir);
     m_session->SetPrompts(&m_prompts);
     ConnectSession();
-    setWindowTitle(QStringLiteral("ВЕЛС5  v") + QStringLiteral(VELS5_VERSION));
+    setWindowTitle(MainCaption(ProgramVersion()));
     setFont(FormFont());
     setFixedSize(InnerSize(466, 292));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

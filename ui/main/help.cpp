@@ -7,11 +7,19 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#ifdef _WIN32
+#include <windows.h>
+// <windows.h> first: the shell's header needs its types.
+#include <shellapi.h>
+#endif
+
 namespace ui {
 
 QStringList ManualFolders(const QString& currentDir, const QString& programDir) {
-    const QString installed = QDir::cleanPath(programDir + QStringLiteral("/../share/doc/vels5"));
-    QStringList folders{QDir::cleanPath(currentDir), QDir::cleanPath(programDir), installed};
+    QStringList folders{QDir::cleanPath(currentDir), QDir::cleanPath(programDir)};
+#ifndef _WIN32
+    folders.append(QDir::cleanPath(programDir + QStringLiteral("/../share/doc/vels5")));
+#endif
     folders.removeDuplicates();
     return folders;
 }
@@ -37,6 +45,20 @@ QString NoViewerText(const QString& path) {
 
 void OpenDocument(QObject* owner, const QString& opener, const QString& path,
                   std::function<void()> failed) {
+    if (opener.isEmpty()) {
+#ifdef _WIN32
+        // The default action of the document's type, as Explorer's double click; 32 or less
+        // is an error (no program associated, file not found, ...).
+        const std::wstring file = QDir::toNativeSeparators(path).toStdWString();
+        const auto result = reinterpret_cast<INT_PTR>(
+            ShellExecuteW(nullptr, nullptr, file.c_str(), nullptr, nullptr, SW_SHOWDEFAULT));
+        if (result <= 32)
+            failed();
+#else
+        failed();
+#endif
+        return;
+    }
     auto* process = new QProcess(owner);
     process->setObjectName(QStringLiteral("documentOpener"));
     process->setProgram(opener);
