@@ -1,6 +1,11 @@
 // The Win32 port layer: a COM device opened exclusively for overlapped transfers, reads
 // that return at once, writes and event waits that wait on an event object beside the
 // cancel events (WaitForMultipleObjects) and take their transfer back when cancelled.
+//
+// Some drivers cannot keep an event wait pending: one that cannot read the modem lines ends
+// every WaitCommEvent that does not complete at once with ERROR_OPERATION_ABORTED (so does
+// Wine's, on a COM port that is a pseudo-terminal). On such a device the wait falls back, for
+// the rest of the opening, to looking at the queues every few milliseconds (PollForEvents).
 #include "comm/port/port.h"
 #include "comm/port/port_base.h"
 
@@ -8,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <mutex>
 #include <windows.h>
 
 namespace comm::port {
@@ -119,9 +125,17 @@ public:
     bool Purge(uint32_t flags) override {
         if (m_lost.load())
             return true; // nothing left to purge
-        if (::PurgeComm(m_handle, flags))
-            return true;
-        const DWORD error = GetLastError();
+        DWORD error = 0;
+        {
+            std::lock_guard lock(m_queueLock);
+            if (::PurgeComm(m_handle, flags)) {
+                // A wait that the purge ends is no fault of the driver's; bytes thrown away
+                // are no arrivals and hide none.
+                ++m_purges;
+                return true;
+            }
+            error = GetLastError();
+        }
         if (!Gone(error))
             return Fail(error);
         MarkLost();
@@ -162,7 +176,10 @@ private:
             return true;
         DWORD flags = 0;
         ::COMSTAT stat{};
-        return !::ClearCommError(m_handle, &flags, &stat);
+        if (!::ClearCommError(m_handle, &flags, &stat))
+            return true;
+        m_heldErrors.fetch_or(flags); // the caller's next ClearCommError still sees them
+        return false;
     }
     /// How a write ends on the code of a failed WriteFile: Lost or Failed with the code.
     WriteResult::Status WriteFailure(DWORD error, WriteResult& result) {
@@ -173,6 +190,15 @@ private:
         result.error = static_cast<int>(error);
         return WriteResult::Failed;
     }
+    /// Whether a wait that ended with ERROR_OPERATION_ABORTED, not cancelled by us and on a
+    /// device that is still there, was ended by a driver that cannot keep waits pending.
+    bool WaitsCannotPend() {
+        ::DCB dcb{};
+        dcb.DCBlength = sizeof dcb;
+        DWORD lines = 0;
+        return ::GetCommState(m_handle, &dcb) && !::GetCommModemStatus(m_handle, &lines);
+    }
+    WaitStatus PollForEvents(uint32_t& events, const TVaEvent& cancel);
     /// Cancels the transfer of `ov` and waits until it has ended; returns the bytes it moved.
     DWORD TakeBack(OVERLAPPED* ov) {
         CancelIoEx(m_handle, ov);
@@ -185,6 +211,18 @@ private:
     const ::DCB m_found;
     Overlapped m_readOv, m_writeOv, m_waitOv;
     DWORD m_waitEvents = 0; // written by the system when a pending wait completes
+
+    // The polling wait. Reads and purges change the receive queue under m_queueLock, so a
+    // look at the queue with the count of bytes taken tells new arrivals exactly.
+    std::mutex m_queueLock;
+    uint64_t m_taken = 0;   ///< bytes Read took (m_queueLock)
+    uint32_t m_purges = 0;  ///< purges made (m_queueLock)
+    bool m_polling = false; ///< the event thread's: waits cannot pend on this device
+    uint64_t m_arrived = 0; ///< the event thread's: bytes queued plus taken at the last look
+    uint32_t m_polledPurges = 0;
+    DWORD m_polledOut = 0;                 ///< the event thread's: output queue at the last look
+    std::atomic<bool> m_wrote{false};      ///< a write went to the driver since the last look
+    std::atomic<uint32_t> m_heldErrors{0}; ///< line errors a look took, for ClearCommError
 };
 
 DWORD Win32Port::Init() {
@@ -206,17 +244,36 @@ bool Win32Port::SetCommTimeouts(const COMMTIMEOUTS& timeouts) {
 long Win32Port::Read(void* buf, size_t count) {
     if (count == 0 || m_lost.load())
         return 0;
-    const DWORD want = count > MAXDWORD ? MAXDWORD : static_cast<DWORD>(count);
-    DWORD got = 0;
-    OVERLAPPED* ov = m_readOv.Next();
-    if (ReadFile(m_handle, buf, want, &got, ov))
-        return static_cast<long>(got);
-    DWORD error = GetLastError();
-    // An immediate read completes at once even when the system reports it pending.
-    if (error == ERROR_IO_PENDING) {
-        if (GetOverlappedResult(m_handle, ov, &got, TRUE))
-            return static_cast<long>(got);
-        error = GetLastError();
+    DWORD error = 0;
+    {
+        std::lock_guard lock(m_queueLock);
+        // No more than is queued: some drivers (Wine's) keep an overlapped read pending on an
+        // empty queue, whatever the time limits say.
+        DWORD flags = 0;
+        ::COMSTAT stat{};
+        if (::ClearCommError(m_handle, &flags, &stat)) {
+            m_heldErrors.fetch_or(flags); // for the caller's next ClearCommError
+            if (stat.cbInQue == 0)
+                return 0;
+            const DWORD want = count < stat.cbInQue ? static_cast<DWORD>(count) : stat.cbInQue;
+            DWORD got = 0;
+            OVERLAPPED* ov = m_readOv.Next();
+            if (ReadFile(m_handle, buf, want, &got, ov)) {
+                m_taken += got;
+                return static_cast<long>(got);
+            }
+            error = GetLastError();
+            // An immediate read completes at once even when the system reports it pending.
+            if (error == ERROR_IO_PENDING) {
+                if (GetOverlappedResult(m_handle, ov, &got, TRUE)) {
+                    m_taken += got;
+                    return static_cast<long>(got);
+                }
+                error = GetLastError();
+            }
+        } else {
+            error = GetLastError();
+        }
     }
     if (Gone(error)) {
         MarkLost();
@@ -251,8 +308,11 @@ WriteResult Win32Port::Write(const void* buf, size_t count,
         const DWORD chunk = left > MAXDWORD ? MAXDWORD : static_cast<DWORD>(left);
         DWORD moved = 0;
         OVERLAPPED* ov = m_writeOv.Next();
-        if (!WriteFile(m_handle, bytes + result.written, chunk, &moved, ov)) {
-            const DWORD error = GetLastError();
+        const BOOL done = WriteFile(m_handle, bytes + result.written, chunk, &moved, ov);
+        const DWORD error = done ? 0 : GetLastError();
+        if (done || error == ERROR_IO_PENDING)
+            m_wrote.store(true); // the bytes are with the driver (see PollForEvents)
+        if (!done) {
             if (error != ERROR_IO_PENDING) {
                 result.status = WriteFailure(error, result);
                 return result;
@@ -307,6 +367,13 @@ WaitStatus Win32Port::WaitCommEvent(uint32_t& events, const TVaEvent& cancel) {
             return WaitStatus::Cancelled;
         if (m_lost.load())
             return WaitStatus::Lost;
+        if (m_polling)
+            return PollForEvents(events, cancel);
+        uint32_t purges = 0;
+        {
+            std::lock_guard lock(m_queueLock);
+            purges = m_purges;
+        }
         OVERLAPPED* ov = m_waitOv.Next();
         m_waitEvents = 0;
         if (!::WaitCommEvent(m_handle, &m_waitEvents, ov)) {
@@ -336,6 +403,23 @@ WaitStatus Win32Port::WaitCommEvent(uint32_t& events, const TVaEvent& cancel) {
                     MarkLost();
                     return WaitStatus::Lost;
                 }
+                if (error == ERROR_OPERATION_ABORTED) {
+                    if (cancel.IsSet())
+                        return WaitStatus::Cancelled;
+                    bool purged = false;
+                    {
+                        std::lock_guard lock(m_queueLock);
+                        purged = m_purges != purges;
+                    }
+                    if (purged)
+                        continue;
+                    if (WaitsCannotPend()) {
+                        m_polling = true;
+                        // Counted as after a purge: the first look reports what is queued.
+                        m_polledPurges = purges - 1;
+                        return PollForEvents(events, cancel);
+                    }
+                }
                 Fail(error);
                 return WaitStatus::Failed;
             }
@@ -347,6 +431,63 @@ WaitStatus Win32Port::WaitCommEvent(uint32_t& events, const TVaEvent& cancel) {
     }
 }
 
+// The wait of a device whose driver ends every pending wait: every 5 ms a look at the queues
+// (ClearCommError), until one of the masked events shows or `cancel` is set. Received
+// characters are the bytes that came since the last look (queued now plus taken by Read,
+// against the same at the last look), so bytes left unread do not report again; the output
+// queue emptying after a write gives EV_TXEMPTY; line errors give EV_ERR and a break EV_BREAK,
+// and they are kept for the next ClearCommError, which would otherwise not see them.
+WaitStatus Win32Port::PollForEvents(uint32_t& events, const TVaEvent& cancel) {
+    for (;;) {
+        DWORD flags = 0;
+        ::COMSTAT stat{};
+        bool looked = false;
+        uint64_t arrived = 0;
+        bool purged = false;
+        const bool wrote = m_wrote.exchange(false);
+        {
+            std::lock_guard lock(m_queueLock);
+            looked = ::ClearCommError(m_handle, &flags, &stat);
+            arrived = stat.cbInQue + m_taken;
+            purged = m_purges != m_polledPurges;
+            m_polledPurges = m_purges;
+        }
+        if (!looked) {
+            const DWORD error = GetLastError();
+            if (VanishedCode(error)) {
+                MarkLost();
+                return WaitStatus::Lost;
+            }
+            Fail(error);
+            return WaitStatus::Failed;
+        }
+        m_heldErrors.fetch_or(flags);
+        uint32_t found = 0;
+        if (purged ? stat.cbInQue > 0 : arrived > m_arrived)
+            found |= EV_RXCHAR;
+        if ((wrote || m_polledOut > 0) && stat.cbOutQue == 0)
+            found |= EV_TXEMPTY;
+        if (flags & (CE_FRAME | CE_OVERRUN | CE_RXPARITY | CE_RXOVER))
+            found |= EV_ERR;
+        if (flags & CE_BREAK)
+            found |= EV_BREAK;
+        m_arrived = arrived;
+        m_polledOut = stat.cbOutQue;
+        events = found & m_mask.load();
+        if (events)
+            return WaitStatus::Event;
+        const DWORD rc = WaitForSingleObject(cancel.Handle(), 5);
+        if (rc == WAIT_OBJECT_0)
+            return WaitStatus::Cancelled;
+        if (rc != WAIT_TIMEOUT) {
+            FailLast();
+            return WaitStatus::Failed;
+        }
+        if (m_lost.load())
+            return WaitStatus::Lost;
+    }
+}
+
 bool Win32Port::ClearCommError(uint32_t& errors, COMSTAT& stat) {
     stat = COMSTAT{};
     errors = 0;
@@ -354,7 +495,7 @@ bool Win32Port::ClearCommError(uint32_t& errors, COMSTAT& stat) {
         DWORD flags = 0;
         ::COMSTAT native{};
         if (::ClearCommError(m_handle, &flags, &native)) {
-            errors = flags;
+            errors = flags | m_heldErrors.exchange(0);
             CopyRecord(stat, native);
             return true;
         }

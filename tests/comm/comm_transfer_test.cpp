@@ -82,7 +82,7 @@ TEST_F(CommTransferTest, UnreadBytesAreCountedAgainAtTheNextEvent) {
     // arrival (the three bytes may come in three pieces), however long the main thread
     // goes on handling events. A thread woken by what is waiting would report it again
     // and again.
-    m_queue->RunPending(300);
+    m_queue->RunUntil([] { return false; }, 300);
     EXPECT_LE(counts.size(), 3u);
     m_pty.Write("d");
     EXPECT_TRUE(Pump([&] { return counts.back() == 4; })); // "abc" left over plus "d"
