@@ -93,6 +93,12 @@ std::optional<std::string> PortMap::Resolve(std::string_view deviceName) const {
     return fs::path(target).is_absolute() ? target : (fs::path(m_mapDir) / target).string();
 }
 
+bool PortMap::Present(std::string_view deviceName) const {
+    const std::optional<std::string> path = Resolve(deviceName);
+    std::error_code ec;
+    return path && fs::exists(*path, ec);
+}
+
 std::vector<int> PortMap::Numbers() const {
     std::vector<int> numbers;
     std::error_code ec;

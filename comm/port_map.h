@@ -32,6 +32,10 @@ public:
     /// "COMn" and "\\.\COMn" (n >= 1) resolve through the map to the entry's target
     /// (nullopt when there is no entry); any other name is returned unchanged as a path.
     std::optional<std::string> Resolve(std::string_view deviceName) const;
+    /// `deviceName` resolves to a device that is there now: an entry whose target exists (a
+    /// USB adapter that came back under its by-id link, a pseudo-terminal registered anew);
+    /// on Windows a COM name the registry lists. Opens nothing.
+    bool Present(std::string_view deviceName) const;
     /// Gives every serial device of the machine that no entry points to an entry with the
     /// lowest free number, then returns the numbers of the entries whose device is present,
     /// ascending: the ports to offer. Devices are

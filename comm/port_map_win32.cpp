@@ -68,6 +68,14 @@ std::optional<std::string> PortMap::Resolve(std::string_view deviceName) const {
     return "\\\\.\\COM" + std::to_string(number);
 }
 
+bool PortMap::Present(std::string_view deviceName) const {
+    const int number = ComNumber(deviceName);
+    if (number <= 0)
+        return true; // a path: only opening it can tell
+    const std::vector<int> ports = RegistryPorts();
+    return std::find(ports.begin(), ports.end(), number) != ports.end();
+}
+
 std::vector<int> PortMap::Numbers() const {
     return RegistryPorts();
 }

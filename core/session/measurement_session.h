@@ -11,6 +11,7 @@
 #include "core/log/record_log.h"
 #include "core/session/measurement_params.h"
 #include "core/session/mode_view.h"
+#include "core/session/reconnect.h"
 #include "core/session/session_link.h"
 #include "core/session/session_observer.h"
 #include "core/session/session_view.h"
@@ -75,6 +76,28 @@ public:
     /// No valid frame has come since the watchdog fired or the device vanished.
     bool LinkLost() const { return m_link.Lost(); }
 
+    // --- The wait for the meter (core/session/reconnect.h)
+    /// While a port is chosen, a lost link (the watchdog, a vanished device) begins a wait
+    /// for the meter instead of ending anything: the log, its journal and the test stay,
+    /// and recording goes on into them with the first frames after the wait. Nothing is
+    /// asked. The wait ends with the next valid frame, or when the user leaves the port.
+    bool Waiting() const { return m_reconnect.Waiting(); }
+    /// Waiting, and the port must be opened again (its device vanished).
+    bool NeedsReopen() const { return m_reconnect.NeedsReopen(); }
+    /// True, at most once a second, when the window should try to open the port again (the
+    /// same COM entry with the same line settings); it then calls PortReopened on success.
+    bool ReopenDue();
+    /// The port of the wait was opened again: the watchdog is re-armed; the log, the
+    /// recording state and the test go on as they were.
+    void PortReopened();
+    /// The window must tick ReopenDue and show WaitText at least once a second.
+    bool WaitShown() const { return m_reconnect.Active(m_clock.SteadyMs()); }
+    /// The status line of the wait: "Ожидание устройства… 00:12", then "Связь восстановлена
+    /// (разрыв 8 с)" for a few seconds, otherwise "".
+    std::string WaitText() const { return m_reconnect.Text(m_clock.SteadyMs()); }
+    /// The wait's state.
+    const Reconnect& Wait() const { return m_reconnect; }
+
     // --- Modes
     /// Updates the view, timers and log from the status area (after each status frame).
     void ProcessStatus();
@@ -106,10 +129,15 @@ public:
     void bbRestartClick();
 
     // --- Port transitions (TxClick)
-    /// A port was opened: recording on, watchdog started, ResetLog.
+    /// A port was opened: recording on, watchdog started, ResetLog; a wait ends.
     void PortOpened();
-    /// "Выкл" chosen: recording unavailable, both timers stopped, LinkLost announced.
+    /// "Выкл" chosen: recording unavailable, both timers stopped, LinkLost announced; a wait
+    /// ends and the log stays.
     void PortClosed();
+    /// During a wait the user chose another port: OfferSaveLog first, and on go on the log
+    /// ends (its journal is closed) before the other port opens and resets it. False: the
+    /// user cancelled, the wait goes on. True at once when there is no wait.
+    bool LeaveWait();
     /// Opening a port failed (the previous one is closed): both timers stopped, bbRestart
     /// disabled, LinkLost announced; the recording state is left as it was.
     void PortOpenFailed();
@@ -236,6 +264,7 @@ private:
     std::uint16_t m_blink = 0;
     std::uint64_t m_badValueFrames = 0;
     SessionJournal m_journal;
+    Reconnect m_reconnect;
 };
 
 } // namespace core

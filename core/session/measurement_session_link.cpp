@@ -10,6 +10,8 @@ void MeasurementSession::ReceiveBytes(std::span<const std::uint8_t> bytes) {
 }
 
 void MeasurementSession::OnReception(Reception what) {
+    if (IsValidFrame(what))
+        m_reconnect.FrameCame(m_clock.SteadyMs());
     if (IsValidFrame(what) && m_link.FrameCame()) {
         // Frames come again after a lost link: the grid moves past the gap without a record
         // in it, so T jumps over the gap and nothing measured afterwards is stamped inside it.
@@ -24,6 +26,8 @@ void MeasurementSession::Timer2Timer() {
         return;
     const Call call(*this);
     OnLinkLost();
+    if (m_link.PortOpen())
+        m_reconnect.Lost(m_clock.SteadyMs(), false);
     // pStart lies in front of the other panels, so showing it hides whatever they show.
     m_view.pStart = true;
     m_view.lStart.text.assign(mode_text::kNoLink);
@@ -37,6 +41,8 @@ void MeasurementSession::DeviceLost() {
     const Call call(*this);
     OnLinkLost();
     StopTimer1();
+    if (m_link.PortOpen())
+        m_reconnect.Lost(m_clock.SteadyMs(), true);
 }
 
 // No frame comes for now. The records repeated since the last frame are marked as such; the
@@ -65,10 +71,35 @@ void MeasurementSession::SkipGap() {
         StopAtLimit();
 }
 
+// ---------------------------------------------------------------- the wait
+
+bool MeasurementSession::ReopenDue() {
+    return m_link.PortOpen() && m_reconnect.ReopenDue(m_clock.SteadyMs());
+}
+
+void MeasurementSession::PortReopened() {
+    const Call call(*this);
+    m_reconnect.Reopened();
+    // Frames can come again: if none does, the watchdog says so as after an opening.
+    m_link.ReArmWatchdog();
+}
+
+bool MeasurementSession::LeaveWait() {
+    if (!m_reconnect.Waiting())
+        return true;
+    const Call call(*this);
+    if (OfferSaveLog(LogDiscard::Cancellable) != SaveAnswer::GoOn)
+        return false;
+    m_journal.End(true, m_test.Marks());
+    m_reconnect.Stop();
+    return true;
+}
+
 // ---------------------------------------------------------------- port
 
 void MeasurementSession::PortOpened() {
     const Call call(*this);
+    m_reconnect.Stop();
     m_link.SetPortOpen(true);
     m_view.bbRestart = false;
     m_link.ReArmWatchdog();
@@ -84,6 +115,7 @@ void MeasurementSession::PortOpened() {
 
 void MeasurementSession::PortClosed() {
     const Call call(*this);
+    m_reconnect.Stop();
     m_link.SetPortOpen(false);
     m_view.bbRestart = false;
     StopTimer1();
@@ -96,6 +128,7 @@ void MeasurementSession::PortClosed() {
 
 void MeasurementSession::PortOpenFailed() {
     const Call call(*this);
+    m_reconnect.Stop();
     m_link.SetPortOpen(false);
     m_view.bbRestart = false;
     StopTimer1();
@@ -105,6 +138,7 @@ void MeasurementSession::PortOpenFailed() {
 
 void MeasurementSession::PortDropped() {
     const Call call(*this);
+    m_reconnect.Stop();
     m_link.SetPortOpen(false);
 }
 

@@ -360,33 +360,97 @@ private slots:
         QVERIFY(f.Timer2->isActive());
     }
 
-    void vanishedDeviceIsToldOnceAndCanBeReopened() {
+    void vanishedDeviceIsWaitedForAndTheLogGoesOnWhenItIsBack() {
         ui::TForm1& f = Form();
         OpenCom12();
-        Feed(StatusFrame(kWork, 1.0f, 0.5f));
+        m_rig->Record(0.25f);
+        m_rig->Record(0.25f);
+        const std::string journal = f.Session().JournalPath();
+        QVERIFY(!journal.empty());
         m_rig->pty.Hangup();
-        QTRY_COMPARE_WITH_TIMEOUT(std::ssize(Prompts().asked), 1, 20000);
-        QCOMPARE(Prompts().asked[0].kind, Prompt::Error);
-        QVERIFY(
-            test::Q(Prompts().asked[0].text).startsWith(QStringLiteral("Порт COM12 недоступен")));
-        // Told once per opening, however often the loss is reported.
-        f.MyCOMDeviceLost("COM12");
-        QCoreApplication::processEvents();
-        QCOMPARE(std::ssize(Prompts().asked), 1);
+        // No box: the main window says what it waits for, and for how long.
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().NeedsReopen(), 20000);
+        QVERIFY(f.TimerWait->isActive());
+        m_rig->clock.AdvanceMs(3000);
+        f.TimerWaitTimer();
+        // Counted from the last frame, which came a second before the record.
+        QCOMPARE(f.lWait->text(), QStringLiteral("Ожидание устройства… 00:04"));
+        QVERIFY(!f.Comm().Active()); // the dead device's handle is let go
         f.Timer2Timer();
         QCOMPARE(f.lStart->text(), QStringLiteral("Нет связи"));
-        // The adapter is back (a new device behind the same COM number): choose it again.
+        QCOMPARE(f.Session().Log().Count(), 2);
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
+        QVERIFY(f.PortItem(12)->isChecked());
+        // The adapter is back: a new device behind the same COM entry, opened by the wait.
         PtyDevice back;
         QVERIFY(back.Ok());
         comm::PortMap map = m_rig->home.Map();
         map.Unregister(12);
         QVERIFY(map.RegisterAs(back.SlavePath(), 12));
-        f.PortItem(12)->trigger();
-        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
-        QCOMPARE(std::ssize(Prompts().asked), 1);
+        m_rig->clock.AdvanceMs(1000);
+        f.TimerWaitTimer();
+        QVERIFY(f.Comm().Active());
+        QCOMPARE(f.Comm().Baudrate(), comm::br38400);
+        QVERIFY(f.Timer2->isActive()); // re-armed: a silent meter is told again
+        m_rig->clock.AdvanceMs(4000);
         test::FeedFrames(f, back, StatusFrame(kWork, 3.0f, 0.5f));
         QCOMPARE(f.lUi->text(), QStringLiteral("Ui=3,000В"));
+        QCOMPARE(f.lWait->text(), QStringLiteral("Связь восстановлена (разрыв 9 с)"));
+        m_rig->clock.AdvanceMs(1000);
+        f.Timer1Timer();
+        // The same log and journal, T past the gap.
+        QCOMPARE(f.Session().Log().Count(), 3);
+        QCOMPARE(f.Session().JournalPath(), journal);
+        QVERIFY(f.Session().Log()[2].T >= f.Session().Log()[1].T + 8);
+        QVERIFY(Prompts().asked.empty());
+        m_rig->clock.AdvanceMs(5000);
+        f.TimerWaitTimer();
+        QCOMPARE(f.lWait->text(), QString());
+        QVERIFY(!f.TimerWait->isActive());
         f.TxOff->trigger();
+    }
+
+    void choosingTheSamePortAnotherOrOffDuringTheWait() {
+        ui::TForm1& f = Form();
+        // Another port, listed before the wait ("Обновить" would end it).
+        const std::string device = m_rig->home.Device(QStringLiteral("ttyUSB9"));
+        QVERIFY(m_rig->home.Map().RegisterAs(device, 3));
+        f.Update1->trigger();
+        QVERIFY(f.PortItem(3));
+        OpenCom12();
+        m_rig->Record(0.25f);
+        m_rig->Record(0.25f);
+        m_rig->pty.Hangup();
+        QTRY_VERIFY_WITH_TIMEOUT(f.Session().NeedsReopen(), 20000);
+        // The port waited for, chosen again while its device is away: the user is told why
+        // it cannot open, and the wait goes on with the log.
+        f.PortItem(12)->trigger();
+        QCOMPARE(std::ssize(Prompts().asked), 1);
+        QVERIFY2(test::Q(Prompts().asked[0].text)
+                     .startsWith(QStringLiteral("Specified device not found")),
+                 qPrintable(test::Q(Prompts().asked[0].text)));
+        QVERIFY(f.Session().Waiting());
+        QVERIFY(f.PortItem(12)->isChecked());
+        // Another port offers to save first; Cancel keeps the wait, the port and the log.
+        Prompts().answers.push_back(PromptAnswer::Cancel);
+        f.PortItem(3)->trigger();
+        QCOMPARE(std::ssize(Prompts().asked), 2);
+        QCOMPARE(test::Q(Prompts().asked[1].text), QStringLiteral("Сохранить данные?"));
+        QVERIFY(f.Session().Waiting());
+        QVERIFY(f.PortItem(12)->isChecked());
+        QVERIFY(!f.PortItem(3)->isChecked());
+        QCOMPARE(f.StatusPanel0->text(), QStringLiteral("COM12"));
+        QCOMPARE(f.Session().Log().Count(), 2);
+        // "Выкл" ends the wait without a question; the log stays.
+        f.TxOff->trigger();
+        QCOMPARE(std::ssize(Prompts().asked), 2);
+        QVERIFY(!f.Session().Waiting());
+        QVERIFY(f.lWait->text().isEmpty());
+        QVERIFY(!f.TimerWait->isActive());
+        QCOMPARE(f.Session().Log().Count(), 2);
+        m_rig->clock.AdvanceMs(1000);
+        f.TimerWaitTimer();
+        QVERIFY(!f.Comm().Active());
     }
 
     void portThatCannotBeOpened() {

@@ -122,6 +122,7 @@ public:
     QStatusBar* StatusBar1;
     QLabel* StatusPanel0; ///< the port: "Выкл" or its name
     QLabel* StatusPanel1;
+    QLabel* lWait; ///< "Ожидание устройства… 00:12", "Связь восстановлена (разрыв 8 с)"
 
     QAction* miLink;
     QAction* N10;
@@ -138,8 +139,9 @@ public:
     QAction* TxOff = nullptr;
     QAction* Update1 = nullptr;
 
-    QTimer* Timer1; ///< record timer, 300 ms
-    QTimer* Timer2; ///< link watchdog, 5000 ms
+    QTimer* Timer1;    ///< record timer, 300 ms
+    QTimer* Timer2;    ///< link watchdog, 5000 ms
+    QTimer* TimerWait; ///< the wait for the meter, 500 ms, running only during it
 
     // Handlers.
     void FormShow();
@@ -164,10 +166,13 @@ public:
     void N24Click();
     void N25Click();
     void MyCOMRxChar();
-    /// The open device vanished: told once per opening, as the port shown ("COM12").
-    void MyCOMDeviceLost(const std::string& portName);
+    /// The open device vanished: the session waits for it (no message box) and the port is
+    /// tried again each second until it is back.
+    void MyCOMDeviceLost();
     void Timer1Timer();
     void Timer2Timer();
+    /// The wait's tick: reopens the port when due and shows the wait's line.
+    void TimerWaitTimer();
 
     /// The program "Справка" hands the manual to ("xdg-open").
     void SetDocumentOpener(const QString& program) { m_documentOpener = program; }
@@ -202,6 +207,11 @@ private:
     std::unique_ptr<comm::TVaComm> MakeComm();
     void BuildPortMenu();
     void OpenPort(int n);
+    /// The port of the wait, closed and opened again by its COM name; false while its device
+    /// is not there or will not open (`tell`: the user chose it, and hears why).
+    bool ReopenPort(bool tell);
+    /// lWait and TimerWait as the session's wait says.
+    void ShowWait();
     void ShowPortClosed();
     // Session state on the widgets (form1_view.cpp)
     void Refresh();
@@ -244,7 +254,7 @@ private:
     Windows m_windows;
     std::uint32_t m_timer1Starts = 0;
     std::uint32_t m_timer2Starts = 0;
-    bool m_deviceLostShown = false;
+    int m_portNumber = 0; ///< the COM number of the port chosen, 0 for "Выкл"
     /// "Выход" has already offered to save the log for the close under way.
     bool m_saveOffered = false;
     bool m_shown = false;

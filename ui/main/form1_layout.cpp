@@ -84,6 +84,11 @@ TForm1::TForm1(core::IPrompts& prompts, const core::IClock& clock, comm::PortMap
     // A coarse timer may fire up to 5 % early; the link is lost only after a full 5 s.
     Timer2->setTimerType(Qt::PreciseTimer);
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    // Runs only while the wait for the meter is under way or its end is shown.
+    TimerWait = new QTimer(this);
+    TimerWait->setObjectName(QStringLiteral("TimerWait"));
+    TimerWait->setInterval(500);
+    connect(TimerWait, &QTimer::timeout, this, &TForm1::TimerWaitTimer);
     MyCOM = MakeComm();
     BuildPortMenu();
     Refresh();
@@ -197,8 +202,12 @@ void TForm1::BuildStatusBar() {
     StatusPanel1 = new QLabel(StatusBar1);
     StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     StatusPanel1->setFixedWidth(50);
+    // The wait for the meter after a lost link; empty otherwise.
+    lWait = new QLabel(StatusBar1);
+    lWait->setObjectName(QStringLiteral("lWait"));
     StatusBar1->addWidget(StatusPanel0);
     StatusBar1->addWidget(StatusPanel1);
+    StatusBar1->addWidget(lWait, 1);
     // Presses on the panels reach the status bar itself (labels ignore them).
     StatusBar1->installEventFilter(this);
     setStatusBar(StatusBar1);

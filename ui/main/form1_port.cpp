@@ -52,7 +52,7 @@ std::unique_ptr<comm::TVaComm> TForm1::MakeComm() {
     c->OnRxChar = [this](comm::TVaCustomComm*, int) { MyCOMRxChar(); };
     c->OnError = [this](comm::TVaCustomComm* sender, int errors) {
         if ((static_cast<std::uint32_t>(errors) & comm::CE_DEVICELOST) || sender->DeviceLost())
-            MyCOMDeviceLost(StatusPanel0->text().toStdString());
+            MyCOMDeviceLost();
     };
     return c;
 }
@@ -107,8 +107,24 @@ void TForm1::StatusBar1MouseDown(int clickX) {
 }
 
 void TForm1::TxClick(int tag) {
+    if (tag > 0 && tag == m_portNumber && m_session->Waiting()) {
+        // The port waited for, chosen again: tried at once, and the log goes on.
+        ReopenPort(true);
+        if (QAction* item = PortItem(tag))
+            item->setChecked(true);
+        Refresh();
+        return;
+    }
+    // Another port ends the wait as a new port always ends a log, but asked first.
+    if (tag > 0 && !m_session->LeaveWait()) {
+        if (QAction* item = PortItem(m_portNumber))
+            item->setChecked(true);
+        Refresh();
+        return;
+    }
     if (tag < 1) {
         MyCOM->Close();
+        m_portNumber = 0;
         m_session->PortClosed();
         ShowPortClosed();
         TxOff->setEnabled(false);
@@ -135,6 +151,7 @@ void TForm1::OpenPort(int n) {
             item->setChecked(false);
         ShowPortClosed(); // no port is open now: "Выкл" is the checked item
         TxOff->setEnabled(false);
+        m_portNumber = 0;
         m_session->PortOpenFailed();
         return;
     }
@@ -143,7 +160,7 @@ void TForm1::OpenPort(int n) {
     // "\\.\COM12" shows as COM12.
     StatusPanel0->setText(QString::fromStdString(n <= 9 ? name : name.substr(4, 6)));
     TxOff->setEnabled(true);
-    m_deviceLostShown = false;
+    m_portNumber = n;
     m_session->PortOpened();
 }
 
@@ -158,6 +175,7 @@ void TForm1::Update1Click() {
     MyCOM->Close();
     ShowPortClosed();
     TxOff->setEnabled(false);
+    m_portNumber = 0;
     m_session->PortDropped();
     for (QAction* a : pmTx->actions()) {
         if (a->data().toInt() > 0) {
@@ -180,17 +198,35 @@ void TForm1::MyCOMRxChar() {
     }
 }
 
-void TForm1::MyCOMDeviceLost(const std::string& portName) {
-    // No frame can come any more: recording stops now, not when the watchdog fires.
+void TForm1::MyCOMDeviceLost() {
+    // No frame can come any more: recording stops now, not when the watchdog fires, and the
+    // wait for the device begins. The port is closed at the wait's next tick, not inside
+    // the serial event that told the loss.
     m_session->DeviceLost();
-    if (m_deviceLostShown)
-        return;
-    m_deviceLostShown = true;
-    const QString text = QStringLiteral("Порт %1 недоступен: устройство отключено.\n"
-                                        "Подключите его и выберите порт снова.")
-                             .arg(QString::fromStdString(portName));
-    // Shown after the serial event has been handled, so the event thread is not held.
-    QTimer::singleShot(0, this, [this, text] { m_prompts.Error("Error", Utf8(text)); });
+}
+
+void TForm1::TimerWaitTimer() {
+    if (m_session->ReopenDue())
+        ReopenPort(false);
+    ShowWait();
+}
+
+bool TForm1::ReopenPort(bool tell) {
+    // The dead device's handle goes first: a USB adapter that comes back may get another
+    // node, which its stable link in the port map then points to.
+    MyCOM->Close();
+    // In silence, only a device the port map shows is tried.
+    if (!tell && !m_portMap.Present(MyCOM->GetDeviceName()))
+        return false;
+    try {
+        MyCOM->Open(); // the same name and line settings as before
+    } catch (const comm::EVaCommError& error) {
+        if (tell)
+            m_prompts.Error("Error", Utf8(QString::fromStdString(error.Message())));
+        return false;
+    }
+    m_session->PortReopened();
+    return true;
 }
 
 void TForm1::SendFrame(const QByteArray& frame) {

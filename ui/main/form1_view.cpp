@@ -76,6 +76,7 @@ void TForm1::Refresh() {
     lTime->setText(Text(m_session->TimeText()));
     lTime->adjustSize();
     ApplyTimers();
+    ShowWait();
     // What another copy started by mistake is told about this one.
     m_copy.Note(TxOff && TxOff->isEnabled() ? StatusPanel0->text().toStdString() : std::string(),
                 m_session->JournalPath());
@@ -84,6 +85,14 @@ void TForm1::Refresh() {
 void TForm1::ApplyTimers() {
     ApplyTimer(Timer1, m_session->Timer1(), m_timer1Starts);
     ApplyTimer(Timer2, m_session->Timer2(), m_timer2Starts);
+}
+
+void TForm1::ShowWait() {
+    lWait->setText(Text(m_session->WaitText()));
+    if (!m_session->WaitShown())
+        TimerWait->stop();
+    else if (!TimerWait->isActive())
+        TimerWait->start();
 }
 
 void TForm1::ApplyView(const core::ModeView& v) {
