@@ -43,8 +43,20 @@ std::optional<BandSide> Outside(const TestFireEnvelope& fire, double tSec, float
 } // namespace
 
 BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
-                          double fireStartT, double endT) {
+                          double fireStartT, double endT, std::span<const LinkGap> linkGaps) {
     BandVerdict verdict;
+    for (const LinkGap& g : linkGaps) {
+        if (g.toT > fireStartT && g.fromT < endT)
+            verdict.linkGaps.push_back(
+                {std::max(0.0, g.fromT - fireStartT), std::min(endT, double{g.toT}) - fireStartT});
+    }
+    // Whether a break of the link lies between two records: the stretch outside the band
+    // that the first one extended does not go on across it.
+    const auto broken = [linkGaps](double before, double after) {
+        return std::any_of(linkGaps.begin(), linkGaps.end(),
+                           [&](const LinkGap& g) { return g.fromT >= before && g.toT <= after; });
+    };
+    std::optional<double> previousT;
     verdict.fireId = fire.id;
     verdict.endSec = endT - fireStartT;
     const float endValue = EndOfTestValue(fire);
@@ -57,6 +69,9 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
             verdict.ended = true;
         if (t < fireStartT || t > endT)
             continue;
+        if (previousT && broken(*previousT, t))
+            open = nullptr;
+        previousT = t;
         const float m = record.m;
         const double fromStart = t - fireStartT;
         // NaN passes every comparison: a record without a value says nothing of the band.
@@ -96,11 +111,11 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
 
 BandVerdict CheckTest(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
                       double fireStartT, std::optional<double> allAlarmedT,
-                      std::optional<double> endT) {
+                      std::optional<double> endT, std::span<const LinkGap> linkGaps) {
     if (endT)
-        return CheckTestFire(fire, records, fireStartT, *endT);
-    BandVerdict verdict =
-        CheckTestFire(fire, records, fireStartT, TestEndT(fire, records, fireStartT, allAlarmedT));
+        return CheckTestFire(fire, records, fireStartT, *endT, linkGaps);
+    BandVerdict verdict = CheckTestFire(fire, records, fireStartT,
+                                        TestEndT(fire, records, fireStartT, allAlarmedT), linkGaps);
     verdict.ended = allAlarmedT || EndValueReachedT(fire, records, fireStartT);
     return verdict;
 }
@@ -144,28 +159,42 @@ std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict
     if (verdict.gaps.empty()) {
         text += "в допуске";
     } else {
-        join(VerdictItems(verdict));
+        BandVerdict noData = verdict;
+        noData.linkGaps.clear();
+        join(VerdictItems(noData));
         text += "; в остальном в допуске";
     }
     // Whole seconds down: rounding up would claim a moment that no record has shown.
     if (!verdict.ended)
         text += " до " + FormatDecimal(std::floor(verdict.lastCheckedSec), 6, 0) +
                 " с, испытание не завершено";
+    // Inside the band where it was measured: what the breaks held, nobody knows.
+    for (const BandGap& gap : verdict.linkGaps)
+        text += "; " + LinkGapText(gap);
     return text;
 }
 
 std::vector<std::string> VerdictItems(const BandVerdict& verdict) {
-    std::vector<std::string> items;
-    items.reserve(verdict.violations.size() + verdict.gaps.size());
-    auto v = verdict.violations.begin();
-    auto g = verdict.gaps.begin();
-    while (v != verdict.violations.end() || g != verdict.gaps.end()) {
-        if (g == verdict.gaps.end() || (v != verdict.violations.end() && v->fromSec < g->fromSec))
-            items.push_back(ViolationText(*v++));
-        else
-            items.push_back(GapText(*g++));
-    }
-    return items;
+    struct Item {
+        double fromSec;
+        std::string text;
+    };
+    std::vector<Item> items;
+    items.reserve(verdict.violations.size() + verdict.gaps.size() + verdict.linkGaps.size());
+    for (const BandGap& g : verdict.gaps)
+        items.push_back({g.fromSec, GapText(g)});
+    for (const BandViolation& v : verdict.violations)
+        items.push_back({v.fromSec, ViolationText(v)});
+    for (const BandGap& g : verdict.linkGaps)
+        items.push_back({g.fromSec, LinkGapText(g)});
+    // Each kind is in time order already; at equal times the insertion order stands.
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Item& a, const Item& b) { return a.fromSec < b.fromSec; });
+    std::vector<std::string> texts;
+    texts.reserve(items.size());
+    for (Item& item : items)
+        texts.push_back(std::move(item.text));
+    return texts;
 }
 
 std::string ViolationText(const BandViolation& v) {
@@ -174,6 +203,11 @@ std::string ViolationText(const BandViolation& v) {
     text += FormatDecimal(v.fromSec, 6, 0) + " по " + FormatDecimal(v.toSec, 6, 0) + " с (";
     text += upper ? "макс. " : "мин. ";
     return text + FormatDecimal(v.extreme, 5, 3) + " дБ/м)";
+}
+
+std::string LinkGapText(const BandGap& gap) {
+    return "разрыв связи " + FormatDecimal(gap.fromSec, 6, 0) + "–" +
+           FormatDecimal(gap.toSec, 6, 0) + " с";
 }
 
 std::string GapText(const BandGap& gap) {

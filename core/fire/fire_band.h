@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/fire/fire_envelopes.h"
+#include "core/fire/fire_marks.h"
 #include "core/log/record_log.h"
 
 #include <cstdint>
@@ -62,6 +63,10 @@ struct BandVerdict {
     int checked = 0;           ///< records checked (with a valid m)
     std::vector<BandViolation> violations; ///< in time order
     std::vector<BandGap> gaps;             ///< in time order
+    /// Breaks of the link that reach into the checked stretch, seconds from the fire start
+    /// (a break that began before the fire start from 0), in time order. Nothing was
+    /// measured there: the verdict names them and reports no violation across them.
+    std::vector<BandGap> linkGaps;
 };
 
 /// Checks every record whose `T` lies from `fireStartT` to `endT` (log seconds, both
@@ -73,8 +78,12 @@ struct BandVerdict {
 /// moment the test ended: m crossed m_E somewhere in that record's interval, so on the upper
 /// side it is compared as m_E (its excess over m_E is the end, not a departure from the
 /// band). A fire that reached m_E before the upper limit did still leaves the band there.
+///
+/// `linkGaps` are the breaks of the link of the log (log seconds, in time order): a stretch
+/// outside the band ends at a break (the records on either side are two stretches), and
+/// each break within the checked stretch is listed in the verdict.
 BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
-                          double fireStartT, double endT);
+                          double fireStartT, double endT, std::span<const LinkGap> linkGaps = {});
 
 /// The check of a test as the fire-test window, the report and the table tool make it: from
 /// the fire start to TestEndT, or to `endT` when one is given. Without `endT` the verdict is
@@ -82,7 +91,8 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
 /// (`allAlarmedT`); with it, when the records reach it.
 BandVerdict CheckTest(const TestFireEnvelope& fire, std::span<const MeasurementRecord> records,
                       double fireStartT, std::optional<double> allAlarmedT,
-                      std::optional<double> endT = std::nullopt);
+                      std::optional<double> endT = std::nullopt,
+                      std::span<const LinkGap> linkGaps = {});
 
 /// The `T` of the first record from `fireStartT` on whose m reached the fire's end-of-test
 /// value, if any.
@@ -102,11 +112,13 @@ double TestEndT(const TestFireEnvelope& fire, std::span<const MeasurementRecord>
 /// and the stretches without values in time order joined by "; ", e.g. "ТП2: выше границы с
 /// 312 по 330 с (макс. 1,402 дБ/м); нет данных с 340 по 350 с"; otherwise "ТП2: в допуске",
 /// after stretches without values "ТП2: нет данных с 5 по 9 с; в остальном в допуске", and
-/// while the test runs " до 120 с, испытание не завершено" after it.
+/// while the test runs " до 120 с, испытание не завершено" after it; each break of the link
+/// follows as "; разрыв связи 123–131 с" ("ТП2: в допуске; разрыв связи 123–131 с"). With
+/// intervals outside the band the breaks take their place among them in time order.
 std::string VerdictText(const TestFireEnvelope& fire, const BandVerdict& verdict);
 
-/// The intervals outside the band and the stretches without values in time order, each as
-/// the verdict line writes it.
+/// The intervals outside the band, the stretches without values and the breaks of the link
+/// in time order, each as the verdict line writes it.
 std::vector<std::string> VerdictItems(const BandVerdict& verdict);
 
 /// One interval outside the band as the verdict line writes it, e.g.
@@ -115,5 +127,8 @@ std::string ViolationText(const BandViolation& violation);
 
 /// One stretch without values, e.g. "нет данных с 340 по 350 с".
 std::string GapText(const BandGap& gap);
+
+/// One break of the link, e.g. "разрыв связи 123–131 с".
+std::string LinkGapText(const BandGap& gap);
 
 } // namespace core

@@ -25,6 +25,7 @@ constexpr std::string_view kClosedLine = "Завершён";
 constexpr std::string_view kSavedKey = "Сохранён";
 constexpr std::string_view kOfferedLine = "Предложен";
 constexpr std::string_view kCopiedKey = "Повтор";
+constexpr std::string_view kGapKey = "Разрыв";
 constexpr std::string_view kMissingKey = "Недописан";
 constexpr std::string_view kDamaged = "Файл испытания повреждён";
 constexpr double kMaxLogSeconds = 65'535;
@@ -116,6 +117,11 @@ bool ApplyLine(std::string_view key, std::string_view value, TestMarks& marks,
         if (!run)
             return false;
         marks.copied.push_back(*run);
+    } else if (key == kGapKey) {
+        const std::optional<CopiedRecords> gap = ParseCopied(value);
+        if (!gap)
+            return false;
+        marks.gaps.push_back({gap->firstT, gap->lastT});
     } else if (key == kMissingKey) {
         const Conversion<long long> record = ParseInteger(value);
         if (!record || *record.value < 1 || *record.value > 1'000'000)
@@ -199,6 +205,9 @@ std::string FormatMarksFile(const TestMarks& marks, const JournalMarks& journal)
     for (const CopiedRecords& run : marks.copied)
         text += std::string(kCopiedKey) + "=" + std::to_string(run.firstT) + ";" +
                 std::to_string(run.lastT) + "\r\n";
+    for (const LinkGap& gap : marks.gaps)
+        text += std::string(kGapKey) + "=" + std::to_string(gap.fromT) + ";" +
+                std::to_string(gap.toT) + "\r\n";
     if (!journal.savedTo.empty())
         text += std::string(kSavedKey) + "=" + WithoutControls(journal.savedTo) + "\r\n";
     if (journal.missingFrom)
@@ -212,7 +221,7 @@ std::string FormatMarksFile(const TestMarks& marks, const JournalMarks& journal)
 
 bool HasMarks(const TestMarks& marks) {
     return marks.fireId != 0 || marks.fireStartT || !marks.detectors.empty() ||
-           !marks.copied.empty();
+           !marks.copied.empty() || !marks.gaps.empty();
 }
 
 FileWriteResult SaveMarksBeside(const std::string& tablePath, const TestMarks& marks) {

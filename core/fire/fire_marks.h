@@ -28,6 +28,15 @@ struct CopiedRecords {
     bool operator==(const CopiedRecords&) const = default;
 };
 
+/// A break of the link while the log was recorded: from the last record before it to the
+/// first after it, by their T. Nothing was measured in between: no record lies inside, and
+/// the envelope check knows nothing of what happened there.
+struct LinkGap {
+    int fromT = 0;
+    int toT = 0;
+    bool operator==(const LinkGap&) const = default;
+};
+
 /// Everything a fire test adds to a log. Times are log seconds (the records' T scale).
 struct TestMarks {
     int fireId = 0;                   ///< overlay identifier 1-9, 11, 12; 0 none chosen
@@ -35,6 +44,8 @@ struct TestMarks {
     std::vector<DetectorMark> detectors;
     /// Runs of copied records, in the order of T.
     std::vector<CopiedRecords> copied;
+    /// Breaks of the link, in the order of T.
+    std::vector<LinkGap> gaps;
     /// The distance between the blocks (metres) and the recording period (seconds) of the
     /// log, when known: a table file does not carry them, its report needs them.
     std::optional<float> distanceM;
@@ -88,6 +99,7 @@ std::string MarksPathFor(const std::string& tablePath);
 ///   База=5,000                     (distance, metres; absent when not known)
 ///   Период=2                       (recording period, seconds; absent when not known)
 ///   Повтор=21;25                   (records with T 21 to 25 s are copies: the link failed)
+///   Разрыв=123;131                 (no link between the records with T 123 and 131 s)
 ///   Сохранён=/home/lab/t1.txt      (journal: its log was saved to this table file)
 ///   Недописан=96                   (journal: rows from record 96 on did not reach it)
 ///   Предложен                      (journal: offered for recovery once)
@@ -95,8 +107,8 @@ std::string MarksPathFor(const std::string& tablePath);
 /// Numbers use a decimal comma and no digit grouping.
 std::string FormatMarksFile(const TestMarks& marks, const JournalMarks& journal = {});
 
-/// Whether a test has anything to keep: a fire chosen, a fire start, a detector or copied
-/// records.
+/// Whether a test has anything to keep: a fire chosen, a fire start, a detector, copied
+/// records or a gap.
 bool HasMarks(const TestMarks& marks);
 
 /// Reading result: the marks and the journal's state lines, or the 1-based line and the
@@ -111,7 +123,7 @@ struct MarksLoad {
 
 /// Reads a marks file. Lines end at CR LF, CR or LF; empty lines and lines with unknown keys
 /// are skipped (later versions may add keys). A missing or wrong first line, an unknown fire,
-/// a number that does not convert, a time outside 0 to 65 535 s (or a run of copies that
+/// a number that does not convert, a time outside 0 to 65 535 s (or a run of copies or a gap that
 /// ends before it begins), a distance outside 0,3 to
 /// 10 m, a period outside 1 to 30 s or an empty detector name refuse the file.
 MarksLoad ParseMarksFile(std::string_view bytes);

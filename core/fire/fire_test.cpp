@@ -92,6 +92,7 @@ bool FireTest::Undo() {
 void FireTest::NewTest() {
     m_marks.fireStartT.reset();
     m_marks.copied.clear();
+    m_marks.gaps.clear();
     m_marks.distanceM.reset(); // a new log takes the parameters it is recorded with
     m_marks.periodSec.reset();
     for (DetectorMark& d : m_marks.detectors) {
@@ -124,7 +125,7 @@ void FireTest::Update(std::span<const MeasurementRecord> records) {
         m_marks.AllAlarmed() ? m_marks.LastAlarmT() : std::nullopt;
     if (fire && m_marks.fireStartT) {
         const double start = *m_marks.fireStartT;
-        m_verdict = CheckTest(*fire, records, start, allAlarmed);
+        m_verdict = CheckTest(*fire, records, start, allAlarmed, std::nullopt, m_marks.gaps);
         const std::optional<double> reached = EndValueReachedT(*fire, records, start);
         if (reached && !(allAlarmed && *allAlarmed < *reached))
             m_end = TestEnd::EndValue;

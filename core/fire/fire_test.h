@@ -51,7 +51,7 @@ public:
     bool Undo();
     bool CanUndo() const { return !m_undo.empty(); }
 
-    /// The log was reset: a new test. The fire start, the alarms, the copied records, the
+    /// The log was reset: a new test. The fire start, the alarms, the copied records, the gaps, the
     /// distance and period of a loaded log and the undo history go; the fire and the detectors'
     /// names stay for the next test.
     void NewTest();
@@ -64,6 +64,8 @@ public:
     }
     /// Records with T from `firstT` to `lastT` are copies made while the link was failing.
     void MarkCopied(int firstT, int lastT) { m_marks.copied.push_back({firstT, lastT}); }
+    /// The link was broken between the records with T `fromT` and `toT`.
+    void MarkGap(int fromT, int toT) { m_marks.gaps.push_back({fromT, toT}); }
 
     /// Re-evaluates after a record was written, the log was loaded or a mark changed.
     void Update(std::span<const MeasurementRecord> records);

@@ -19,6 +19,7 @@
 #include "core/table/table_view.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -71,7 +72,8 @@ public:
     /// While the link is lost no record is written. Records repeated since the last valid
     /// frame (intervals without frames before the loss was known) are marked in the test as
     /// copied. The next valid frame ends the loss: the grid moves to the present without a
-    /// record for the gap, so T jumps over it, as over a fault.
+    /// record for the gap, so T jumps over it, as over a fault. The first record after it
+    /// marks the gap in the test, from the last record before it (TestMarks::gaps).
     void DeviceLost();
     /// No valid frame has come since the watchdog fired or the device vanished.
     bool LinkLost() const { return m_link.Lost(); }
@@ -265,6 +267,9 @@ private:
     std::uint64_t m_badValueFrames = 0;
     SessionJournal m_journal;
     Reconnect m_reconnect;
+    /// Frames came back after a lost link: the T of the last record before the gap, until
+    /// the first record after it marks the gap in the test.
+    std::optional<int> m_gapFromT;
 };
 
 } // namespace core

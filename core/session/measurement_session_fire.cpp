@@ -52,6 +52,7 @@ void MeasurementSession::LogLoaded(const TestMarks* marks) {
     const Call call(*this);
     // The log that was replaced without a question keeps an unfinished journal.
     m_journal.LogStarted(false, m_test.Marks());
+    m_gapFromT.reset();
     if (marks)
         m_test.Load(*marks);
     else

@@ -16,6 +16,9 @@ void MeasurementSession::OnReception(Reception what) {
         // Frames come again after a lost link: the grid moves past the gap without a record
         // in it, so T jumps over the gap and nothing measured afterwards is stamped inside it.
         SkipGap();
+        // The gap runs from the last record before it to the first after it.
+        if (m_recording.state == RecordingState::On && m_log.NSamples() >= 0 && m_log.Count() > 0)
+            m_gapFromT = m_log[m_log.Count() - 1].T;
     }
     if (what == Reception::Status)
         ProcessStatus();

@@ -46,12 +46,16 @@ void MeasurementSession::Timer1Timer() {
 // The newest record reaches the journal, the test, the table and the graph.
 void MeasurementSession::RecordWritten() {
     const int index = m_log.Count() - 1;
+    if (m_gapFromT && m_log[index].T > *m_gapFromT)
+        m_test.MarkGap(*m_gapFromT, m_log[index].T);
+    m_gapFromT.reset();
     m_journal.RecordWritten(index, m_rowFormat, m_test.Marks(), m_clock.SteadyMs());
     UpdateTestOfLog();
     Publish(&ISessionObserver::RecordAdded, index);
 }
 
 void MeasurementSession::NewTest() {
+    m_gapFromT.reset();
     m_test.NewTest();
     m_test.SetLogSetup(m_params.fDist, m_params.wTimeStep);
 }

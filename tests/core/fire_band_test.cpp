@@ -140,6 +140,46 @@ TEST(CheckTestFire, SeparateIntervalsOnBothSidesAreListedInOrder) {
               "(макс. 0,070 дБ/м); ниже границы с 320 по 320 с (мин. 0,100 дБ/м)");
 }
 
+// A break of the link between the records with T 120 and 128 of a curve in the band, whose
+// last record has T 370.
+std::vector<MeasurementRecord> BrokenCurve(std::vector<float> m) {
+    m.erase(m.begin() + 121, m.begin() + 128);
+    std::vector<MeasurementRecord> records = Curve(0, m);
+    for (std::size_t i = 121; i < records.size(); ++i)
+        records[i].T = static_cast<std::uint16_t>(records[i].T + 7);
+    return records;
+}
+
+TEST(CheckTestFire, ABreakOfTheLinkIsNamedAndNoViolationRunsAcrossIt) {
+    const TestFireEnvelope& fire = Fire("ТП1");
+    const std::vector<LinkGap> gaps{{120, 128}};
+    BandVerdict v = CheckTestFire(fire, BrokenCurve(MiddleOfTp1()), 0, 370, gaps);
+    EXPECT_TRUE(v.inside) << "every record measured lay in the band";
+    ASSERT_EQ(v.linkGaps.size(), 1u);
+    EXPECT_EQ(v.linkGaps[0], (BandGap{120, 128}));
+    EXPECT_EQ(VerdictText(fire, v), "ТП1: в допуске; разрыв связи 120–128 с");
+    // From a fire start after the break began: counted from the start, never before it.
+    v = CheckTestFire(fire, BrokenCurve(MiddleOfTp1()), 124, 370, gaps);
+    ASSERT_EQ(v.linkGaps.size(), 1u);
+    EXPECT_EQ(v.linkGaps[0], (BandGap{0, 4}));
+    // A break before the checked stretch is not its business.
+    EXPECT_TRUE(CheckTestFire(fire, BrokenCurve(MiddleOfTp1()), 130, 370, gaps).linkGaps.empty());
+
+    // Above the band on both sides of the break: two intervals, none inside the break.
+    std::vector<float> m = MiddleOfTp1();
+    m[119] = m[120] = 0.4f;
+    m[128] = m[129] = 0.5f;
+    v = CheckTestFire(fire, BrokenCurve(m), 0, 370, gaps);
+    ASSERT_EQ(v.violations.size(), 2u);
+    EXPECT_EQ(v.violations[0], (BandViolation{BandSide::Upper, 119, 120, 0.4f}));
+    EXPECT_EQ(v.violations[1], (BandViolation{BandSide::Upper, 128, 129, 0.5f}));
+    EXPECT_EQ(VerdictText(fire, v),
+              "ТП1: выше границы с 119 по 120 с (макс. 0,400 дБ/м); разрыв связи 120–128 с; "
+              "выше границы с 128 по 129 с (макс. 0,500 дБ/м)");
+    // Without the break the same records make one interval across it.
+    EXPECT_EQ(CheckTestFire(fire, BrokenCurve(m), 0, 370).violations.size(), 1u);
+}
+
 TEST(CheckTestFire, OnlyTheStretchFromTheStartToTheEndIsChecked) {
     std::vector<float> m(400, 5.0f); // far above everywhere
     const auto records = Curve(0, m);

@@ -247,6 +247,16 @@ TEST(MarksFile, RoundTripsEveryField) {
     EXPECT_NE(Cp1251ToUtf8(FormatMarksFile(marks)).find("Повтор=21;25\r\nПовтор=4000;4000\r\n"),
               std::string::npos);
     EXPECT_EQ(*ParseMarksFile(FormatMarksFile(marks)).marks, marks);
+    // Breaks of the link follow the copies; a file without them keeps its bytes.
+    const std::string withoutGaps = FormatMarksFile(marks);
+    marks.gaps = {{123, 131}, {400, 460}};
+    const std::string withGaps = FormatMarksFile(marks);
+    EXPECT_EQ(Cp1251ToUtf8(withGaps),
+              Cp1251ToUtf8(withoutGaps) + "Разрыв=123;131\r\nРазрыв=400;460\r\n");
+    EXPECT_EQ(*ParseMarksFile(withGaps).marks, marks);
+    core::TestMarks onlyGap;
+    onlyGap.gaps = {{5, 9}};
+    EXPECT_TRUE(HasMarks(onlyGap)) << "a gap alone is worth a marks file";
 }
 
 TEST(MarksFile, ReadsAnyLineEndAndSkipsUnknownKeys) {
@@ -285,7 +295,9 @@ INSTANTIATE_TEST_SUITE_P(
                     DamagedRow{"BadThreshold", "ВЕЛС-5 испытание\r\nИзвещатель=И1;1;x\r\n", 2},
                     DamagedRow{"CopiesBackwards", "ВЕЛС-5 испытание\r\nПовтор=25;21\r\n", 2},
                     DamagedRow{"CopiesOneT", "ВЕЛС-5 испытание\r\nПовтор=25\r\n", 2},
-                    DamagedRow{"CopiesTooLate", "ВЕЛС-5 испытание\r\nПовтор=1;65536\r\n", 2}),
+                    DamagedRow{"CopiesTooLate", "ВЕЛС-5 испытание\r\nПовтор=1;65536\r\n", 2},
+                    DamagedRow{"GapBackwards", "ВЕЛС-5 испытание\r\nРазрыв=131;123\r\n", 2},
+                    DamagedRow{"GapOneT", "ВЕЛС-5 испытание\r\nРазрыв=131\r\n", 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,6 +1,7 @@
 // The wait for the meter after a lost link, on a manual clock: when the port is tried again,
 // what the status line says, and that the log, its journal and the test outlive the wait
 // without a record invented for it.
+#include "core/common/format.h"
 #include "core/files/atomic_file.h"
 #include "core/fire/fire_marks.h"
 #include "core/session/reconnect.h"
@@ -96,7 +97,10 @@ protected:
 
 TEST_F(SessionWait, AVanishedDeviceMidIntervalIsWaitedForAndTheLogGoesOnAfterIt) {
     const int resets = rig.host.resets; // the port's opening reset the log
-    Live(5100);
+    rig.session.Test().SetFire(1);
+    Live(2000);
+    ASSERT_TRUE(rig.session.StartFire());
+    Live(3100);
     const int before = Count();
     const std::string journal = rig.session.JournalPath();
     ASSERT_GE(before, 4);
@@ -136,6 +140,21 @@ TEST_F(SessionWait, AVanishedDeviceMidIntervalIsWaitedForAndTheLogGoesOnAfterIt)
     EXPECT_EQ(rig.session.JournalPath(), journal) << "the same journal file";
     EXPECT_TRUE(rig.session.JournalComplete());
     EXPECT_EQ(rig.host.resets, resets) << "the log was never reset";
+    // The gap is part of the record: in the test, its journal's marks and its verdict.
+    const int fromT = Log()[before].T;
+    const int toT = Log()[before + 1].T;
+    EXPECT_EQ(rig.session.Test().Marks().gaps, (std::vector<core::LinkGap>{{fromT, toT}}));
+    std::string marks;
+    ASSERT_TRUE(core::ReadWholeFile(core::MarksPathFor(journal), marks));
+    EXPECT_NE(marks.find("\xd0\xe0\xe7\xf0\xfb\xe2=" + std::to_string(fromT) + ";" +
+                         std::to_string(toT) + "\r\n"),
+              std::string::npos)
+        << marks;
+    const double start = *rig.session.Test().Marks().fireStartT;
+    const std::string named = "разрыв связи " + core::FormatDecimal(fromT - start, 6, 0) + "–" +
+                              core::FormatDecimal(toT - start, 6, 0) + " с";
+    EXPECT_NE(rig.session.Test().VerdictLine().find(named), std::string::npos)
+        << rig.session.Test().VerdictLine();
     rig.clock.AdvanceMs(core::Reconnect::kRestoredShownMs);
     EXPECT_EQ(rig.session.WaitText(), "");
     EXPECT_FALSE(rig.session.WaitShown());

@@ -211,6 +211,31 @@ TEST_F(TableTool, CheckNeverClaimsMoreThanTheRecordsShow) {
         << run.out;
 }
 
+TEST_F(TableTool, BreaksOfTheLinkInTheMarksBesideTheFileAreListedAndChecked) {
+    // Records each second to 120 s, none from 121 to 127 s: the link was broken.
+    std::vector<std::string> rows = CurveRows(std::vector<double>(200, 0.01));
+    rows.erase(rows.begin() + 121, rows.begin() + 128);
+    const std::string table = Write("fire.txt", rows);
+    Write("fire.txt.test.txt", {"ВЕЛС-5 испытание", "Пожар=ТП1", "Пуск=20", "Разрыв=120;128"});
+    ToolRun run = Tool("'" + table + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_EQ(lines.size(), rows.size() + 1);
+    EXPECT_NE(lines[120].find(R"("T":120,)"), std::string::npos) << lines[120];
+    EXPECT_EQ(lines[121], R"({"gap":[120,128]})");
+    EXPECT_NE(lines[122].find(R"("T":128,)"), std::string::npos) << lines[122];
+    // CSV keeps its columns.
+    EXPECT_EQ(Tool("--csv '" + table + "'").out.find("gap"), std::string::npos);
+
+    run = Tool("--marks '" + table + ".test.txt' '" + table + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(R"("gaps":[],"linkGaps":[{"gap":[100,108]}],)"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("в допуске до 179 с, испытание не завершено; разрыв связи 100–108 с"),
+              std::string::npos)
+        << run.out;
+}
+
 TEST_F(TableTool, CheckTakesTheStartAndTheEndFromAMarksFile) {
     const std::string table = Write("fire.txt", CurveRows(Tp1Curve()));
     // Both detectors alarmed by 25,4 s: the check ends there, before the excursion at 30 s.

@@ -61,7 +61,16 @@ std::string FormatCheck(const core::TestFireEnvelope& fire, double fireStartT,
         out += i ? ",{" : "{";
         out += "\"from\":" + Tenths(g.fromSec) + ",\"to\":" + Tenths(g.toSec) + "}";
     }
-    out += std::string("],\"ended\":") + (verdict.ended ? "true" : "false");
+    out += "]";
+    // Only a log with breaks of the link has the field: other outputs stay as they were.
+    for (std::size_t i = 0; i < verdict.linkGaps.size(); ++i) {
+        const core::BandGap& g = verdict.linkGaps[i];
+        out += i ? ",{" : ",\"linkGaps\":[{";
+        out += "\"gap\":[" + Tenths(g.fromSec) + "," + Tenths(g.toSec) + "]}";
+    }
+    if (!verdict.linkGaps.empty())
+        out += "]";
+    out += std::string(",\"ended\":") + (verdict.ended ? "true" : "false");
     out += ",\"verdict\":" + decode::JsonString(core::VerdictText(fire, verdict)) + "}\n";
     return out;
 }

@@ -48,6 +48,14 @@ Windows-1251, CR LF, decimal comma) through the same reader as the table window'
   m      smoke optical density, dB/m (may be negative)
   row    the line as the table window shows it after loading it (UTF-8)
 
+A break of the link kept in the marks file beside the table file ("<file>.test.txt",
+"Разрыв=123;131") is a line of its own between the records it lies between:
+
+  {"gap":[123,131]}
+
+  the T of the last record before the break and of the first after it; no record was
+  written in between.
+
 Options:
   --delim C       delimiter of the rebuilt rows; only its first character counts, as for
                   the window's setting (default ";")
@@ -72,7 +80,11 @@ The fire test:
                   and to: seconds from the fire start. Every record from the start to the
                   end is checked; a violation is a run of records on one side of the band,
                   with its largest m above it or smallest below it (extreme, dB/m); a gap
-                  a run of records without a value (not a number), which are not checked.
+                  a run of records without a value (not a number), which are not checked;
+                  linkGaps (only when there are any): the breaks of the link of the marks
+                  file within the checked stretch, each {"gap":[from,to]} in seconds from
+                  the fire start, named by the verdict ("ТП1: в допуске; разрыв связи
+                  111–119 с"); a violation never runs across one.
                   The record at which m first reaches the fire's end-of-test value ends the
                   test and counts as that value against the upper limit. inside: records
                   were checked, none outside the band and no gap; ended: the test ended
@@ -220,7 +232,7 @@ int Check(const Options& options, const core::TableFileLoad& table) {
         return Usage("the marks file has no fire start: give --start SECONDS");
     const std::optional<double> allAlarmed = marks.AllAlarmed() ? marks.LastAlarmT() : std::nullopt;
     const core::BandVerdict verdict =
-        core::CheckTest(*fire, table.records, *start, allAlarmed, options.endT);
+        core::CheckTest(*fire, table.records, *start, allAlarmed, options.endT, marks.gaps);
     return Print(table_tool::FormatCheck(*fire, *start, verdict), kExitOk);
 }
 
@@ -270,5 +282,12 @@ int main(int argc, char** argv) {
         return Print(table_tool::FormatRefusal(*load.refusal), kExitRefused);
     if (options.Check())
         return Check(options, load);
-    return Print(table_tool::FormatRecords(load, options.format), kExitOk);
+    // The breaks of the link come from the marks beside the file, when they can be read.
+    std::vector<core::LinkGap> gaps;
+    if (options.path != "-") {
+        const core::MarksBeside beside = core::LoadMarksBeside(options.path);
+        if (beside.status == core::MarksBeside::Status::Loaded)
+            gaps = beside.load.marks->gaps;
+    }
+    return Print(table_tool::FormatRecords(load, options.format, gaps), kExitOk);
 }

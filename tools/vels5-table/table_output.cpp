@@ -19,11 +19,19 @@ std::string Number(float value) {
 
 } // namespace
 
-std::string FormatRecords(const core::TableFileLoad& load, Format format) {
+std::string FormatRecords(const core::TableFileLoad& load, Format format,
+                          std::span<const core::LinkGap> gaps) {
     std::string out = format == Format::Csv ? "time,T_s,Ui_V,m_dB_per_m\r\n" : "";
     decode::JsonLine json;
+    std::size_t gap = 0;
+    const auto gapLine = [&gaps, &gap] {
+        const core::LinkGap& g = gaps[gap++];
+        return "{\"gap\":[" + std::to_string(g.fromT) + "," + std::to_string(g.toT) + "]}\n";
+    };
     for (std::size_t k = 0; k < load.records.size(); ++k) {
         const core::MeasurementRecord r = load.records[k];
+        while (format == Format::Json && gap < gaps.size() && gaps[gap].toT <= r.T)
+            out += gapLine();
         const std::string time = core::FormatTimeOfDay(r.Time);
         if (format == Format::Csv) {
             out +=
@@ -38,6 +46,8 @@ std::string FormatRecords(const core::TableFileLoad& load, Format format) {
                    .String("row", load.rows[k])
                    .Finish();
     }
+    while (format == Format::Json && gap < gaps.size())
+        out += gapLine();
     return out;
 }
 

@@ -3,8 +3,10 @@
 
 #include "core/files/table_file.h"
 #include "core/files/template_file.h"
+#include "core/fire/fire_marks.h"
 #include "core/journal/journal_store.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,7 +17,10 @@ enum class Format { Json, Csv };
 /// One JSON object per record, {"line":1,"time":"12:34:56","T":5,"Ui":4.321,"m":0.123,
 /// "row":"…"}, or the CSV header "time,T_s,Ui_V,m_dB_per_m" and one line per record (RFC 4180,
 /// CR LF, a decimal point). Numbers are the shortest texts that read back as the same float.
-std::string FormatRecords(const core::TableFileLoad& load, Format format);
+/// Each break of the link in `gaps` (by T, in time order) is a line {"gap":[123,131]} of its
+/// own in the JSON, between the records it lies between; CSV has no place for it.
+std::string FormatRecords(const core::TableFileLoad& load, Format format,
+                          std::span<const core::LinkGap> gaps = {});
 
 /// {"line":1,"T":0,"m":0.05} per point, or the CSV header "T_s,m_dB_per_m" and its lines.
 std::string FormatPoints(const core::TemplateFileLoad& load, Format format);
