@@ -2,9 +2,13 @@
 // as the window does it (list, QPainter replay, the copy for the visible picture), with 3200
 // records across and a full log, with the ТП2 band, with a 3,000-point template, and with a
 // fire test (the band anchored at its start, six alarm lines, stretches outside the band).
+// With the readout shown (the box beside the cursor and a reference point, composed over a copy
+// of the picture as the window shows it) the redraw is measured again, and the readout alone
+// as a mouse move redraws it.
 // Heap allocations per redraw are counted (operator new, and every malloc-family call).
 #include "core/fire/fire_test.h"
 #include "core/graph/graph_plot.h"
+#include "core/graph/graph_readout.h"
 #include "offscreen_main.h"
 #include "ui/paint/graph_painter.h"
 
@@ -140,6 +144,52 @@ void RedrawGraph(benchmark::State& state) {
     Report(state, g_news - news, g_mallocs - mallocs);
 }
 
+// The readout over the picture: box at the middle of the plot, reference a quarter in.
+void ShowReadout(QImage& shown, const QImage& picture, const Scene& scene,
+                 const core::GraphPlot& plot, core::RecordRange range, core::PaintList& readout) {
+    core::ReadoutInput in;
+    in.records = scene.input.records;
+    in.range = range;
+    in.test = scene.input.test;
+    in.hover = core::PaintPoint{kWidth / 2, kHeight / 3};
+    in.reference = range.first + (range.last - range.first) / 4;
+    readout.Clear();
+    core::DrawReadout(readout, plot.Maps(scene.view, kWidth, kHeight, scene.input.timeStepSec),
+                      scene.view, in, ui::QtTextMeasure(ui::GraphFont()));
+    ui::ComposeOver(shown, picture, readout);
+}
+
+void RedrawWithReadout(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<Overlay>(state.range(1)));
+    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
+    QImage shown;
+    core::GraphPlot plot;
+    core::PaintList list, readout;
+    core::RecordRange range = ui::RenderGraph(picture, plot, scene.view, scene.input, list);
+    ShowReadout(shown, picture, scene, plot, range, readout);
+    const long long news = g_news, mallocs = g_mallocs;
+    for (auto _ : state) {
+        range = ui::RenderGraph(picture, plot, scene.view, scene.input, list);
+        ShowReadout(shown, picture, scene, plot, range, readout);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+    Report(state, g_news - news, g_mallocs - mallocs);
+}
+
+// A mouse move: the readout alone over the picture already drawn.
+void ReadoutOnly(benchmark::State& state) {
+    Scene scene(static_cast<int>(state.range(0)), static_cast<Overlay>(state.range(1)));
+    QImage picture(kWidth, kHeight, QImage::Format_RGB32);
+    QImage shown;
+    core::GraphPlot plot;
+    core::PaintList list, readout;
+    const core::RecordRange range = ui::RenderGraph(picture, plot, scene.view, scene.input, list);
+    for (auto _ : state) {
+        ShowReadout(shown, picture, scene, plot, range, readout);
+        benchmark::DoNotOptimize(shown.constBits());
+    }
+}
+
 // {records in the log, overlay}: a full log of 3,201 points, and a short one of 26 points
 // whose allocation counts show that none is made per point.
 BENCHMARK(PaintListOnly)
@@ -154,6 +204,11 @@ BENCHMARK(RedrawGraph)
     ->Args({3201, kTest})
     ->Args({26, kNone})
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(RedrawWithReadout)
+    ->Args({3201, kNone})
+    ->Args({3201, kTest})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadoutOnly)->Args({3201, kTest})->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

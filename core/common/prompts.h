@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace core {
 
@@ -24,6 +25,12 @@ struct FileDialogOptions {
     std::string filter;
     std::string fileName; ///< preset file name, usually empty
     int filterIndex = 1;  ///< 1-based entry of `filter` selected at first
+};
+
+/// A file chosen in a save dialog and the entry of its filter it was chosen under (1-based).
+struct FileChoice {
+    std::string path;
+    int filterIndex = 1;
 };
 
 /// A colour as the colour dialog offers it, 0..255 per channel.
@@ -53,6 +60,14 @@ public:
     /// The chosen file name (existing or not; the caller asks about replacing), or nullopt
     /// when cancelled.
     virtual std::optional<std::string> SaveFileName(const FileDialogOptions& dialog) = 0;
+    /// SaveFileName that also tells the filter entry the dialog was left at, for a caller whose
+    /// file format follows the filter. By default the entry preset in `dialog`.
+    virtual std::optional<FileChoice> SaveFileChoice(const FileDialogOptions& dialog) {
+        std::optional<std::string> path = SaveFileName(dialog);
+        if (!path)
+            return std::nullopt;
+        return FileChoice{std::move(*path), dialog.filterIndex};
+    }
     /// The chosen colour, starting from `initial`, or nullopt when cancelled.
     virtual std::optional<Rgb> ChooseColour(Rgb initial) = 0;
 };

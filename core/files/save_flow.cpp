@@ -18,13 +18,21 @@ FileDialogOptions TextFileDialog(std::string_view title) {
 
 std::optional<std::string> AskSavePath(IPrompts& prompts, const FileDialogOptions& dialog,
                                        PromptButtons replaceButtons) {
-    std::optional<std::string> path = prompts.SaveFileName(dialog);
-    if (!path || !sys::Exists(*path))
-        return path;
+    std::optional<FileChoice> choice = AskSaveChoice(prompts, dialog, replaceButtons);
+    if (!choice)
+        return std::nullopt;
+    return std::move(choice->path);
+}
+
+std::optional<FileChoice> AskSaveChoice(IPrompts& prompts, const FileDialogOptions& dialog,
+                                        PromptButtons replaceButtons) {
+    std::optional<FileChoice> choice = prompts.SaveFileChoice(dialog);
+    if (!choice || !sys::Exists(choice->path))
+        return choice;
     const PromptAnswer answer = prompts.Question({}, save_text::kReplace, replaceButtons);
     if (answer != PromptAnswer::Ok && answer != PromptAnswer::Yes)
         return std::nullopt;
-    return path;
+    return choice;
 }
 
 void ShowFileFailure(IPrompts& prompts, const FileWriteResult& result) {
@@ -43,12 +51,19 @@ bool WriteSavedFile(IPrompts& prompts, const std::string& path, std::string_view
 
 SaveResult SaveFile(IPrompts& prompts, const SaveRequest& request,
                     const std::function<SaveContent()>& content) {
+    return SaveFileByFilter(prompts, request, [&content](int) { return content(); });
+}
+
+SaveResult SaveFileByFilter(IPrompts& prompts, const SaveRequest& request,
+                            const std::function<SaveContent(int filterIndex)>& content) {
     SaveResult result;
-    std::optional<std::string> path = AskSavePath(prompts, request.dialog, request.replaceButtons);
-    if (!path)
+    std::optional<FileChoice> choice =
+        AskSaveChoice(prompts, request.dialog, request.replaceButtons);
+    if (!choice)
         return result;
-    result.path = std::move(*path);
-    const SaveContent made = content();
+    result.path = std::move(choice->path);
+    result.filterIndex = choice->filterIndex;
+    const SaveContent made = content(result.filterIndex);
     if (!made.failure.empty()) {
         ShowFileFailure(prompts, {false, 0, "Cannot create file " + result.path, made.failure});
         result.outcome = SaveOutcome::Failed;

@@ -50,7 +50,8 @@ enum class SaveOutcome : std::uint8_t {
 
 struct SaveResult {
     SaveOutcome outcome = SaveOutcome::Cancelled;
-    std::string path; ///< the file written or tried; empty when the user stopped at a question
+    std::string path;    ///< the file written or tried; empty when the user stopped at a question
+    int filterIndex = 0; ///< the dialog's filter entry the file was chosen under (1-based)
     explicit operator bool() const { return outcome == SaveOutcome::Saved; }
 };
 
@@ -58,6 +59,10 @@ struct SaveResult {
 /// (empty caption, `replaceButtons`). nullopt when the user stopped at either.
 std::optional<std::string> AskSavePath(IPrompts& prompts, const FileDialogOptions& dialog,
                                        PromptButtons replaceButtons);
+
+/// AskSavePath that also tells the filter entry the file was chosen under.
+std::optional<FileChoice> AskSaveChoice(IPrompts& prompts, const FileDialogOptions& dialog,
+                                        PromptButtons replaceButtons);
 
 /// Writes `bytes` as the whole of `path` through the atomic writer and then, with `marks`, the
 /// marks beside it. A failure of either is told once in the application's error box
@@ -69,6 +74,9 @@ bool WriteSavedFile(IPrompts& prompts, const std::string& path, std::string_view
 /// WriteSavedFile.
 SaveResult SaveFile(IPrompts& prompts, const SaveRequest& request,
                     const std::function<SaveContent()>& content);
+/// SaveFile whose content follows the filter entry (1-based) the file was chosen under.
+SaveResult SaveFileByFilter(IPrompts& prompts, const SaveRequest& request,
+                            const std::function<SaveContent(int filterIndex)>& content);
 
 /// A failed write, creation or removal of a file: its Message() in the application's error box.
 void ShowFileFailure(IPrompts& prompts, const FileWriteResult& result);

@@ -2,6 +2,8 @@
 #include "core/graph/graph_plot.h"
 
 #include "core/fire/fire_envelopes.h"
+#include "core/graph/graph_auto_scale.h"
+#include "core/graph/graph_controls.h"
 #include "core/graph/graph_scale.h"
 
 #include <algorithm>
@@ -124,6 +126,13 @@ int GraphMaps::TimeToXExact(double t) const {
     return ClampCoord(m_leftMargin + static_cast<long double>(t) * plotWidth / m_spanSec);
 }
 
+double GraphMaps::TimeAt(int x) const {
+    const int plotWidth = m_width - m_leftMargin;
+    if (plotWidth <= 0)
+        return 0;
+    return static_cast<double>(x - m_leftMargin) * static_cast<double>(m_spanSec) / plotWidth;
+}
+
 RecordRange ChooseRecords(int count, int numPoint, int pan) {
     RecordRange r{0, count - 1};
     if (numPoint > r.last)
@@ -167,6 +176,9 @@ RecordRange GraphPlot::Redraw(GraphView& view, const GraphInput& in, const TextM
     out.Clear();
     const int n = static_cast<int>(in.records.size());
     const RecordRange range = ChooseRecords(n, view.NumPoint, in.pan);
+    if (std::int16_t* row = view.AutoY ? ScaleRowIndex(view) : nullptr)
+        *row =
+            static_cast<std::int16_t>(AutoScaleRow(view.Unit, *row, ValuesInView(view, in, range)));
     TakeScaleRow(view);
     const GraphMaps maps(in.width, in.height, view, in.timeStepSec, m_yMin, m_yMax);
     const std::int64_t t0 = n > 0 ? in.records[static_cast<std::size_t>(range.first)].T : 0;

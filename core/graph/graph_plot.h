@@ -38,6 +38,10 @@ public:
     /// The same map for a fractional `t` (a mark at 0,1 s), in extended precision, truncated
     /// towards zero; equal to TimeToX for whole seconds.
     int TimeToXExact(double t) const;
+    /// The seconds from the plot's left edge at column `x`: the inverse of TimeToXExact.
+    double TimeAt(int x) const;
+    int Width() const { return m_width; }
+    int LeftMargin() const { return m_leftMargin; }
     /// The plot area's bottom row, H - BottomMargin (may be 0 or negative: nothing fits).
     int PlotBottom() const { return m_height - m_bottomMargin; }
     /// The seconds across the plot width, NumPoint x wTimeStep (at least 1).
@@ -94,14 +98,19 @@ public:
 
     float YMin() const { return m_yMin; }
     float YMax() const { return m_yMax; }
+    /// The coordinate maps of the last redraw's value range for a picture of that size.
+    GraphMaps Maps(const GraphView& view, int width, int height, int timeStepSec) const {
+        return GraphMaps(width, height, view, timeStepSec, m_yMin, m_yMax);
+    }
 
     /// Draws the whole picture into `out` (cleared first), in order: backgrounds, time labels
     /// and vertical grid, axis name, horizontal grid and value labels, the overlay (dB/m scale
     /// only), then with a fire test: its anchored band (dB/m only) and its mark lines; the
     /// curve; and the stretches of it outside the band (dB/m only). Takes the scale row of
     /// view.Unit into YMin, YMax and view.wQy first; for a unit without a table they keep their
-    /// previous values. A row index outside its table is used as the nearest row. Returns the
-    /// records chosen.
+    /// previous values. A row index outside its table is used as the nearest row. With
+    /// view.AutoY ("Авто") the unit's row is re-chosen before that (AutoScaleRow of what the
+    /// records chosen and the band show). Returns the records chosen.
     RecordRange Redraw(GraphView& view, const GraphInput& input, const TextMeasure& measure,
                        PaintList& out);
 

@@ -26,6 +26,9 @@ struct GraphView {
     std::uint32_t cGrid = 0x008000;
     std::uint32_t cFont = 0x000000;
     std::uint32_t cGrap = 0x00FFFF; ///< the curve
+    /// "Авто": each redraw takes the smallest row of the unit that holds what is shown
+    /// (core/graph/graph_auto_scale.h). Kept beside the settings file, not in its rows.
+    bool AutoY = false;
     bool operator==(const GraphView&) const = default;
 };
 

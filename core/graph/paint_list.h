@@ -39,18 +39,21 @@ enum class TextAnchor : std::uint8_t {
 /// What a primitive shows: lets a renderer or a tool tell the parts of the picture apart.
 /// Features that add to a picture add their own roles after these.
 enum class PaintRole : std::uint8_t {
-    Margin,     ///< the whole picture's background
-    PlotArea,   ///< the plot area's background
-    Grid,       ///< a grid line
-    TimeLabel,  ///< a time label below the plot
-    AxisName,   ///< the value axis name in the top-left corner
-    ValueLabel, ///< a value label left of the plot
-    Overlay,    ///< a test-fire limit or the template
-    Curve,      ///< the measured curve
-    TestBand,   ///< a limit of the fire test's band, anchored at the fire start
-    TestMark,   ///< the line of the fire start or of a detector's alarm
-    TestLabel,  ///< the label of such a line
-    Violation,  ///< a stretch of the curve outside the test's band
+    Margin,      ///< the whole picture's background
+    PlotArea,    ///< the plot area's background
+    Grid,        ///< a grid line
+    TimeLabel,   ///< a time label below the plot
+    AxisName,    ///< the value axis name in the top-left corner
+    ValueLabel,  ///< a value label left of the plot
+    Overlay,     ///< a test-fire limit or the template
+    Curve,       ///< the measured curve
+    TestBand,    ///< a limit of the fire test's band, anchored at the fire start
+    TestMark,    ///< the line of the fire start or of a detector's alarm
+    TestLabel,   ///< the label of such a line
+    Violation,   ///< a stretch of the curve outside the test's band
+    ReadoutMark, ///< the mark of the record under the cursor or of the reference point
+    ReadoutBox,  ///< the readout box's background and border
+    ReadoutText, ///< a line of the readout box
 };
 
 enum class PaintKind : std::uint8_t {

@@ -28,6 +28,8 @@ public:
     std::deque<core::PromptAnswer> answers;
     std::deque<std::optional<std::string>> fileNames;
     std::deque<std::optional<core::Rgb>> colours;
+    /// The filter entry (1-based) each save dialog is left at; none queued: the preset one.
+    std::deque<int> filters;
     /// Questions and dialogs asked with nothing queued (each answered as cancelled).
     int unanswered = 0;
     /// Runs when a prompt is asked, before it is answered (while the modal box would be open).
@@ -51,6 +53,17 @@ public:
     std::optional<std::string> SaveFileName(const core::FileDialogOptions& o) override {
         Ask(Prompt::SaveFile, {}, o.title, core::PromptButtons::Ok, o);
         return Next(fileNames).value_or(std::nullopt);
+    }
+    std::optional<core::FileChoice> SaveFileChoice(const core::FileDialogOptions& o) override {
+        std::optional<std::string> name = SaveFileName(o);
+        int entry = o.filterIndex;
+        if (!filters.empty()) {
+            entry = filters.front();
+            filters.pop_front();
+        }
+        if (!name)
+            return std::nullopt;
+        return core::FileChoice{std::move(*name), entry};
     }
     std::optional<core::Rgb> ChooseColour(core::Rgb initial) override {
         char name[8];

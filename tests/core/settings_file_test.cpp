@@ -1,3 +1,4 @@
+#include "core/settings/graph_options.h"
 #include "core/settings/settings_file.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +328,31 @@ TEST(SettingsFile, KeysAndPath) {
     EXPECT_EQ(core::SettingsKey(row::kGrap), "FormGraph cGrap");
     EXPECT_EQ(core::SettingsKey(34), "");
     EXPECT_EQ(core::SettingsPath("/home/u/.config/vels5"), "/home/u/.config/vels5/vels5.ini");
+}
+
+} // namespace
+
+namespace {
+
+TEST(GraphOptions, AutoKeptBesideTheSettingsFileWhichStaysAsItWas) {
+    Settings s;
+    s.graph.AutoY = true;
+    EXPECT_EQ(core::FormatSettings(s, "COM1"), core::FormatSettings(Settings{}, "COM1"));
+    EXPECT_EQ(core::FormatGraphOptions(s.graph), "FormGraph AutoY=true\r\n");
+    core::GraphView read;
+    core::ParseGraphOptions(core::FormatGraphOptions(s.graph), read);
+    EXPECT_TRUE(read.AutoY);
+    core::ParseGraphOptions("x=1\nformgraph autoy=FALSE\rFormGraph AutoY=true", read);
+    EXPECT_FALSE(read.AutoY); // the first line of the key, letter case ignored
+    // A damaged value or no key leaves the option as it is.
+    core::ParseGraphOptions("FormGraph AutoY=yes\r\n", read);
+    EXPECT_FALSE(read.AutoY);
+    read.AutoY = true;
+    core::ParseGraphOptions("", read);
+    EXPECT_TRUE(read.AutoY);
+    EXPECT_EQ(core::GraphOptionsPath(core::SettingsPath("/home/u/.config/vels5")),
+              "/home/u/.config/vels5/vels5-graph.ini");
+    EXPECT_EQ(core::GraphOptionsPath("C:\\Windows\\vels5.ini"), "C:\\Windows\\vels5-graph.ini");
 }
 
 } // namespace

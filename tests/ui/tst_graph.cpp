@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <cmath>
 
 namespace {
 
@@ -68,6 +69,14 @@ void Hover(QWidget* widget, QPoint pos) {
     QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(widget->mapToGlobal(pos)),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &move);
+}
+
+QStringList ReadoutTexts(const ui::TFormGraph& g) {
+    QStringList texts;
+    for (const core::PaintItem& item : g.ReadoutPaint().Items())
+        if (item.role == core::PaintRole::ReadoutText)
+            texts << QString::fromStdString(std::string(g.ReadoutPaint().TextOf(item)));
+    return texts;
 }
 
 bool HasOverrideCursor() {
@@ -138,7 +147,7 @@ private slots:
         ui::TFormGraph& g = rig.g;
         QCOMPARE(Captions(g.menuBar()->actions()), (QStringList{"Файл", "Вид"}));
         QCOMPARE(Captions(g.menuBar()->actions()[0]->menu()->actions()),
-                 (QStringList{"Загрузить шаблон", "Сохранить", "Отчёт…"}));
+                 (QStringList{"Загрузить шаблон", "Сохранить", "Копировать", "Отчёт…"}));
         QCOMPARE(Captions(g.menuBar()->actions()[1]->menu()->actions()),
                  (QStringList{"Ось X", "Ось Y", "Шкала", "Тестовый пожар", "Цвет"}));
         const std::tuple<QAction*, const char*, const char*, int> items[] = {
@@ -146,6 +155,7 @@ private slots:
             {g.miSizeXCont, "miSizeXCont", "Сжать", -1},
             {g.miSizeXExpY, "miSizeXExpY", "Растянуть", 1},
             {g.miSizeXContY, "miSizeXContY", "Сжать", -1},
+            {g.miAutoY, "miAutoY", "Авто", 0},
             {g.miDB, "miDB", "Шкала dB", 1},
             {g.miPER, "miPER", "Шкала %", 2},
             {g.miV, "miV", "Шкала V", 3},
@@ -155,6 +165,7 @@ private slots:
             {g.miGrap, "miGrap", "График", 0},
             {g.miFont, "miFont", "Шрифт", 0},
             {g.mSave, "mSave", "Сохранить", 0},
+            {g.miCopy, "miCopy", "Копировать", 0},
             {g.miLoadTempl, "miLoadTempl", "Загрузить шаблон", 0}};
         for (const auto& [action, name, caption, tag] : items) {
             QCOMPARE(action->objectName(), QString::fromLatin1(name));
@@ -194,6 +205,41 @@ private slots:
         QTest::mouseClick(g.sbDB, Qt::LeftButton);
         QCOMPARE(g.YMax(), 0.1f);
         QVERIFY(g.bbContY->isEnabled());
+    }
+
+    void autoScaleFollowsTheCurveUntilAZoomButton() {
+        Rig rig(m_prompts);
+        ui::TFormGraph& g = rig.g;
+        QVERIFY(!g.sbAutoY->isChecked());
+        QVERIFY(g.sbAutoY->isCheckable() && g.miAutoY->isCheckable());
+        QCOMPARE(g.sbAutoY->text(), QStringLiteral("Авто"));
+        QVERIFY(g.sbAutoY->isVisible()); // in the label panel, which still fits
+        QVERIFY(g.Panel1->isVisible());
+        rig.Fill(300); // up to 0,299 dB/m: over the top of row 2 (0 to 0,25)
+        QCOMPARE(g.YMax(), 0.25f);
+        QTest::mouseClick(g.sbAutoY, Qt::LeftButton);
+        QVERIFY(g.View.AutoY);
+        QVERIFY(g.miAutoY->isChecked());
+        QCOMPARE(g.View.NScaleDB, std::int16_t(3));
+        QCOMPARE(g.YMax(), 0.5f);
+        // A vertical zoom button ends "Авто" and steps from the row it chose.
+        QTest::mouseClick(g.bbContY, Qt::LeftButton);
+        QVERIFY(!g.View.AutoY);
+        QVERIFY(!g.sbAutoY->isChecked());
+        QVERIFY(!g.miAutoY->isChecked());
+        QCOMPARE(g.View.NScaleDB, std::int16_t(4));
+        rig.session.session.ResetLog();
+        rig.Fill(30); // up to 0,029 dB/m: the row stays while "Авто" is off
+        QCOMPARE(g.View.NScaleDB, std::int16_t(4));
+        g.miAutoY->trigger();
+        QVERIFY(g.sbAutoY->isChecked());
+        QCOMPARE(g.View.NScaleDB, std::int16_t(0));
+        QCOMPARE(g.YMax(), 0.05f);
+        QVERIFY(!g.bbExpY->isEnabled()); // the zoom controls follow the row chosen
+        QVERIFY(!g.miSizeXExpY->isEnabled());
+        QVERIFY(g.bbContY->isEnabled());
+        QTest::mouseClick(g.bbExpY, Qt::LeftButton); // disabled: "Авто" stays on
+        QVERIFY(g.View.AutoY);
     }
 
     void overlayButtonsAndMenuItems() {
@@ -255,6 +301,7 @@ private slots:
         QVERIFY(!g.Mouse.bPan);
         QCOMPARE(g.Mouse.PanPoints, 50);
         QVERIFY(!HasOverrideCursor());
+        QVERIFY(!g.Cursor.reference); // a drag is no click
         // The pan persists over new records; the readout shows the newest.
         rig.Fill(310);
         QCOMPARE(rig.Texts(core::PaintRole::TimeLabel).first(), QStringLiteral("60"));
@@ -282,6 +329,42 @@ private slots:
         // Record 259 at 199 periods from the left edge.
         QCOMPARE(g.Paint().PointsOf(*curve[0]).back().x,
                  g.View.LeftMargin + 199 * rig.PlotWidth() / 200);
+    }
+
+    void readoutFollowsTheMouseAndAClickSetsTheReference() {
+        Rig rig(m_prompts);
+        ui::TFormGraph& g = rig.g;
+        rig.Fill(150);
+        const QImage drawn = g.iImg;
+        Hover(g.iDisplay, QPoint(400, 100));
+        const QStringList box = ReadoutTexts(g);
+        const int record = static_cast<int>(std::lround(325.0 * 200 / rig.PlotWidth()));
+        QVERIFY2(!box.isEmpty() && box[0].startsWith(QStringLiteral("T=%1 с").arg(record)),
+                 qPrintable(box.join(" | ")));
+        QCOMPARE(box[2], QStringLiteral("m=%1 дБ/м")
+                             .arg(QString::number(record * 0.001, 'f', 3).replace('.', ',')));
+        QCOMPARE(g.iImg, drawn);                 // what is saved stays as drawn
+        QVERIFY(g.iDisplay->Picture() != drawn); // the box is shown over it
+        // A click sets the reference; the box then gives the difference from it.
+        QTest::mouseClick(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(400, 100));
+        QCOMPARE(g.Cursor.reference, std::optional<int>(record));
+        const int later = 400 + rig.PlotWidth() / 10; // about 20 s later
+        const int dt =
+            static_cast<int>(std::lround((later - 75.0) * 200 / rig.PlotWidth())) - record;
+        QVERIFY(dt >= 19 && dt <= 21);
+        Hover(g.iDisplay, QPoint(later, 100));
+        QCOMPARE(ReadoutTexts(g).value(3), QStringLiteral("Δt=+%1 с (00:%1)").arg(dt));
+        QCOMPARE(ReadoutTexts(g).value(4), QStringLiteral("Δm=+0,0%1 дБ/м").arg(dt));
+        // Esc clears it; leaving the picture takes the box away.
+        QTest::keyClick(&g, Qt::Key_Escape);
+        QVERIFY(!g.Cursor.reference);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(g.iDisplay, &leave);
+        QVERIFY(g.ReadoutPaint().Items().empty());
+        QCOMPARE(g.iDisplay->Picture(), drawn);
+        // A click in the margin sets nothing.
+        QTest::mouseClick(g.iDisplay, Qt::LeftButton, Qt::NoModifier, QPoint(40, 100));
+        QVERIFY(!g.Cursor.reference);
     }
 
     void shiftPressStartsNoPanWhenAllRecordsFit() {

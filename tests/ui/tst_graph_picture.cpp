@@ -8,8 +8,11 @@
 #include "ui/paint/graph_painter.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QFontInfo>
+#include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtEndian>
@@ -172,7 +175,9 @@ private slots:
         QCOMPARE(dialog.kind, test::Prompt::SaveFile);
         QCOMPARE(test::Q(dialog.file.title), QStringLiteral("Сохранить график"));
         QCOMPARE(test::Q(dialog.file.defaultSuffix), QStringLiteral("bmp"));
-        QCOMPARE(test::Q(dialog.file.filter), QStringLiteral("BMP (*.bmp)|*.bmp|all (*.*)|*.*"));
+        QCOMPARE(test::Q(dialog.file.filter),
+                 QStringLiteral("BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|all (*.*)|*.*"));
+        QCOMPARE(dialog.file.filterIndex, 1); // BMP unless the user picks another
         QVERIFY(test::Q(dialog.file.fileName).isEmpty());
         QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), rig.g.iImg);
         // The file exists: Cancel leaves it untouched.
@@ -200,6 +205,39 @@ private slots:
         rig.g.mSave->trigger();
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
         QCOMPARE(m_prompts.unanswered, 0);
+    }
+
+    void pngByItsFilterAndTheClipboardHoldThePictureSaved() {
+        QTemporaryDir dir;
+        Rig rig(m_prompts);
+        rig.Fill(120, 0.1f);
+        const QString png = dir.filePath(QStringLiteral("plot.png"));
+        m_prompts.fileNames.push_back(test::ToUtf8(png));
+        m_prompts.filters.push_back(2);
+        rig.g.mSaveClick();
+        QVERIFY(ReadAll(png).startsWith("\x89PNG"));
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), rig.g.iImg);
+        // Under "all (*.*)" a ".png" name still gets BMP data: the filter decides.
+        const QString bmp = dir.filePath(QStringLiteral("other.png"));
+        m_prompts.fileNames.push_back(test::ToUtf8(bmp));
+        m_prompts.filters.push_back(3);
+        rig.g.mSaveClick();
+        QVERIFY(ReadAll(bmp).startsWith("BM"));
+        // Ctrl+C with the mouse over the plot: the clipboard gets the picture saved, without
+        // the readout shown over it.
+        QMouseEvent move(QEvent::MouseMove, QPointF(400, 100),
+                         QPointF(rig.g.iDisplay->mapToGlobal(QPoint(400, 100))), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(rig.g.iDisplay, &move);
+        QVERIFY(rig.g.iDisplay->Picture() != rig.g.iImg);
+        QCOMPARE(rig.g.miCopy->shortcut(), QKeySequence(QKeySequence::Copy));
+        QGuiApplication::clipboard()->clear();
+        rig.g.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&rig.g));
+        QTest::keyClick(&rig.g, Qt::Key_C, Qt::ControlModifier);
+        const QImage copied = QGuiApplication::clipboard()->image();
+        QCOMPARE(copied.convertToFormat(QImage::Format_RGB32),
+                 QImage(png).convertToFormat(QImage::Format_RGB32));
     }
 
     void unwritableFileShowsTheErrorAndKeepsThePlot() {

@@ -164,6 +164,27 @@ private slots:
         t.hide();
     }
 
+    void autoScaleIsKeptBesideTheSettingsFile() {
+        ConfigHome home;
+        {
+            AppRig rig(home);
+            rig.graph->miAutoY->trigger();
+            QVERIFY(rig.form1->SaveSettings());
+        }
+        QFile options(home.dir.path() + QStringLiteral("/vels5/vels5-graph.ini"));
+        QVERIFY(options.open(QIODevice::ReadOnly));
+        QCOMPARE(options.readAll(), QByteArray("FormGraph AutoY=true\r\n"));
+        QFile file(home.SettingsFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll().count("\r\n"), 33); // the settings file as documented
+        AppRig rig(home);
+        rig.form1->show();
+        QVERIFY(rig.graph->View.AutoY);
+        rig.graph->show();
+        QVERIFY(rig.graph->sbAutoY->isChecked());
+        rig.graph->hide();
+    }
+
     void withoutAFileNothingChanges() {
         ConfigHome home;
         AppRig rig(home);

@@ -10,9 +10,7 @@
 #include "tools/vels5-plot/plot_options.h"
 #include "ui/paint/graph_painter.h"
 
-#include <QBuffer>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,11 +34,7 @@ QByteArray Encode(const QImage& image, const std::string& path) {
     const std::string ext = path.substr(path.size() - 4);
     if (ext == ".bmp" || ext == ".BMP")
         return ui::EncodeBmp(image);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter(&buffer, "png").write(image);
-    return bytes;
+    return ui::EncodePng(image); // the graph window's "Сохранить" under "PNG" writes the same
 }
 
 int WriteOutput(const PlotOptions& o, const QImage& image, const core::PaintList& list) {

@@ -49,6 +49,12 @@ std::string_view RoleName(core::PaintRole role) {
         return "test-label";
     case core::PaintRole::Violation:
         return "violation";
+    case core::PaintRole::ReadoutMark:
+        return "readout-mark";
+    case core::PaintRole::ReadoutBox:
+        return "readout-box";
+    case core::PaintRole::ReadoutText:
+        return "readout-text";
     }
     return "?";
 }

@@ -122,6 +122,16 @@ void TFormGraph::BuildToolBar() {
     lDist = labels.lDist;
     lVal = MakeLabel(Panel1, QStringLiteral("lVal"), QStringLiteral("m="), PixelFont(16), 4, 1);
     lVal->hide();
+    // "Авто" in the free top-right corner of the label panel: the toolbar has no room left
+    // for another button at the window's width, and the value it acts on is shown beside it.
+    sbAutoY = new QToolButton(Panel1);
+    sbAutoY->setObjectName(QStringLiteral("sbAutoY"));
+    sbAutoY->setText(QStringLiteral("Авто"));
+    sbAutoY->setToolTip(QStringLiteral("Шкала по данным"));
+    sbAutoY->setCheckable(true);
+    sbAutoY->setAutoRaise(true);
+    sbAutoY->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    sbAutoY->setGeometry(Panel1->width() - 58, 1, 56, 18);
 }
 
 void TFormGraph::BuildMenu() {
@@ -129,6 +139,10 @@ void TFormGraph::BuildMenu() {
     miLoadTempl = AddAction(file, "miLoadTempl", QStringLiteral("Загрузить шаблон"));
     connect(miLoadTempl, &QAction::triggered, this, &TFormGraph::miLoadTemplClick);
     mSave = AddAction(file, "mSave", QStringLiteral("Сохранить"));
+    miCopy = AddAction(file, "miCopy", QStringLiteral("Копировать"));
+    miCopy->setShortcut(QKeySequence::Copy);
+    miCopy->setShortcutContext(Qt::WindowShortcut);
+    connect(miCopy, &QAction::triggered, this, &TFormGraph::miCopyClick);
     miReport = AddAction(file, "miReport", QStringLiteral("Отчёт…"));
     connect(miReport, &QAction::triggered, this, &TFormGraph::miReportClick);
     QMenu* view = menuBar()->addMenu(QStringLiteral("Вид"));
@@ -138,6 +152,8 @@ void TFormGraph::BuildMenu() {
     QMenu* axisY = view->addMenu(QStringLiteral("Ось Y"));
     miSizeXExpY = AddAction(axisY, "miSizeXExpY", QStringLiteral("Растянуть"), 1);
     miSizeXContY = AddAction(axisY, "miSizeXContY", QStringLiteral("Сжать"), -1);
+    miAutoY = AddAction(axisY, "miAutoY", QStringLiteral("Авто"));
+    miAutoY->setCheckable(true);
     QMenu* scale = view->addMenu(QStringLiteral("Шкала"));
     miDB = AddAction(scale, "miDB", QStringLiteral("Шкала dB"), 1);
     miPER = AddAction(scale, "miPER", QStringLiteral("Шкала %"), 2);
@@ -197,6 +213,8 @@ void TFormGraph::ConnectControls() {
     connect(miSizeXExpY, &QAction::triggered, this, &TFormGraph::bbExpYClick);
     connect(bbContY, &QToolButton::clicked, this, &TFormGraph::bbContYClick);
     connect(miSizeXContY, &QAction::triggered, this, &TFormGraph::bbContYClick);
+    connect(sbAutoY, &QToolButton::clicked, this, &TFormGraph::sbAutoYClick);
+    connect(miAutoY, &QAction::triggered, this, &TFormGraph::sbAutoYClick);
     connect(sbDB, &QToolButton::clicked, this, &TFormGraph::sbDBClick);
     connect(sbPER, &QToolButton::clicked, this, &TFormGraph::sbPERClick);
     connect(sbV, &QToolButton::clicked, this, &TFormGraph::sbVClick);
@@ -238,6 +256,8 @@ bool TFormGraph::eventFilter(QObject* watched, QEvent* event) {
         else
             iDisplayMouseUp();
         return true; // handled here: not passed on to the form as a move over the form
+    } else if (watched == iDisplay && type == QEvent::Leave) {
+        iDisplayMouseLeave();
     } else if (watched == ToolBar1 && type == QEvent::MouseMove) {
         ToolBar1MouseMove();
     }
@@ -283,6 +303,7 @@ void TFormGraph::FollowLog() {
         return;
     m_logNumber = m_session.LogNumber();
     Mouse.ResetPan();
+    Cursor.ForgetLog();
 }
 
 void TFormGraph::RedrawGraph() {
@@ -301,9 +322,9 @@ void TFormGraph::RedrawGraph() {
         std::span<const core::TemplatePoint>(Template.TemplatePoints.data(), points);
     const core::GraphTest test = core::GraphTestOf(m_session.Test());
     input.test = &test;
-    RenderGraph(iImg, m_plot, View, input, m_paint);
-    if (!iImg.isNull())
-        iDisplay->SetPicture(iImg);
+    m_range = RenderGraph(iImg, m_plot, View, input, m_paint);
+    ShowAutoScale();
+    ShowPicture();
     ShowReadout();
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/graph/graph_mouse.h"
 #include "core/graph/graph_plot.h"
+#include "core/graph/graph_readout.h"
 #include "core/graph/graph_view.h"
 #include "core/graph/paint_list.h"
 #include "core/graph/template_store.h"
@@ -14,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QActionGroup;
@@ -38,6 +40,10 @@ class TFormGraph final : public QMainWindow {
 public:
     /// Overlay identifiers (bVeiwTP): 0 none, 1-9/11/12 a test fire, 10 the template.
     static constexpr int kOverlayCount = 13;
+    /// The save dialog's filter; the entry that writes PNG (1-based), the others write BMP.
+    static constexpr const char* kPictureFilter =
+        "BMP (*.bmp)|*.bmp|PNG (*.png)|*.png|all (*.*)|*.*";
+    static constexpr int kPngFilterEntry = 2;
 
     /// Reads the record log and parameters of `session` (owned by the main window, which
     /// outlives this window). GUI thread only.
@@ -55,6 +61,8 @@ public:
     core::GraphView View;
     /// Pan and overlay drag state (PanPoints, ShiftTP ...); not stored.
     core::GraphMouse Mouse;
+    /// The readout: the mouse over the plot and the reference point a click set; not stored.
+    core::GraphCursor Cursor;
     /// The loaded template (overlay 10): filled by "Загрузить шаблон", drawn by the redraw.
     core::TemplateStore Template;
     /// Called with the new fire start (log seconds) while the fire test's anchored band is
@@ -67,6 +75,7 @@ public:
     QToolButton* bbCont;
     QToolButton* bbExpY;
     QToolButton* bbContY;
+    QToolButton* sbAutoY; ///< "Авто": the value scale follows the data
     QToolButton* sbDB;
     QToolButton* sbPER;
     QToolButton* sbV;
@@ -74,17 +83,19 @@ public:
     QLabel* lVal;
     QLabel* lTime;
     QLabel* lDist;
-    QImage iImg; ///< the off-screen picture, W x H
+    QImage iImg; ///< the off-screen picture, W x H: what is saved and copied
     PictureBox* iDisplay;
     QTimer* Timer1; ///< 500 ms cursor watch
 
     QAction* miLoadTempl;
     QAction* mSave;
+    QAction* miCopy; ///< "Копировать", Ctrl+C: the picture to the clipboard
     QAction* miReport;
     QAction* miSizeXExp;
     QAction* miSizeXCont;
     QAction* miSizeXExpY;
     QAction* miSizeXContY;
+    QAction* miAutoY;
     QAction* miDB;
     QAction* miPER;
     QAction* miV;
@@ -103,6 +114,8 @@ public:
     float YMax() const { return m_plot.YMax(); }
     /// The primitives of the last redraw.
     const core::PaintList& Paint() const { return m_paint; }
+    /// The primitives of the readout shown over it (empty without cursor and reference).
+    const core::PaintList& ReadoutPaint() const { return m_readoutPaint; }
 
     /// Redraws the picture from the log and the view state and shows it.
     void RedrawGraph();
@@ -116,6 +129,8 @@ public:
     void miSizeXCont_Click();
     void bbExpYClick();
     void bbContYClick();
+    /// "Авто" switched on or off (button or menu item).
+    void sbAutoYClick(bool on);
     // Scale.
     void sbDBClick() { SelectScale(0); }
     void sbPERClick() { SelectScale(1); }
@@ -129,6 +144,8 @@ public:
     void sbTP2Click(int tag);
     // Picture and colours.
     void mSaveClick();
+    /// "Копировать": the picture, as it would be saved, onto the clipboard.
+    void miCopyClick();
     void miGridClick() { ChooseColour(View.cGrid); }
     void miBackClick() { ChooseColour(View.cBack); }
     void miScaleClick() { ChooseColour(View.cMargin); }
@@ -143,6 +160,10 @@ public:
     void ToolBar1MouseMove();
     void FormMouseMove();
     void Timer1Timer();
+    /// The mouse left the picture: the readout box goes (form_graph_readout.cpp).
+    void iDisplayMouseLeave();
+    /// Esc: the reference point goes.
+    void ClearReference();
     /// "Загрузить шаблон": a template file into Template; enables sbTMPL (form_graph_template.cpp).
     void miLoadTemplClick();
     /// "Отчёт…": the test report of the log and its test as a PDF at a file name asked for
@@ -159,6 +180,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -169,11 +191,19 @@ private:
     void SelectScale(int unit);
     void ApplyTimeZoom(const core::ZoomStep& step);
     void ApplyValueZoom(const core::ZoomStep& step);
+    /// The "Авто" controls checked as View.AutoY says, and with it on the value zoom controls
+    /// enabled as for the row it chose.
+    void ShowAutoScale();
     void ChooseColour(std::uint32_t& field);
     core::MouseContext MouseState() const;
     void ApplyMouse(const core::MouseOutcome& outcome);
     void SetScreenCursor(core::ScreenCursor cursor);
     void ShowReadout();
+    /// The picture on iDisplay: iImg, with the readout composed over a copy of it when the
+    /// mouse is over the plot or a reference point is set.
+    void ShowPicture();
+    bool InPlot(int x, int y) const;
+    std::optional<int> NearestRecordAt(int x) const;
     void ShowDistance();
     /// Another log took the place of the one shown: its pan goes with it.
     void FollowLog();
@@ -184,6 +214,9 @@ private:
     const core::MeasurementSession& m_session;
     core::GraphPlot m_plot;
     core::PaintList m_paint;
+    core::RecordRange m_range; ///< the records of the last redraw
+    core::PaintList m_readoutPaint;
+    QImage m_shown; ///< iImg with the readout over it
     QColor m_dialogColour{Qt::black};
     bool m_cursorSet = false;  ///< this window's override cursor is on the application's stack
     bool m_dragging = false;   ///< a drag moves the fire start; the drag redraws by itself

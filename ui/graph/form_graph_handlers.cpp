@@ -9,6 +9,8 @@
 #include "ui/paint/paint_style.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QToolButton>
 
 namespace ui {
@@ -46,11 +48,31 @@ void TFormGraph::miSizeXCont_Click() {
 }
 
 void TFormGraph::bbExpYClick() {
+    View.AutoY = false; // a row chosen by hand ends "Авто"
     ApplyValueZoom(core::ExpandValue(View));
 }
 
 void TFormGraph::bbContYClick() {
+    View.AutoY = false;
     ApplyValueZoom(core::ContractValue(View));
+}
+
+void TFormGraph::sbAutoYClick(bool on) {
+    View.AutoY = on;
+    RedrawGraph();
+}
+
+void TFormGraph::ShowAutoScale() {
+    sbAutoY->setChecked(View.AutoY);
+    miAutoY->setChecked(View.AutoY);
+    if (!View.AutoY)
+        return;
+    const std::int16_t* row = core::ScaleRowIndex(View);
+    if (!row)
+        return;
+    const core::ScaleChoice choice = core::SelectScale(View, View.Unit);
+    SetEnabled(miSizeXExpY, bbExpY, choice.expandEnabled);
+    SetEnabled(miSizeXContY, bbContY, choice.contractEnabled);
 }
 
 void TFormGraph::miDB1Click(int tag) {
@@ -92,10 +114,16 @@ void TFormGraph::mSaveClick() {
     core::SaveRequest request;
     request.dialog.title = "Сохранить график";
     request.dialog.defaultSuffix = "bmp";
-    request.dialog.filter = "BMP (*.bmp)|*.bmp|all (*.*)|*.*";
-    core::SaveFile(m_prompts, request, [&copy] {
-        return core::SaveContent{EncodeBmp(copy).toStdString(), {}};
+    request.dialog.filter = kPictureFilter;
+    // The filter decides the format: PNG under its own entry, BMP under the others.
+    core::SaveFileByFilter(m_prompts, request, [&copy](int filter) {
+        const QByteArray bytes = filter == kPngFilterEntry ? EncodePng(copy) : EncodeBmp(copy);
+        return core::SaveContent{bytes.toStdString(), {}};
     });
+}
+
+void TFormGraph::miCopyClick() {
+    QGuiApplication::clipboard()->setImage(iImg.copy());
 }
 
 void TFormGraph::ChooseColour(std::uint32_t& field) {

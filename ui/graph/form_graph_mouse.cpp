@@ -66,15 +66,24 @@ void TFormGraph::SetScreenCursor(core::ScreenCursor cursor) {
 
 void TFormGraph::iDisplayMouseDown(bool shift, int x, int y) {
     FollowLog();
+    Cursor.Press(x, y);
     ApplyMouse(Mouse.Down(x, y, shift, MouseState()));
 }
 
 void TFormGraph::iDisplayMouseMove(int x, int y) {
-    ApplyMouse(Mouse.Move(x, y, MouseState()));
+    const std::optional<core::PaintPoint> hovered = Cursor.hover;
+    Cursor.Move(x, y, InPlot(x, y));
+    const core::MouseOutcome outcome = Mouse.Move(x, y, MouseState());
+    ApplyMouse(outcome);
+    if (!outcome.redraw && (Cursor.hover || hovered))
+        ShowPicture(); // the readout follows the mouse over the picture as drawn
 }
 
 void TFormGraph::iDisplayMouseUp() {
+    const std::optional<core::PaintPoint> click = Cursor.Release();
     ApplyMouse(Mouse.Up());
+    if (click && InPlot(click->x, click->y) && Cursor.Click(NearestRecordAt(click->x)))
+        ShowPicture();
 }
 
 void TFormGraph::ToolBar1MouseMove() {

@@ -4,6 +4,7 @@
 #include "core/common/prompts.h"
 #include "core/files/atomic_file.h"
 #include "core/files/save_flow.h"
+#include "core/settings/graph_options.h"
 #include "ui/common/form_style.h"
 #include "ui/common/screen_place.h"
 #include "ui/graph/form_graph.h"
@@ -95,6 +96,9 @@ bool TForm1::FormClose() {
 
 bool TForm1::LoadSettings() {
     std::string bytes;
+    if (m_windows.graph && core::ReadWholeFile(core::GraphOptionsPath(m_settingsPath), bytes,
+                                               core::read_limit::kSettings))
+        core::ParseGraphOptions(bytes, m_windows.graph->View);
     if (!core::ReadWholeFile(m_settingsPath, bytes, core::read_limit::kSettings))
         return true; // no file (or no readable one): every window keeps its values from creation
     const core::SettingsLoad load = core::ParseSettings(bytes, CurrentSettings());
@@ -121,7 +125,11 @@ bool TForm1::SaveSettings() {
     const std::string bytes =
         core::FormatSettings(CurrentSettings(), StatusPanel0->text().toStdString());
     QDir().mkpath(QFileInfo(QString::fromStdString(m_settingsPath)).absolutePath());
-    return core::WriteSavedFile(m_prompts, m_settingsPath, bytes);
+    if (!core::WriteSavedFile(m_prompts, m_settingsPath, bytes))
+        return false;
+    return !m_windows.graph ||
+           core::WriteSavedFile(m_prompts, core::GraphOptionsPath(m_settingsPath),
+                                core::FormatGraphOptions(m_windows.graph->View));
 }
 
 core::Settings TForm1::CurrentSettings() const {

@@ -118,11 +118,28 @@ core::RecordRange RenderGraph(QImage& image, core::GraphPlot& plot, core::GraphV
     return range;
 }
 
+void ComposeOver(QImage& shown, const QImage& picture, const core::PaintList& overlay) {
+    shown = picture;
+    if (shown.isNull() || overlay.Items().empty())
+        return;
+    QPainter painter(&shown); // detaches: the copy is drawn on, the picture is not
+    PaintPicture(painter, overlay, GraphFont());
+}
+
 QByteArray EncodeBmp(const QImage& image) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "bmp");
+    writer.write(image.convertToFormat(QImage::Format_RGB32));
+    return bytes;
+}
+
+QByteArray EncodePng(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     writer.write(image.convertToFormat(QImage::Format_RGB32));
     return bytes;
 }

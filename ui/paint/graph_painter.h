@@ -39,7 +39,13 @@ void PaintPicture(QPainter& painter, const core::PaintList& list, const QFont& f
 core::RecordRange RenderGraph(QImage& image, core::GraphPlot& plot, core::GraphView& view,
                               core::GraphInput input, core::PaintList& list);
 
+/// `picture` with `overlay` (the readout) drawn over it, into `shown`: the picture stays as
+/// it is, so what is saved or copied never carries the readout.
+void ComposeOver(QImage& shown, const QImage& picture, const core::PaintList& overlay);
+
 /// The picture as the bytes of a BMP file, 24 bits per pixel.
 QByteArray EncodeBmp(const QImage& image);
+/// The picture as the bytes of a PNG file.
+QByteArray EncodePng(const QImage& image);
 
 } // namespace ui

@@ -19,6 +19,17 @@ std::optional<std::string> Run(QFileDialog& dialog) {
 
 } // namespace
 
+QString FilterSuffix(const QString& nameFilter, const QString& fallback) {
+    const qsizetype open = nameFilter.indexOf(QStringLiteral("(*."));
+    if (open < 0)
+        return fallback;
+    const qsizetype start = open + 3;
+    qsizetype end = start;
+    while (end < nameFilter.size() && nameFilter[end].isLetterOrNumber())
+        ++end;
+    return end > start ? nameFilter.mid(start, end - start) : fallback;
+}
+
 QStringList QtNameFilters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
@@ -91,6 +102,13 @@ void QtPrompts::ConfigureFileDialog(QFileDialog& dialog, const core::FileDialogO
     if (options.filterIndex >= 1 && options.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[options.filterIndex - 1]);
     dialog.setDefaultSuffix(QText(options.defaultSuffix));
+    // A name typed without extension gets that of the filter chosen ("PNG (*.png)": png),
+    // or the default one under a filter of any extension.
+    const QString fallback = QText(options.defaultSuffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, fallback](const QString& filter) {
+                         dialog.setDefaultSuffix(FilterSuffix(filter, fallback));
+                     });
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // The callers ask "Файл существует, заменить?" themselves, with their own buttons.
@@ -106,9 +124,20 @@ std::optional<std::string> QtPrompts::OpenFileName(const core::FileDialogOptions
 }
 
 std::optional<std::string> QtPrompts::SaveFileName(const core::FileDialogOptions& options) {
+    std::optional<core::FileChoice> choice = SaveFileChoice(options);
+    if (!choice)
+        return std::nullopt;
+    return std::move(choice->path);
+}
+
+std::optional<core::FileChoice> QtPrompts::SaveFileChoice(const core::FileDialogOptions& options) {
     QFileDialog dialog(Parent());
     ConfigureFileDialog(dialog, options, true);
-    return Run(dialog);
+    std::optional<std::string> path = Run(dialog);
+    if (!path)
+        return std::nullopt;
+    const int entry = static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter()));
+    return core::FileChoice{std::move(*path), entry >= 0 ? entry + 1 : options.filterIndex};
 }
 
 std::optional<core::Rgb> QtPrompts::ChooseColour(core::Rgb initial) {

@@ -21,6 +21,7 @@ public:
                                 core::PromptButtons buttons) override;
     std::optional<std::string> OpenFileName(const core::FileDialogOptions& options) override;
     std::optional<std::string> SaveFileName(const core::FileDialogOptions& options) override;
+    std::optional<core::FileChoice> SaveFileChoice(const core::FileDialogOptions& options) override;
     std::optional<core::Rgb> ChooseColour(core::Rgb initial) override;
 
     /// Sets title, filters, suffix, preset name and mode of `dialog` as `options` say.
@@ -34,5 +35,9 @@ private:
 /// Qt name filters from a "description|patterns|..." filter; a description without its
 /// patterns in parentheses gets them appended, patterns separated by ";" become spaces.
 QStringList QtNameFilters(const QString& filter);
+
+/// The extension of a name filter's first pattern ("PNG (*.png)": "png"), or `fallback` when
+/// it has none ("all (*.*)").
+QString FilterSuffix(const QString& nameFilter, const QString& fallback);
 
 } // namespace ui
