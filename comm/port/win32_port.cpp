@@ -326,7 +326,9 @@ WriteResult Win32Port::Write(const void* buf, size_t count,
             }
             const DWORD rc = WaitForMultipleObjects(handleCount, handles, FALSE, wait);
             if (rc == WAIT_OBJECT_0) {
-                if (!GetOverlappedResult(m_handle, ov, &moved, FALSE)) {
+                // Waiting (TRUE) although the event is set: under Wine the event can be seen
+                // set a moment before the result is written (ERROR_IO_INCOMPLETE otherwise).
+                if (!GetOverlappedResult(m_handle, ov, &moved, TRUE)) {
                     const DWORD failed = GetLastError();
                     result.written += moved;
                     result.status = WriteFailure(failed, result);
@@ -397,7 +399,7 @@ WaitStatus Win32Port::WaitCommEvent(uint32_t& events, const TVaEvent& cancel) {
                 return WaitStatus::Failed;
             }
             DWORD unused = 0;
-            if (!GetOverlappedResult(m_handle, ov, &unused, FALSE)) {
+            if (!GetOverlappedResult(m_handle, ov, &unused, TRUE)) { // TRUE: as in Write
                 error = GetLastError();
                 if (Gone(error)) {
                     MarkLost();

@@ -245,7 +245,9 @@ LineReady MeterLine::Wait(double seconds, bool wantWrite, const StopRequest& sto
         }
         p.waitPending = false;
         DWORD unused = 0;
-        if (!GetOverlappedResult(p.handle, &p.waitOv, &unused, FALSE)) {
+        // Waiting (TRUE) although the event is set: under Wine the event can be seen set a
+        // moment before the result is written (ERROR_IO_INCOMPLETE otherwise).
+        if (!GetOverlappedResult(p.handle, &p.waitOv, &unused, TRUE)) {
             if (GetLastError() != ERROR_OPERATION_ABORTED) {
                 ready.failed = true;
                 m_error = "wait: " + Text(GetLastError());
