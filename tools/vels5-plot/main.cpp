@@ -95,7 +95,11 @@ int main(int argc, char** argv) {
     }
     const core::GraphTest graphTest = core::GraphTestOf(test);
 
+#ifndef _WIN32
     qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed
+#endif
+    // (Windows' own platform needs no display, and there it has the system's fonts, which
+    // the offscreen platform would not find.)
     QGuiApplication app(argc, argv);
     QImage image(o.width, o.height, QImage::Format_RGB32);
     core::GraphInput input;

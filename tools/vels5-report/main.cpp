@@ -85,7 +85,11 @@ int main(int argc, char** argv) {
     source.rows = table.rows;
     source.start = core::LogStartOf(table.records, core::DateTimeFromFileName(o.tablePath));
 
+#ifndef _WIN32
     qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed
+#endif
+    // (Windows' own platform needs no display, and there it has the system's fonts, which
+    // the offscreen platform would not find.)
     QGuiApplication app(argc, argv);
     const ui::ReportWrite written =
         ui::WriteTestReport(QFile::decodeName(o.outputPath.c_str()), source);
