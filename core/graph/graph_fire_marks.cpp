@@ -34,7 +34,18 @@ GraphTest GraphTestOf(const FireTest& test) {
     graph.detectors = test.Marks().detectors;
     if (test.Verdict())
         graph.violations = test.Verdict()->violations;
+    graph.gaps = test.Marks().gaps;
     return graph;
+}
+
+void DrawLinkGaps(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,
+                  int leftMargin, int width) {
+    for (const LinkGap& gap : test.gaps) {
+        const int x1 = std::max(maps.TimeToX(std::int64_t{gap.fromT} - t0), leftMargin);
+        const int x2 = std::min(maps.TimeToX(std::int64_t{gap.toT} - t0), width);
+        if (x2 > x1)
+            out.FillRect(PaintRole::LinkGap, kLinkGapColour, x1, 0, x2, maps.PlotBottom());
+    }
 }
 
 void DrawTestBand(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,

@@ -23,6 +23,7 @@ struct RecordRange;
 inline constexpr std::uint32_t kFireStartColour = 0x0080FF; ///< orange line "Пуск"
 inline constexpr std::uint32_t kAlarmColour = 0xFFFF00;     ///< cyan alarm lines
 inline constexpr std::uint32_t kViolationColour = 0x0000FF; ///< red: the curve outside the band
+inline constexpr std::uint32_t kLinkGapColour = 0xC0C0C0;   ///< grey: a break of the link
 
 /// The label of the fire start line.
 inline constexpr std::string_view kFireStartLabel = "Пуск";
@@ -33,6 +34,7 @@ struct GraphTest {
     std::optional<double> fireStartT;          ///< the fire start, if marked
     std::span<const DetectorMark> detectors;   ///< alarms are drawn for those that alarmed
     std::span<const BandViolation> violations; ///< seconds from the fire start
+    std::span<const LinkGap> gaps;             ///< breaks of the link, log seconds
     /// The band can be anchored at the fire start: a fire is chosen and its start is set.
     bool HasBand() const { return fire != nullptr && fireStartT.has_value(); }
     /// The band is drawn anchored at the fire start (in the dB/m scale) with the graph's
@@ -41,8 +43,9 @@ struct GraphTest {
     bool BandShown(int overlay) const { return HasBand() && fire->id == overlay; }
 };
 
-/// What the graph draws of `test` after its latest Update: its fire, start, alarms and the
-/// violations of its verdict. The spans point into `test`, valid until it changes.
+/// What the graph draws of `test` after its latest Update: its fire, start, alarms, the
+/// violations of its verdict and the breaks of the link. The spans point into `test`, valid until
+/// it changes.
 GraphTest GraphTestOf(const FireTest& test);
 
 /// The band of the test's fire with its time zero at the fire start, `t0` being the log time
@@ -57,6 +60,12 @@ void DrawTestBand(PaintList& out, const GraphMaps& maps, const GraphTest& test, 
 /// mark (four rows) so that close marks stay readable. Marks outside the plot draw nothing.
 void DrawTestMarks(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,
                    const GraphView& view, int width, const TextMeasure& measure);
+
+/// A grey band over the plot's height from the record before each break of the link to the
+/// one after it, cut to the plot; breaks outside it draw nothing. The curve is not joined
+/// across a break (GraphPlot::Redraw).
+void DrawLinkGaps(PaintList& out, const GraphMaps& maps, const GraphTest& test, std::int64_t t0,
+                  int leftMargin, int width);
 
 /// Over the curve of the records `range` (the chosen records, those of the log only), each
 /// stretch of records that lies in a violation's interval is drawn again in kViolationColour,

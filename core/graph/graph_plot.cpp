@@ -83,11 +83,25 @@ void DrawCurve(PaintList& out, const GraphView& view, const GraphInput& in, cons
             maps.ValueToY(PlottedValue(in.records[static_cast<std::size_t>(r)], view.Unit)),
             maps.PlotBottom());
     };
-    out.BeginPolyline(PaintRole::Curve, PaintPen{view.cGrap, kCurveWidth, PenStyle::Solid});
+    const PaintPen pen{view.cGrap, kCurveWidth, PenStyle::Solid};
+    const std::span<const LinkGap> gaps = in.test ? in.test->gaps : std::span<const LinkGap>();
+    // Nothing was measured across a break of the link: the curve stops before it and starts
+    // again after it (a lone record between two breaks is not drawn).
+    const auto broken = [gaps](int before, int after) {
+        return std::any_of(gaps.begin(), gaps.end(),
+                           [&](const LinkGap& g) { return g.fromT >= before && g.toT <= after; });
+    };
+    out.BeginPolyline(PaintRole::Curve, pen);
     out.AddPoint(view.LeftMargin, y(range.first));
     const int end = std::min(range.last, n - 1);
-    for (int r = range.first + 1; r <= end; ++r)
-        out.AddPoint(maps.TimeToX(in.records[static_cast<std::size_t>(r)].T - t0), y(r));
+    for (int r = range.first + 1; r <= end; ++r) {
+        const int t = in.records[static_cast<std::size_t>(r)].T;
+        if (!gaps.empty() && broken(in.records[static_cast<std::size_t>(r) - 1].T, t)) {
+            out.EndPolyline();
+            out.BeginPolyline(PaintRole::Curve, pen);
+        }
+        out.AddPoint(maps.TimeToX(t - t0), y(r));
+    }
     out.EndPolyline();
 }
 
@@ -184,6 +198,8 @@ RecordRange GraphPlot::Redraw(GraphView& view, const GraphInput& in, const TextM
     const std::int64_t t0 = n > 0 ? in.records[static_cast<std::size_t>(range.first)].T : 0;
     const AxesFrame frame{view.wQx, view.wQy, m_yMax, m_yMin, t0 + maps.SpanSec(), t0};
     DrawAxes(out, view, in, frame, measure);
+    if (in.test)
+        DrawLinkGaps(out, maps, *in.test, t0, view.LeftMargin, in.width);
     DrawOverlay(out, view, in, maps, t0);
     if (in.test)
         DrawTestMarks(out, maps, *in.test, t0, view, in.width, measure);

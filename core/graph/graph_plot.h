@@ -104,9 +104,10 @@ public:
     }
 
     /// Draws the whole picture into `out` (cleared first), in order: backgrounds, time labels
-    /// and vertical grid, axis name, horizontal grid and value labels, the overlay (dB/m scale
-    /// only), then with a fire test: its anchored band (dB/m only) and its mark lines; the
-    /// curve; and the stretches of it outside the band (dB/m only). Takes the scale row of
+    /// and vertical grid, axis name, horizontal grid and value labels, with a fire test the
+    /// grey bands of its breaks of the link, the overlay (dB/m scale only), then with a fire
+    /// test: its anchored band (dB/m only) and its mark lines; the curve, not joined across a
+    /// break; and the stretches of it outside the band (dB/m only). Takes the scale row of
     /// view.Unit into YMin, YMax and view.wQy first; for a unit without a table they keep their
     /// previous values. A row index outside its table is used as the nearest row. With
     /// view.AutoY ("Авто") the unit's row is re-chosen before that (AutoScaleRow of what the

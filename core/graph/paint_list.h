@@ -54,6 +54,7 @@ enum class PaintRole : std::uint8_t {
     ReadoutMark, ///< the mark of the record under the cursor or of the reference point
     ReadoutBox,  ///< the readout box's background and border
     ReadoutText, ///< a line of the readout box
+    LinkGap,     ///< the band over a break of the link: nothing was measured there
 };
 
 enum class PaintKind : std::uint8_t {

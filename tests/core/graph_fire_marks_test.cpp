@@ -44,6 +44,7 @@ struct TestPicture {
         test.fireStartT = marks.fireStartT;
         test.detectors = marks.detectors;
         test.violations = violations;
+        test.gaps = marks.gaps;
         core::GraphInput input;
         input.width = kW;
         input.height = kH;
@@ -249,6 +250,37 @@ TEST(GraphViolations, AdjacentStretchesStayApartAndOnlyTheVisiblePartIsDrawn) {
     EXPECT_EQ(p.Points(marked[1]), std::vector<PaintPoint>(curve.begin() + 5, curve.begin() + 7));
     EXPECT_EQ(marked[2]->kind, core::PaintKind::FillRect);
     EXPECT_EQ(marked[2]->x1, curve[7].x - 3);
+}
+
+TEST(GraphLinkGaps, AGreyBandOverTheBreakAndTheCurveIsNotJoinedAcrossIt) {
+    TestPicture p(100);
+    // No record from 41 to 47 s: the link was broken between the records at 40 and 48 s.
+    p.records.erase(p.records.begin() + 41, p.records.begin() + 48);
+    p.Draw();
+    ASSERT_EQ(p.Items(PaintRole::Curve).size(), 1u) << "without the mark: one line across";
+    p.marks.gaps = {{40, 48}};
+    p.Draw();
+    const auto bands = p.Items(PaintRole::LinkGap);
+    ASSERT_EQ(bands.size(), 1u);
+    EXPECT_EQ(bands[0]->kind, core::PaintKind::FillRect);
+    EXPECT_EQ(bands[0]->colour, core::kLinkGapColour);
+    EXPECT_EQ(bands[0]->x1, 75 + 40 * 989 / 200);
+    EXPECT_EQ(bands[0]->x2, 75 + 48 * 989 / 200);
+    EXPECT_EQ(bands[0]->y1, 0);
+    EXPECT_EQ(bands[0]->y2, 369);
+    EXPECT_LT(p.Order(PaintRole::LinkGap), p.Order(PaintRole::Curve)) << "behind the curve";
+    const auto curves = p.Items(PaintRole::Curve);
+    ASSERT_EQ(curves.size(), 2u);
+    EXPECT_EQ(p.Points(curves[0]).size(), 41u);
+    EXPECT_EQ(p.Points(curves[0]).back().x, bands[0]->x1);
+    EXPECT_EQ(p.Points(curves[1]).front().x, bands[0]->x2);
+    EXPECT_EQ(p.Points(curves[0]).size() + p.Points(curves[1]).size(), p.records.size());
+    // A break left of the plot draws nothing.
+    TestPicture late(300); // the plot shows 100 to 300 s
+    late.marks.gaps = {{20, 30}};
+    late.Draw();
+    EXPECT_TRUE(late.Items(PaintRole::LinkGap).empty());
+    EXPECT_EQ(late.Items(PaintRole::Curve).size(), 1u);
 }
 
 core::MouseContext BandContext(double fireStartT) {

@@ -55,6 +55,8 @@ std::string_view RoleName(core::PaintRole role) {
         return "readout-box";
     case core::PaintRole::ReadoutText:
         return "readout-text";
+    case core::PaintRole::LinkGap:
+        return "link-gap";
     }
     return "?";
 }
