@@ -47,8 +47,8 @@ BandVerdict CheckTestFire(const TestFireEnvelope& fire, std::span<const Measurem
     BandVerdict verdict;
     for (const LinkGap& g : linkGaps) {
         if (g.toT > fireStartT && g.fromT < endT)
-            verdict.linkGaps.push_back(
-                {std::max(0.0, g.fromT - fireStartT), std::min(endT, double{g.toT}) - fireStartT});
+            verdict.linkGaps.push_back({std::max(0.0, g.fromT - fireStartT),
+                                        std::min(endT, static_cast<double>(g.toT)) - fireStartT});
     }
     // Whether a break of the link lies between two records: the stretch outside the band
     // that the first one extended does not go on across it.
