@@ -86,23 +86,39 @@ void DrawCurve(PaintList& out, const GraphView& view, const GraphInput& in, cons
     const PaintPen pen{view.cGrap, kCurveWidth, PenStyle::Solid};
     const std::span<const LinkGap> gaps = in.test ? in.test->gaps : std::span<const LinkGap>();
     // Nothing was measured across a break of the link: the curve stops before it and starts
-    // again after it (a lone record between two breaks is not drawn).
+    // again after it. A lone record beside a break is a piece of one point, drawn as a dot
+    // (the same point twice), so it does not vanish from the graph.
     const auto broken = [gaps](int before, int after) {
         return std::any_of(gaps.begin(), gaps.end(),
                            [&](const LinkGap& g) { return g.fromT >= before && g.toT <= after; });
     };
+    int pieceSize = 0;
+    bool pieceAfterBreak = false;
+    PaintPoint last{};
+    const auto add = [&](int x, int yy) {
+        out.AddPoint(x, yy);
+        last = {x, yy};
+        ++pieceSize;
+    };
+    const auto endPiece = [&](bool beforeBreak) {
+        if (pieceSize == 1 && (beforeBreak || pieceAfterBreak))
+            out.AddPoint(last.x, last.y);
+        out.EndPolyline();
+    };
     out.BeginPolyline(PaintRole::Curve, pen);
-    out.AddPoint(view.LeftMargin, y(range.first));
+    add(view.LeftMargin, y(range.first));
     const int end = std::min(range.last, n - 1);
     for (int r = range.first + 1; r <= end; ++r) {
         const int t = in.records[static_cast<std::size_t>(r)].T;
         if (!gaps.empty() && broken(in.records[static_cast<std::size_t>(r) - 1].T, t)) {
-            out.EndPolyline();
+            endPiece(true);
             out.BeginPolyline(PaintRole::Curve, pen);
+            pieceSize = 0;
+            pieceAfterBreak = true;
         }
-        out.AddPoint(maps.TimeToX(t - t0), y(r));
+        add(maps.TimeToX(t - t0), y(r));
     }
-    out.EndPolyline();
+    endPiece(false);
 }
 
 } // namespace

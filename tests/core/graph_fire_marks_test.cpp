@@ -275,6 +275,19 @@ TEST(GraphLinkGaps, AGreyBandOverTheBreakAndTheCurveIsNotJoinedAcrossIt) {
     EXPECT_EQ(p.Points(curves[0]).back().x, bands[0]->x1);
     EXPECT_EQ(p.Points(curves[1]).front().x, bands[0]->x2);
     EXPECT_EQ(p.Points(curves[0]).size() + p.Points(curves[1]).size(), p.records.size());
+    // A lone record between two breaks stays visible: a dot, its point twice.
+    TestPicture lone(100);
+    std::erase_if(lone.records, [](const core::MeasurementRecord& r) {
+        return (r.T > 40 && r.T < 60) || (r.T > 60 && r.T < 70);
+    });
+    lone.marks.gaps = {{40, 60}, {60, 70}};
+    lone.Draw();
+    const auto pieces = lone.Items(PaintRole::Curve);
+    ASSERT_EQ(pieces.size(), 3u);
+    const auto dot = lone.Points(pieces[1]);
+    ASSERT_EQ(dot.size(), 2u);
+    EXPECT_EQ(dot[0], dot[1]);
+    EXPECT_EQ(dot[0].x, 75 + 60 * 989 / 200);
     // A break left of the plot draws nothing.
     TestPicture late(300); // the plot shows 100 to 300 s
     late.marks.gaps = {{20, 30}};
