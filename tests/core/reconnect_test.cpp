@@ -5,14 +5,13 @@
 #include "core/files/atomic_file.h"
 #include "core/fire/fire_marks.h"
 #include "core/session/reconnect.h"
-#include "fake_session_observer.h"
-#include "tests/common/temp_dir.h"
+#include "recording_session.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr std::uint8_t kWork = 0x04;
+constexpr std::uint8_t kWork = test::RecordingSession::kWork;
 constexpr std::uint8_t kAdjustment = 0x02;
 constexpr std::uint8_t kSignalLow = 0x08; // photodetector: "Уровень сигнала меньше нормы"
 
@@ -61,28 +60,12 @@ TEST(Reconnect, StopEndsTheWaitAndWhatItShows) {
     EXPECT_EQ(wait.Text(5000), "");
 }
 
-/// A session recording with a port open, frames every 200 ms and record ticks every 300 ms.
-class SessionWait : public ::testing::Test {
+/// The wait's tick is the window's, once a second.
+class SessionWait : public test::RecordingSession {
 protected:
-    void SetUp() override {
-        rig.session.SetJournal(dir.File("journal"));
-        rig.session.PortOpened();
-    }
-    const core::RecordLog& Log() const { return rig.session.Log(); }
-    int Count() const { return Log().Count(); }
-    void Live(long long ms, float ui = 2.0f, std::uint8_t faults = 0) { Run(ms, true, ui, faults); }
-    /// Ticks without a frame; the wait's tick is the window's, once a second.
-    void Silent(long long ms) { Run(ms, false, 0, 0); }
-    void Run(long long ms, bool frames, float ui, std::uint8_t faults) {
-        for (long long t = 0; t < ms; t += 100) {
-            if (frames && rig.clock.ElapsedMs() % 200 == 0)
-                rig.session.ReceiveBytes(test::StatusFrame(kWork, ui, 0.5f, faults));
-            rig.clock.AdvanceMs(100);
-            if (rig.clock.ElapsedMs() % 300 == 0 && rig.session.Timer1().running)
-                rig.session.Timer1Timer();
-            if (rig.clock.ElapsedMs() % 1000 == 0 && rig.session.ReopenDue())
-                ++reopenAttempts;
-        }
+    void Stepped() override {
+        if (rig.clock.ElapsedMs() % 1000 == 0 && rig.session.ReopenDue())
+            ++reopenAttempts;
     }
     /// Every record at or after `backMs` (steady) was measured after it, none inside the gap.
     void ExpectNothingStampedBefore(long long backMs, int from) const {
@@ -90,8 +73,6 @@ protected:
             EXPECT_GE(Log().StartMs() + Log()[i].T * 1000LL, backMs) << "record " << i;
     }
 
-    test::TempDir dir;
-    test::SessionRig rig;
     int reopenAttempts = 0;
 };
 

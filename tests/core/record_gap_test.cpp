@@ -5,37 +5,16 @@
 #include "core/files/atomic_file.h"
 #include "core/fire/fire_marks.h"
 #include "core/session/panel_text.h"
-#include "fake_session_observer.h"
-#include "tests/common/temp_dir.h"
+#include "recording_session.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-constexpr std::uint8_t kWork = 0x04;
 constexpr double kSecond = 1.0 / 86400.0;
 
-class RecordClock : public ::testing::Test {
+class RecordClock : public test::RecordingSession {
 protected:
-    void SetUp() override {
-        rig.session.SetJournal(dir.File("journal"));
-        rig.session.PortOpened();
-    }
-    const core::RecordLog& Log() const { return rig.session.Log(); }
-    int Count() const { return Log().Count(); }
-    /// Work frames (Ui `ui`) every 200 ms and a timer tick every 300 ms, for `ms`.
-    void Live(long long ms, float ui = 2.0f) { Run(ms, true, ui); }
-    /// The same ticks without a frame.
-    void Silent(long long ms) { Run(ms, false, 0); }
-    void Run(long long ms, bool frames, float ui) {
-        for (long long t = 0; t < ms; t += 100) {
-            if (frames && rig.clock.ElapsedMs() % 200 == 0)
-                rig.session.ReceiveBytes(test::StatusFrame(kWork, ui, 0.5f));
-            rig.clock.AdvanceMs(100);
-            if (rig.clock.ElapsedMs() % 300 == 0 && rig.session.Timer1().running)
-                rig.session.Timer1Timer();
-        }
-    }
     /// Records 1 to Count - 1 follow each other by one period (their T).
     void ExpectConsecutiveT() const {
         for (int i = 1; i < Count(); ++i)
@@ -46,9 +25,6 @@ protected:
         core::ReadWholeFile(core::MarksPathFor(rig.session.JournalPath()), bytes);
         return core::Cp1251ToUtf8(bytes);
     }
-
-    test::TempDir dir;
-    test::SessionRig rig;
 };
 
 TEST_F(RecordClock, AWallClockSetBackOrForwardMovesNeitherTheGridNorT) {
