@@ -126,22 +126,25 @@ void ComposeOver(QImage& shown, const QImage& picture, const core::PaintList& ov
     PaintPicture(painter, overlay, GraphFont());
 }
 
-QByteArray EncodeBmp(const QImage& image) {
+namespace {
+
+QByteArray Encode(const QImage& image, const char* format) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
+    QImageWriter writer(&buffer, format);
     writer.write(image.convertToFormat(QImage::Format_RGB32));
     return bytes;
 }
 
+} // namespace
+
+QByteArray EncodeBmp(const QImage& image) {
+    return Encode(image, "bmp");
+}
+
 QByteArray EncodePng(const QImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.write(image.convertToFormat(QImage::Format_RGB32));
-    return bytes;
+    return Encode(image, "png");
 }
 
 } // namespace ui
